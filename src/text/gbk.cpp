@@ -1,0 +1,211 @@
+#include "text/gbk.h"
+
+#include <iconv.h>
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+namespace lanzhou::text {
+namespace {
+
+constexpr char32_t kReplacement = 0xFFFD;
+
+// Both directions of the code page, built once from the C library's converter. A table lookup
+// per character keeps the 3.5 MB timetable text well under a millisecond per megabyte.
+struct GbkTables {
+  // Index (lead - 0x81) * 191 + (trail - 0x40); 0 = no character.
+  std::vector<char16_t> to_unicode;
+  // Unicode BMP code point -> GBK bytes (lead << 8 | trail, or a single byte < 0x100); 0 = none.
+  std::vector<std::uint16_t> from_unicode;
+};
+
+const GbkTables& Tables() {
+  static const GbkTables tables = [] {
+    GbkTables t;
+    t.to_unicode.assign(126 * 191, 0);
+    t.from_unicode.assign(0x10000, 0);
+    for (unsigned c = 0; c < 0x80; ++c) t.from_unicode[c] = static_cast<std::uint16_t>(c);
+    iconv_t cd = iconv_open("UTF-16LE", "GBK");
+    if (cd == reinterpret_cast<iconv_t>(-1)) return t;  // no converter: ASCII only
+    for (unsigned lead = 0x81; lead <= 0xFE; ++lead) {
+      for (unsigned trail = 0x40; trail <= 0xFE; ++trail) {
+        if (trail == 0x7F) continue;
+        char in[2] = {static_cast<char>(lead), static_cast<char>(trail)};
+        char out[8];
+        char* inp = in;
+        char* outp = out;
+        std::size_t inleft = 2, outleft = sizeof out;
+        iconv(cd, nullptr, nullptr, nullptr, nullptr);
+        if (iconv(cd, &inp, &inleft, &outp, &outleft) == static_cast<std::size_t>(-1)) continue;
+        if (inleft != 0 || sizeof out - outleft != 2) continue;  // not exactly one BMP char
+        const char16_t u = static_cast<char16_t>(static_cast<unsigned char>(out[0]) |
+                                                 static_cast<unsigned char>(out[1]) << 8);
+        t.to_unicode[(lead - 0x81) * 191 + (trail - 0x40)] = u;
+        if (t.from_unicode[u] == 0) t.from_unicode[u] = static_cast<std::uint16_t>(lead << 8 | trail);
+      }
+    }
+    iconv_close(cd);
+    return t;
+  }();
+  return tables;
+}
+
+void AppendUtf8(std::string& out, char32_t c) {
+  if (c < 0x80) {
+    out.push_back(static_cast<char>(c));
+  } else if (c < 0x800) {
+    out.push_back(static_cast<char>(0xC0 | c >> 6));
+    out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+  } else if (c < 0x10000) {
+    out.push_back(static_cast<char>(0xE0 | c >> 12));
+    out.push_back(static_cast<char>(0x80 | (c >> 6 & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+  } else {
+    out.push_back(static_cast<char>(0xF0 | c >> 18));
+    out.push_back(static_cast<char>(0x80 | (c >> 12 & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | (c >> 6 & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+  }
+}
+
+// Decodes one UTF-8 character at text[i]; advances i. Invalid input yields kReplacement and
+// consumes one byte, so a broken text still converts character by character.
+char32_t NextUtf8(std::string_view text, std::size_t& i) {
+  const auto b0 = static_cast<unsigned char>(text[i]);
+  if (b0 < 0x80) {
+    ++i;
+    return b0;
+  }
+  int extra = 0;
+  char32_t c = 0;
+  char32_t min = 0;
+  if ((b0 & 0xE0) == 0xC0) {
+    extra = 1, c = b0 & 0x1F, min = 0x80;
+  } else if ((b0 & 0xF0) == 0xE0) {
+    extra = 2, c = b0 & 0x0F, min = 0x800;
+  } else if ((b0 & 0xF8) == 0xF0) {
+    extra = 3, c = b0 & 0x07, min = 0x10000;
+  } else {
+    ++i;
+    return kReplacement;
+  }
+  if (i + extra >= text.size()) {  // truncated sequence
+    ++i;
+    return kReplacement;
+  }
+  for (int k = 1; k <= extra; ++k) {
+    const auto b = static_cast<unsigned char>(text[i + k]);
+    if ((b & 0xC0) != 0x80) {
+      ++i;
+      return kReplacement;
+    }
+    c = c << 6 | (b & 0x3F);
+  }
+  if (c < min || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) {
+    ++i;
+    return kReplacement;
+  }
+  i += extra + 1;
+  return c;
+}
+
+// GBK code of a Unicode character as (bytes, length); length 0 when GBK has none.
+std::pair<std::uint16_t, int> GbkCode(char32_t c) {
+  if (c < 0x80) return {static_cast<std::uint16_t>(c), 1};
+  if (c >= 0x10000) return {0, 0};
+  const std::uint16_t g = Tables().from_unicode[c];
+  if (g == 0) return {0, 0};
+  return {g, g > 0xFF ? 2 : 1};
+}
+
+}  // namespace
+
+std::string GbkToUtf8(std::string_view gbk) {
+  const GbkTables& t = Tables();
+  std::string out;
+  out.reserve(gbk.size() + gbk.size() / 2);
+  for (std::size_t i = 0; i < gbk.size();) {
+    const auto b = static_cast<unsigned char>(gbk[i]);
+    if (b < 0x80) {
+      out.push_back(static_cast<char>(b));
+      ++i;
+      continue;
+    }
+    if (b >= 0x81 && b <= 0xFE && i + 1 < gbk.size()) {
+      const auto trail = static_cast<unsigned char>(gbk[i + 1]);
+      if (trail >= 0x40 && trail <= 0xFE && trail != 0x7F) {
+        const char16_t u = t.to_unicode[(b - 0x81) * 191 + (trail - 0x40)];
+        AppendUtf8(out, u != 0 ? u : kReplacement);
+        i += 2;
+        continue;
+      }
+    }
+    AppendUtf8(out, kReplacement);
+    ++i;
+  }
+  return out;
+}
+
+std::string Utf8ToGbk(std::string_view utf8) {
+  std::string out;
+  out.reserve(utf8.size());
+  for (std::size_t i = 0; i < utf8.size();) {
+    const auto [code, len] = GbkCode(NextUtf8(utf8, i));
+    if (len == 2) {
+      out.push_back(static_cast<char>(code >> 8));
+      out.push_back(static_cast<char>(code & 0xFF));
+    } else if (len == 1) {
+      out.push_back(static_cast<char>(code));
+    } else {
+      out.push_back('?');
+    }
+  }
+  return out;
+}
+
+std::size_t GbkLength(std::string_view utf8) {
+  std::size_t n = 0;
+  for (std::size_t i = 0; i < utf8.size();) {
+    const auto [code, len] = GbkCode(NextUtf8(utf8, i));
+    n += len == 0 ? 1 : static_cast<std::size_t>(len);
+  }
+  return n;
+}
+
+int CompareGbk(std::string_view a, std::string_view b) {
+  // Compare character by character on GBK bytes without building both strings.
+  std::size_t i = 0, j = 0;
+  while (i < a.size() && j < b.size()) {
+    const auto [ca, la] = GbkCode(NextUtf8(a, i));
+    const auto [cb, lb] = GbkCode(NextUtf8(b, j));
+    const std::uint16_t ka = la == 0 ? '?' : ca;
+    const std::uint16_t kb = lb == 0 ? '?' : cb;
+    // Byte order: a two-byte code's lead byte competes with a single byte's value.
+    const unsigned a0 = la == 2 ? ka >> 8 : ka, b0 = lb == 2 ? kb >> 8 : kb;
+    if (a0 != b0) return a0 < b0 ? -1 : 1;
+    const int na = la == 2 ? 2 : 1, nb = lb == 2 ? 2 : 1;
+    if (na == 2 && nb == 2) {
+      if ((ka & 0xFF) != (kb & 0xFF)) return (ka & 0xFF) < (kb & 0xFF) ? -1 : 1;
+    } else if (na != nb) {
+      // Same first byte, one side ends its character there: impossible for valid GBK since
+      // lead bytes are >= 0x81 and single bytes < 0x80 (or '?'); keep a total order anyway.
+      return na < nb ? -1 : 1;
+    }
+  }
+  if (i < a.size()) return 1;
+  if (j < b.size()) return -1;
+  return 0;
+}
+
+bool IsValidUtf8(std::string_view text) {
+  for (std::size_t i = 0; i < text.size();) {
+    const std::size_t before = i;
+    const char32_t c = NextUtf8(text, i);
+    if (c == kReplacement && !(i - before == 3 && text.substr(before, 3) == "\xEF\xBF\xBD")) return false;
+  }
+  return true;
+}
+
+}  // namespace lanzhou::text

@@ -1,0 +1,24 @@
+#pragma once
+// GBK (code page 936) at the edges of a UTF-8 program: table text and exported files are GBK,
+// some rules count GBK bytes, and some sorts follow GBK byte order.
+#include <string>
+#include <string_view>
+
+namespace lanzhou::text {
+
+// GBK bytes to UTF-8. A byte sequence that is not GBK becomes U+FFFD; never throws.
+[[nodiscard]] std::string GbkToUtf8(std::string_view gbk);
+
+// UTF-8 to GBK bytes. A character GBK cannot hold, or an invalid UTF-8 byte, becomes '?'.
+[[nodiscard]] std::string Utf8ToGbk(std::string_view utf8);
+
+// Length in bytes of the UTF-8 text once written in GBK (a Chinese character counts 2).
+[[nodiscard]] std::size_t GbkLength(std::string_view utf8);
+
+// Three-way comparison of two UTF-8 texts by the byte order of their GBK forms (<0, 0, >0).
+[[nodiscard]] int CompareGbk(std::string_view a, std::string_view b);
+
+// True when the text is well-formed UTF-8.
+[[nodiscard]] bool IsValidUtf8(std::string_view text);
+
+}  // namespace lanzhou::text
