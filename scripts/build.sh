@@ -3,5 +3,9 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${LANZHOU_BUILD_DIR:-$root/build}
+mkdir -p "$build"
+# One build at a time per folder: two ninja runs in one tree corrupt each other.
+exec 9>"$build/.build.lock"
+flock 9
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=${CMAKE_BUILD_TYPE:-RelWithDebInfo} "$@" >/dev/null
 cmake --build "$build" -j "${LANZHOU_JOBS:-2}"

@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
   build-essential cmake ninja-build pkg-config
-  zlib1g-dev libgtest-dev libgmock-dev libbenchmark-dev libicu-dev
+  zlib1g-dev libgtest-dev libgmock-dev libbenchmark-dev libicu-dev libboost1.81-dev
   qt6-base-dev
   fonts-noto-cjk xvfb xauth
 )

@@ -3,6 +3,20 @@
 // shared cursor, look-up by field value. Filled once by a loader, then only read.
 //
 // Text is held as UTF-8 inside; the table text reader converts from GBK when it reads.
+//
+// Storage by type: text types, dates and times, binary and large-object types hold text;
+// SmallInt, Integer, Word, AutoInc, LargeInt hold integers within their type's range; Boolean
+// holds true/false; Float, Currency, BCD, FMTBcdField hold doubles (read and written with '.'
+// whatever the locale). Values longer than a text field's size are stored whole.
+//
+// Collation (index order and Locate): texts compare by their UTF-8 bytes, which is code-point
+// order, so train numbers come out in plain character-code order ("1043" < "1112/1113" <
+// "D102" < "Z98/Z95") and texts are equal only when identical; a case-insensitive index folds
+// ASCII letters first. Numbers compare numerically; an empty number sorts before every value,
+// an empty text equals "". This collation cannot fail, so InvalidLocale is never raised.
+//
+// Not thread-safe: one thread loads, then (after a hand-over) one thread reads. Locate builds
+// a record -> position map of an index the first time it needs one.
 #include <cstdint>
 #include <optional>
 #include <stdexcept>
@@ -19,20 +33,28 @@ class TableError : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
+// clang-format off
 [[nodiscard]] TableError FieldNotFound(std::string_view name);          // "Field '%s' not found"
 [[nodiscard]] TableError DuplicateIndexValue();                          // "Duplicate index value. Operation aborted."
 [[nodiscard]] TableError CannotIndexField(std::string_view label);       // "Can't index on field %s"
 [[nodiscard]] TableError InvalidIntegerValue(std::string_view text,
                                              std::string_view label);    // "'%s' is not a valid integer value for field '%s'"
 [[nodiscard]] TableError InvalidLocale();                                // "Invalid locale."
+// clang-format on
+// Beyond these five, for types and misuse the shipped data never meets: "'%s' is not a valid
+// floating point value for field '%s'", "'%s' is not a valid boolean value for field '%s'",
+// "Dataset not in edit or insert mode" (SetAsString outside Append..Post) and "Cannot perform
+// this operation on a closed dataset" (Append on a closed table).
 
 // The 38 type names a definition may carry, in the order of their names.
+// clang-format off
 enum class FieldType : std::uint8_t {
   Unknown, String, SmallInt, Integer, Word, Boolean, Float, Currency, BCD, Date, Time, DateTime,
   Bytes, VarBytes, AutoInc, Blob, Memo, Graphic, FmtMemo, ParadoxOle, DBaseOle, TypedBinary,
   Cursor, FixedChar, WideString, LargeInt, ADT, Array, Reference, DataSet, HugeBlob, HugeClob,
   Variant, Interface, Dispatch, Guid, SQLTimeStamp, FMTBcdField
 };
+// clang-format on
 
 // Exact, case-sensitive look-up of a type name ("WideString"); nullopt when not one of the 38.
 [[nodiscard]] std::optional<FieldType> FieldTypeFromName(std::string_view name);
@@ -78,6 +100,26 @@ struct IndexDef {
 
 class MemTable;
 
+namespace detail {
+// One column, stored compactly: text values back to back in one block, numbers in a plain
+// array; an empty field has its null flag set (and reads as "" / 0).
+struct MemColumn {
+  enum class Kind : std::uint8_t { Text, Integer, Float, Boolean };
+  Kind kind = Kind::Text;
+  bool indexable = true;
+  std::int64_t min = 0;  // Integer: the type's range
+  std::int64_t max = 0;
+  std::string blob;                       // Text: all values back to back
+  std::vector<std::uint32_t> offsets{0};  // Text: value r is blob[offsets[r], offsets[r+1])
+  std::vector<std::int64_t> ints;         // Integer, Boolean (0 when empty)
+  std::vector<double> floats;             // Float (0 when empty)
+  std::vector<std::uint8_t> nulls;        // 1 = empty
+  [[nodiscard]] std::string_view Text(std::uint32_t r) const {
+    return {blob.data() + offsets[r], static_cast<std::size_t>(offsets[r + 1] - offsets[r])};
+  }
+};
+}  // namespace detail
+
 // A handle on one column; reads and writes go to the table's current record. Cheap to copy;
 // valid as long as the table's field definitions do not change. Hot loops fetch it once.
 class Field {
@@ -88,11 +130,15 @@ class Field {
   [[nodiscard]] bool IsNull() const;
   // Text fields as stored; integer fields in decimal; empty field: "".
   [[nodiscard]] std::string AsString() const;
-  // Integer fields' value; text fields read as a decimal integer (0 if not one); empty: 0.
+  // Integer fields' value; text fields read as a decimal integer (0 if not one); Boolean 0/1;
+  // floats rounded; empty: 0.
   [[nodiscard]] std::int64_t AsInteger() const;
-  // Loading: sets this field of the record being appended. Integer types take decimal text
-  // (empty text leaves the field empty; other text throws InvalidIntegerValue); text types
-  // store the UTF-8 text as given.
+  // Loading: sets this field of the record being appended (a second call replaces the value).
+  // Integer types take decimal text, an optional sign and digits only (empty text leaves the
+  // field empty; other text, or a value outside the type's range, throws InvalidIntegerValue
+  // with the display label); text types store the UTF-8 text as given (empty text is a value,
+  // not an empty field, and reads alike); Boolean takes "True"/"False" or a leading part of
+  // either, without case; floats take '.' decimals.
   void SetAsString(std::string_view text) const;
 
  private:
@@ -121,59 +167,106 @@ class MemTable {
   [[nodiscard]] Field FieldByName(std::string_view name);
   // As FieldByName, but -1 for an unknown name.
   [[nodiscard]] int FindField(std::string_view name) const;
-  // Moves to the first record whose field equals value; false (nothing moves) when none.
+  // Moves to the first record whose field equals value (the value converted to the field's
+  // type; "" finds an empty field); Bof and Eof become false. False when none, and when the
+  // value cannot be of the field's type ("x" for an integer field): nothing moves and the
+  // flags stay. Unknown field name: FieldNotFound. With more than 20 records the last-defined
+  // index in order that leads with the field (and is case-sensitive, for text) is binary-
+  // searched and its first equal record taken, then placed in the working order; otherwise
+  // the working order is scanned from its first record.
   bool Locate(std::string_view field_name, std::string_view value);
   // Selects the working index by name (case-insensitive); unknown names change nothing; the
-  // empty name selects load order. The current record stays current.
+  // empty name selects load order. An index not in order is built first (which may throw as
+  // EndLoad does). The current record stays current at its place in the new order; Bof and
+  // Eof are then false (both true on an empty table).
   void SetIndexName(std::string_view name);
   [[nodiscard]] const std::string& IndexName() const { return index_name_; }
 
-  // Direct access to the current record for hot loops: column from FindField/Field::Index().
-  [[nodiscard]] std::string_view TextAt(int column) const;  // text fields only; "" when empty
-  [[nodiscard]] std::int64_t IntAt(int column) const;       // integer fields; 0 when empty
+  // Direct access to the current record for hot loops: column from FindField/Field::Index()
+  // (not range-checked). TextAt: text fields only ("" for other types and when empty); the
+  // view stays valid until the next Append or Close. IntAt: integer fields (Boolean as 0/1,
+  // floats rounded, text parsed as AsInteger); 0 when empty. Both read the record being
+  // appended while a load has one open.
+  [[nodiscard]] std::string_view TextAt(int column) const {
+    if (!HasCurrent()) return {};
+    const Column& c = columns_[static_cast<std::size_t>(column)];
+    if (c.kind != Column::Kind::Text) return {};
+    return c.Text(current_);
+  }
+  [[nodiscard]] std::int64_t IntAt(int column) const {
+    if (!HasCurrent()) return 0;
+    const Column& c = columns_[static_cast<std::size_t>(column)];
+    if (c.kind == Column::Kind::Integer || c.kind == Column::Kind::Boolean) return c.ints[current_];
+    return IntAtSlow(c);
+  }
   // Load number of the current record; -1 when the table is empty or closed.
   [[nodiscard]] std::int64_t RecNo() const;
 
   // ---- Definitions and loading ---------------------------------------------------------
+  // A closed table keeps its field and index definitions and the working index name, but no
+  // records. Open makes the empty table from the field definitions (no-op when open).
   void Close();
   void Open();
   [[nodiscard]] bool Active() const { return active_; }
+  // Changing the field definitions closes the table first (Field handles become invalid).
   void ClearFieldDefs();
-  // Adds a field definition; returns it so the display attributes can be set one by one.
+  // Adds a field definition; returns it so the display attributes can be set one by one (the
+  // reference is valid until the next definition is added).
   FieldDef& AddFieldDef(std::string name, FieldType type, int size, bool required);
   [[nodiscard]] const std::vector<FieldDef>& FieldDefs() const { return field_defs_; }
+  // Dropping the index definitions returns the working order to load order.
   void ClearIndexDefs();
+  // Stored only; key field names are resolved (without case) when the index is first built.
   void AddIndexDef(std::string name, std::string fields, IndexOptions options);
   [[nodiscard]] const std::vector<IndexDef>& IndexDefs() const { return index_defs_; }
-  // Starts a new record; fields are set with Field::SetAsString; Post stores it.
+  // Starts a new record (posting one still being appended); fields are set with
+  // Field::SetAsString; Post stores it with the next load number and makes it current. Reads
+  // during Append..Post see the new record. Indexes are not maintained: appending puts them
+  // out of order until EndLoad (or until a cursor operation needs the working index).
   void Append();
   void Post();
-  // End of a load: builds every index once, checks the unique ones (DuplicateIndexValue,
-  // CannotIndexField), makes the first record of the working order current.
+  // End of a load: builds every index that is not in order, once, over all records, and
+  // makes the first record of the working order current. Errors: an unknown key field name
+  // (FieldNotFound), a key field of a large-object, ADT or Array type (CannotIndexField, with
+  // the display label), equal keys in a unique index (DuplicateIndexValue).
   void EndLoad();
 
  private:
   friend class Field;
-  struct Column;
   struct Index;
 
-  const Column& ColumnAt(int column) const;
-  std::uint32_t CurrentRecord() const;
-  void BuildIndex(Index& index);
-  int Compare(const Index& index, std::uint32_t a, std::uint32_t b) const;
+  using Column = detail::MemColumn;
+  [[nodiscard]] std::int64_t IntAtSlow(const Column& c) const;
+
+  [[nodiscard]] bool HasCurrent() const { return appending_ || record_count_ > 0; }
+  [[nodiscard]] const Column& ColumnAt(int column) const {
+    return columns_[static_cast<std::size_t>(column)];
+  }
+  [[nodiscard]] std::uint32_t CurrentRecord() const { return current_; }
+  void SetValue(int column, std::string_view text);  // Field::SetAsString on the appended record
+  void CheckBrowseMode();                            // posts a record being appended
+  void EnsureWorkingOrder();                         // builds a working index that is not in order
+  void BuildIndex(std::size_t index);
+  void ResolveKeys(std::size_t index);
+  [[nodiscard]] std::uint32_t RecordAt(std::size_t position) const;
+  [[nodiscard]] std::size_t PositionOf(int index, std::uint32_t record);
+  // Key order of two records (no load-number tie-break, no descending): <0, 0, >0.
+  [[nodiscard]] int CompareKeys(const Index& index, std::uint32_t a, std::uint32_t b) const;
+  void MoveTo(std::size_t position);
 
   std::vector<FieldDef> field_defs_;
   std::vector<IndexDef> index_defs_;
   std::vector<Column> columns_;
-  std::vector<Index> indexes_;
-  std::size_t record_count_ = 0;
+  std::vector<Index> indexes_;    // parallel to index_defs_
+  std::size_t record_count_ = 0;  // posted records; a record being appended is number record_count_
   bool appending_ = false;
   bool active_ = false;
 
   // Working order: -1 = load order, else a position in indexes_.
   int working_ = -1;
   std::string index_name_;
-  std::size_t position_ = 0;  // position of the current record in the working order
+  std::size_t position_ = 0;   // position of the current record in the working order
+  std::uint32_t current_ = 0;  // load number of the current record (read by the hot accessors)
   bool bof_ = true;
   bool eof_ = true;
 };

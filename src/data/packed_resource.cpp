@@ -1,0 +1,127 @@
+#include "data/packed_resource.h"
+
+#include <zlib.h>
+
+#include <algorithm>
+#include <limits>
+
+namespace lanzhou::data {
+namespace {
+
+constexpr std::size_t kSizeBytes = 4;
+
+void WriteLe32(std::uint32_t value, char* out) {
+  for (int i = 0; i < 4; ++i) out[i] = static_cast<char>((value >> (8 * i)) & 0xFF);
+}
+
+// Ends the inflater on every way out of UnpackResource.
+class Inflater {
+ public:
+  Inflater() {
+    if (inflateInit(&stream_) != Z_OK) throw ResourceError("Cannot start the zlib inflater");
+  }
+  ~Inflater() { inflateEnd(&stream_); }
+  Inflater(const Inflater&) = delete;
+  Inflater& operator=(const Inflater&) = delete;
+  z_stream& operator*() { return stream_; }
+
+ private:
+  z_stream stream_{};
+};
+
+std::string Corrupt(const z_stream& stream) {
+  return std::string("Packed resource is corrupt: ") +
+         (stream.msg != nullptr ? stream.msg : "inflate error");
+}
+
+}  // namespace
+
+std::uint32_t PackedSize(std::string_view packed) {
+  if (packed.size() < kSizeBytes) {
+    throw ResourceError("Packed resource is shorter than its 4-byte size");
+  }
+  std::uint32_t size = 0;
+  for (int i = 3; i >= 0; --i) size = (size << 8) | static_cast<unsigned char>(packed[i]);
+  return size;
+}
+
+std::string PackResource(std::string_view bytes) {
+  if (bytes.size() > std::numeric_limits<std::uint32_t>::max()) {
+    throw ResourceError("Resource too large to pack: 4 GiB or more");
+  }
+  const auto source_size = static_cast<uLong>(bytes.size());
+  uLongf packed_size = compressBound(source_size);
+  std::string packed(kSizeBytes + packed_size, '\0');
+  WriteLe32(static_cast<std::uint32_t>(bytes.size()), packed.data());
+  const int rc =
+      compress2(reinterpret_cast<Bytef*>(packed.data() + kSizeBytes), &packed_size,
+                reinterpret_cast<const Bytef*>(bytes.data()), source_size, Z_BEST_COMPRESSION);
+  if (rc != Z_OK) throw ResourceError("zlib could not pack the resource");
+  packed.resize(kSizeBytes + packed_size);
+  return packed;
+}
+
+std::string UnpackResource(std::string_view packed) {
+  const std::uint32_t size = PackedSize(packed);
+  const std::string_view input = packed.substr(kSizeBytes);
+  if (size > kMaxUnpackedSize) {
+    throw ResourceError("Packed resource announces " + std::to_string(size) +
+                        " bytes, more than the 1 GiB limit");
+  }
+  if (size > kMaxInflateRatio * input.size()) {
+    throw ResourceError("Packed resource announces " + std::to_string(size) +
+                        " bytes, more than its " + std::to_string(input.size()) +
+                        "-byte stream can hold");
+  }
+  std::string block(size, '\0');
+  if (size == 0) return block;
+
+  Inflater inflater;
+  z_stream& z = *inflater;
+  std::size_t fed = 0;
+  // Hands the inflater the next input chunk once it has used up the last; false at the end.
+  auto feed = [&] {
+    if (z.avail_in != 0) return true;
+    if (fed == input.size()) return false;
+    const std::size_t chunk = std::min(kInflateInputChunk, input.size() - fed);
+    z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(input.data() + fed));
+    z.avail_in = static_cast<uInt>(chunk);
+    fed += chunk;
+    return true;
+  };
+  auto check = [&](int rc) {
+    if (rc == Z_DATA_ERROR || rc == Z_NEED_DICT || rc == Z_STREAM_ERROR) {
+      throw ResourceError(Corrupt(z));
+    }
+    if (rc == Z_MEM_ERROR) throw ResourceError("Out of memory while unpacking a resource");
+  };
+
+  z.next_out = reinterpret_cast<Bytef*>(block.data());
+  z.avail_out = size;
+  while (z.avail_out != 0) {
+    const bool more_input = feed();
+    const int rc = inflate(&z, Z_NO_FLUSH);
+    check(rc);
+    if (z.avail_out == 0) break;
+    if (rc == Z_STREAM_END || rc == Z_BUF_ERROR || (!more_input && z.avail_in == 0)) {
+      throw ResourceError("Packed resource ends after " + std::to_string(z.total_out) + " of " +
+                          std::to_string(size) + " bytes");
+    }
+  }
+
+  // N bytes are in. If the stream goes on, the rest is cut; if it ends here, its checksum must
+  // hold. Looking one byte further makes the answer independent of where input chunks fall.
+  char beyond = 0;
+  z.next_out = reinterpret_cast<Bytef*>(&beyond);
+  z.avail_out = 1;
+  for (;;) {
+    const bool more_input = feed();
+    const int rc = inflate(&z, Z_NO_FLUSH);
+    check(rc);
+    // Ended with a good checksum, or more bytes follow (cut), or nothing more to read.
+    if (rc == Z_STREAM_END || z.avail_out == 0 || rc == Z_BUF_ERROR) return block;
+    if (!more_input && z.avail_in == 0) return block;
+  }
+}
+
+}  // namespace lanzhou::data
