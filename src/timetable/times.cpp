@@ -1,0 +1,113 @@
+#include "timetable/times.h"
+
+#include <charconv>
+#include <cmath>
+#include <cstdlib>
+#include <limits>
+
+namespace lanzhou::timetable {
+namespace {
+
+// Minutes of an elapsed-time text as the running-time computation reads it: only the first two
+// characters after the colon count as minutes.
+int RunningTimeMinutes(std::string_view text) noexcept {
+  const auto colon = text.find(':');
+  if (colon == std::string_view::npos) return TextToIntOrZero(text);
+  const long long hours = TextToIntOrZero(text.substr(0, colon));
+  const long long minutes = TextToIntOrZero(text.substr(colon + 1, 2));
+  const long long total = hours * 60 + minutes;
+  if (total > std::numeric_limits<int>::max()) return std::numeric_limits<int>::max();
+  if (total < std::numeric_limits<int>::min()) return std::numeric_limits<int>::min();
+  return static_cast<int>(total);
+}
+
+std::string PaddedRunningTime(long long d) {
+  const long long h = d / 60;
+  const long long m = d - 60 * h;
+  std::string text;
+  if (h == 0) {
+    text = "00:";
+  } else if (h < 10) {
+    text = "0" + std::to_string(h) + ":";
+  } else {
+    text = std::to_string(h) + ":";
+  }
+  if (m == 0) {
+    text += "00";
+  } else if (m < 10) {
+    text += "0" + std::to_string(m);
+  } else {
+    text += std::to_string(m);
+  }
+  return text;
+}
+
+}  // namespace
+
+int TextToIntOrZero(std::string_view text) noexcept {
+  // A leading '+' is accepted like '-'; from_chars alone refuses it.
+  if (!text.empty() && text.front() == '+') {
+    text.remove_prefix(1);
+    if (!text.empty() && text.front() == '-') return 0;
+  }
+  int value = 0;
+  const char* end = text.data() + text.size();
+  const auto [ptr, ec] = std::from_chars(text.data(), end, value);
+  if (ec != std::errc() || ptr != end) return 0;
+  return value;
+}
+
+int ElapsedToMinutes(std::string_view text) noexcept {
+  const auto colon = text.find(':');
+  if (colon == std::string_view::npos) return TextToIntOrZero(text);
+  // Computed wide and clamped to the int range; real elapsed times are far below it.
+  const long long total = static_cast<long long>(TextToIntOrZero(text.substr(0, colon))) * 60 +
+                          TextToIntOrZero(text.substr(colon + 1));
+  if (total > std::numeric_limits<int>::max()) return std::numeric_limits<int>::max();
+  if (total < std::numeric_limits<int>::min()) return std::numeric_limits<int>::min();
+  return static_cast<int>(total);
+}
+
+std::string RunningTime(std::string_view fromElapsed, std::string_view toElapsed) {
+  if (fromElapsed == toElapsed) return "0";
+  const long long d =
+      static_cast<long long>(RunningTimeMinutes(toElapsed)) - RunningTimeMinutes(fromElapsed);
+  if (d < 0) return "-" + PaddedRunningTime(-d);
+  return PaddedRunningTime(d);
+}
+
+std::string MinutesToElapsed(int minutes) {
+  const int h = minutes / 60;
+  const int m = minutes - 60 * h;
+  return std::to_string(h) + ":" + std::to_string(m);
+}
+
+int RoundHalfUp(double x) noexcept {
+  if (std::isnan(x)) return 0;
+  constexpr double kMax = std::numeric_limits<int>::max();
+  constexpr double kMin = std::numeric_limits<int>::min();
+  if (x >= kMax) return std::numeric_limits<int>::max();
+  if (x <= kMin) return std::numeric_limits<int>::min();
+  const double t = std::trunc(x);
+  const int result = static_cast<int>(t);
+  return (x - t >= 0.5 && result < std::numeric_limits<int>::max()) ? result + 1 : result;
+}
+
+std::string AverageSpeed(std::string_view distanceText, std::string_view elapsedText) {
+  const int distance = TextToIntOrZero(distanceText);
+  const int minutes = ElapsedToMinutes(elapsedText);
+  if (distance <= 0 || minutes <= 0) return {};
+  return std::to_string(RoundHalfUp(static_cast<double>(distance) * 60.0 / minutes));
+}
+
+std::string SectionSpeed(std::string_view fromDistanceText, std::string_view toDistanceText,
+                         std::string_view fromElapsedText, std::string_view toElapsedText) {
+  const double distance =
+      static_cast<double>(TextToIntOrZero(toDistanceText)) - TextToIntOrZero(fromDistanceText);
+  const double minutes =
+      static_cast<double>(ElapsedToMinutes(toElapsedText)) - ElapsedToMinutes(fromElapsedText);
+  if (distance <= 0 || minutes <= 0) return {};
+  return std::to_string(RoundHalfUp(distance * 60.0 / minutes));
+}
+
+}  // namespace lanzhou::timetable

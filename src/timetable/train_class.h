@@ -1,0 +1,29 @@
+#pragma once
+// Train class codes (NType 1..11) with their display names, and the reading of train numbers
+// ("D301", "G1001", "1112/1113") that the fare rules and the high-speed filter rely on.
+#include <string>
+#include <string_view>
+
+namespace lanzhou::timetable {
+
+// Display name of a class code: 1 "动车组" ... 11 "普客"; empty text outside 1..11.
+[[nodiscard]] std::string TrainClassName(int nType);
+
+// Classes 1..3 (动车组, 高速动车, 城际高速) are priced by the multiple-unit rule, 4 and above by
+// the distance tariff. The test is "below 4", so a missing code (0) counts as multiple-unit.
+[[nodiscard]] constexpr bool IsMultipleUnitClass(int nType) noexcept {
+  return nType < 4;
+}
+
+// First character of a train number, ASCII upper-cased ('d' -> 'D'); '\0' for an empty number.
+[[nodiscard]] char TrainPrefixLetter(std::string_view trainId) noexcept;
+
+// True when the first four characters are exactly "G100" ("G1001", "G1002/G1003"): trains with
+// fixed section fares in the multiple-unit rule.
+[[nodiscard]] bool IsG100Train(std::string_view trainId) noexcept;
+
+// True when the number begins with "C", "D" or "G" (exact, case-sensitive): the rows the
+// 仅动车 filter keeps.
+[[nodiscard]] bool IsHighSpeedNumber(std::string_view trainId) noexcept;
+
+}  // namespace lanzhou::timetable

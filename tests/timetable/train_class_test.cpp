@@ -1,0 +1,61 @@
+#include "timetable/train_class.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+using namespace lanzhou::timetable;
+
+TEST(TrainClassName, NamesTheElevenClasses) {
+  const char* const expected[] = {"动车组",   "高速动车", "城际高速", "直特",
+                                  "空调特快", "空调快速", "快速",     "普快",
+                                  "空调普快", "空调普客", "普客"};
+  for (int code = 1; code <= 11; ++code) {
+    EXPECT_EQ(TrainClassName(code), expected[code - 1]) << "code " << code;
+  }
+}
+
+TEST(TrainClassName, EmptyOutsideOneToEleven) {
+  EXPECT_EQ(TrainClassName(0), "");
+  EXPECT_EQ(TrainClassName(12), "");
+  EXPECT_EQ(TrainClassName(-1), "");
+  EXPECT_EQ(TrainClassName(11), "普客");
+}
+
+TEST(TrainClassName, ComesFromTheCodeNotTheNumber) {
+  // The double-numbered 1112/1113 is class 9; nothing in its number says so.
+  EXPECT_EQ(TrainClassName(9), "空调普快");
+}
+
+TEST(IsMultipleUnitClass, CodesBelowFour) {
+  EXPECT_TRUE(IsMultipleUnitClass(1));
+  EXPECT_TRUE(IsMultipleUnitClass(3));
+  EXPECT_FALSE(IsMultipleUnitClass(4));
+  EXPECT_FALSE(IsMultipleUnitClass(11));
+}
+
+TEST(TrainPrefixLetter, FirstCharacterUpperCased) {
+  EXPECT_EQ(TrainPrefixLetter("D301"), 'D');
+  EXPECT_EQ(TrainPrefixLetter("d301"), 'D');
+  EXPECT_EQ(TrainPrefixLetter("g1001"), 'G');
+  EXPECT_EQ(TrainPrefixLetter("1112/1113"), '1');
+  EXPECT_EQ(TrainPrefixLetter(""), '\0');
+}
+
+TEST(IsG100Train, FirstFourCharactersExactly) {
+  EXPECT_TRUE(IsG100Train("G1001"));
+  EXPECT_TRUE(IsG100Train("G1002/G1003"));
+  EXPECT_TRUE(IsG100Train("G100"));
+  EXPECT_FALSE(IsG100Train("G101"));
+  EXPECT_FALSE(IsG100Train("G10"));
+  EXPECT_FALSE(IsG100Train("D1001"));
+  EXPECT_FALSE(IsG100Train("g1001"));
+}
+
+TEST(IsHighSpeedNumber, BeginsWithCDOrG) {
+  for (const char* id : {"C2001", "D301", "G1001", "D301/D304"})
+    EXPECT_TRUE(IsHighSpeedNumber(id)) << id;
+  for (const char* id : {"K1008", "T110", "Z98", "1043", "", "d301", "Y1"}) {
+    EXPECT_FALSE(IsHighSpeedNumber(id)) << id;
+  }
+}
