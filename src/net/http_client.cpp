@@ -1,0 +1,193 @@
+#include "net/http_client.h"
+
+#include <boost/asio/buffer.hpp>
+#include <boost/asio/co_spawn.hpp>
+#include <boost/asio/connect.hpp>
+#include <boost/asio/redirect_error.hpp>
+#include <boost/asio/this_coro.hpp>
+#include <boost/asio/use_awaitable.hpp>
+#include <boost/asio/write.hpp>
+#include <boost/beast/core/flat_buffer.hpp>
+#include <boost/beast/http/error.hpp>
+#include <boost/beast/http/field.hpp>
+#include <boost/beast/http/read.hpp>
+#include <boost/beast/http/string_body.hpp>
+#include <exception>
+#include <vector>
+
+#include "net/tcp_connect.h"
+
+namespace lanzhou::net {
+namespace {
+
+namespace asio = boost::asio;
+namespace beast = boost::beast;
+namespace http = beast::http;
+using asio::ip::tcp;
+using boost::system::error_code;
+
+// Status line and headers; a version reply needs a few hundred bytes at most.
+constexpr std::size_t kMaxHeaderBytes = 16 * 1024;
+
+bool StartsWithIgnoreCase(std::string_view text, std::string_view prefix) {
+  if (text.size() < prefix.size()) return false;
+  for (std::size_t i = 0; i < prefix.size(); ++i) {
+    const char c = text[i] >= 'A' && text[i] <= 'Z' ? static_cast<char>(text[i] + 32) : text[i];
+    if (c != prefix[i]) return false;
+  }
+  return true;
+}
+
+[[noreturn]] void BadUrl(std::string_view url, const char* why) {
+  throw HttpError(HttpFailure::kBadUrl, 0, "cannot fetch \"" + std::string(url) + "\": " + why);
+}
+
+// Redirects are not followed, and no credentials exist to answer 401/407.
+void CheckStatus(int status, bool has_location) {
+  const std::string code = std::to_string(status);
+  if (status / 100 == 2 && !has_location) return;
+  if (status != 304 && (status / 100 == 3 || has_location)) {
+    throw HttpError(HttpFailure::kRedirect, status, "HTTP " + code + ": redirect not followed");
+  }
+  if (status == 401 || status == 407) {
+    throw HttpError(HttpFailure::kAuthentication, status, "HTTP " + code + ": no credentials");
+  }
+  throw HttpError(HttpFailure::kStatus, status, "HTTP " + code);
+}
+
+HttpError ReadFailure(const error_code& ec, int status) {
+  const std::string what = "reading the reply: " + ec.message();
+  if (ec == http::error::body_limit || ec == http::error::header_limit ||
+      ec == http::error::buffer_overflow) {
+    return HttpError(HttpFailure::kTooLarge, status, what);
+  }
+  const bool is_http_error =
+      ec.category() == make_error_code(http::error::end_of_stream).category();
+  if (!is_http_error || ec == http::error::end_of_stream || ec == http::error::partial_message) {
+    return HttpError(HttpFailure::kBrokenTransfer, status, what);
+  }
+  return HttpError(HttpFailure::kProtocol, status, what);
+}
+
+// Connects, sends the request and reads the reply into body; throws HttpError.
+asio::awaitable<void> Exchange(const std::vector<tcp::endpoint>& endpoints,
+                               const std::string& request, std::string& body) {
+  tcp::socket socket(co_await asio::this_coro::executor);
+  error_code ec;
+  co_await asio::async_connect(socket, endpoints, asio::redirect_error(asio::use_awaitable, ec));
+  if (ec) throw HttpError(HttpFailure::kConnect, 0, "cannot connect: " + ec.message());
+  co_await asio::async_write(socket, asio::buffer(request),
+                             asio::redirect_error(asio::use_awaitable, ec));
+  if (ec) throw HttpError(HttpFailure::kBrokenTransfer, 0, "cannot send: " + ec.message());
+
+  // The buffer's cap bounds memory the parser's limits do not: chunk headers and trailers.
+  beast::flat_buffer buffer(kMaxHeaderBytes + kMaxBodyBytes);
+  for (;;) {
+    http::response_parser<http::string_body> parser;
+    parser.header_limit(kMaxHeaderBytes);
+    parser.body_limit(kMaxBodyBytes);
+    co_await http::async_read_header(socket, buffer, parser,
+                                     asio::redirect_error(asio::use_awaitable, ec));
+    if (ec) throw ReadFailure(ec, 0);
+    const int status = static_cast<int>(parser.get().result_int());
+    if (status == 100) continue;  // interim reply without a body; the real one follows
+    CheckStatus(status, parser.get().count(http::field::location) > 0);
+    // Beast ends the body by Content-Length, by the last chunk or at close; 204 has none.
+    if (!parser.is_done()) {
+      co_await http::async_read(socket, buffer, parser,
+                                asio::redirect_error(asio::use_awaitable, ec));
+      if (ec) throw ReadFailure(ec, status);
+    }
+    body = parser.release().body();
+    co_return;
+  }
+}
+
+}  // namespace
+
+HttpError::HttpError(HttpFailure failure, int status, const std::string& what)
+    : std::runtime_error(what), failure_(failure), status_(status) {}
+
+std::string Url::HostHeader() const {
+  return port == 80 ? host : host + ":" + std::to_string(port);
+}
+
+Url SplitUrl(std::string_view url) {
+  constexpr std::string_view kScheme = "http://";
+  if (!StartsWithIgnoreCase(url, kScheme)) BadUrl(url, "not an http:// address");
+  for (const char c : url) {
+    // Such bytes would break the request line or the Host header.
+    if (static_cast<unsigned char>(c) <= 0x20 || c == 0x7f) BadUrl(url, "space or control byte");
+  }
+  std::string_view rest = url.substr(kScheme.size());
+  rest = rest.substr(0, rest.find('#'));  // fragments stay with the client
+  const std::size_t path_start = rest.find_first_of("/?");
+  const std::string_view authority = rest.substr(0, path_start);
+  if (authority.find('@') != std::string_view::npos) BadUrl(url, "user names are not supported");
+  if (authority.find('[') != std::string_view::npos) BadUrl(url, "IPv6 hosts are not supported");
+
+  Url out;
+  const std::size_t colon = authority.find(':');
+  out.host = std::string(authority.substr(0, colon));
+  if (out.host.empty()) BadUrl(url, "no host");
+  if (colon != std::string_view::npos) {
+    const std::string_view digits = authority.substr(colon + 1);
+    if (digits.empty() || digits.size() > 5) BadUrl(url, "bad port");
+    unsigned value = 0;
+    for (const char c : digits) {
+      if (c < '0' || c > '9') BadUrl(url, "bad port");
+      value = value * 10 + static_cast<unsigned>(c - '0');
+    }
+    if (value == 0 || value > 65535) BadUrl(url, "bad port");
+    out.port = static_cast<std::uint16_t>(value);
+  }
+  if (path_start != std::string_view::npos) {
+    const std::string_view path = rest.substr(path_start);
+    out.path = path.front() == '?' ? "/" + std::string(path) : std::string(path);
+  }
+  return out;
+}
+
+std::string RequestText(const Url& url) {
+  // Written by hand so the bytes and the header order are exactly these; no Content-Length.
+  return "GET " + url.path + " HTTP/1.1\r\n" +
+         "Content-Type: text/html\r\n"
+         "Host: " +
+         url.HostHeader() +
+         "\r\n"
+         "Accept: text/html, */*\r\n"
+         "User-Agent: Mozilla/3.0 (compatible; Indy Library)\r\n"
+         "\r\n";
+}
+
+std::string HttpGetText(std::string_view url_text, std::stop_token stop) {
+  const Url url = SplitUrl(url_text);
+  const std::vector<tcp::endpoint> endpoints = detail::ResolveHost(url.host, url.port, stop);
+  const std::string request = RequestText(url);
+
+  std::string body;
+  std::exception_ptr failure;
+  bool finished = false;
+  {
+    // One-threaded loop; everything the coroutine refers to is declared above and outlives it.
+    asio::io_context io(1);
+    asio::co_spawn(io, Exchange(endpoints, request, body), [&](std::exception_ptr e) {
+      failure = e;
+      finished = true;
+    });
+    detail::RunUntilDoneOrStopped(io, stop);
+  }
+  if (!finished) throw HttpError(HttpFailure::kStopped, 0, "stopped");
+  if (failure) {
+    try {
+      std::rethrow_exception(failure);
+    } catch (const HttpError&) {
+      throw;
+    } catch (const std::exception& e) {
+      throw HttpError(HttpFailure::kConnect, 0, std::string("network failure: ") + e.what());
+    }
+  }
+  return body;
+}
+
+}  // namespace lanzhou::net
