@@ -6,7 +6,8 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config
   zlib1g-dev libgtest-dev libgmock-dev libbenchmark-dev libicu-dev libboost1.81-dev
-  qt6-base-dev
+  qt6-base-dev qt6-webengine-dev
+  poppler-utils
   fonts-noto-cjk xvfb xauth
 )
 
