@@ -1,0 +1,162 @@
+#include "query/through_query.h"
+
+#include <optional>
+#include <utility>
+
+#include "query/station_match.h"
+#include "timetable/fares.h"
+#include "timetable/times.h"
+#include "timetable/train_class.h"
+
+namespace lanzhou::query {
+namespace {
+
+bool ThroughTablesReady(const data::TimetableStore& tables) {
+  return tables.KMTrainReady && tables.KMListReady && tables.KMSMReady;
+}
+
+}  // namespace
+
+StopColumns::StopColumns(data::MemTable& KMTrain)
+    : ID(KMTrain.FieldByName("ID").Index()),
+      Station(KMTrain.FieldByName("Station").Index()),
+      S_No(KMTrain.FieldByName("S_No").Index()),
+      A_Time(KMTrain.FieldByName("A_Time").Index()),
+      D_Time(KMTrain.FieldByName("D_Time").Index()),
+      R_Date(KMTrain.FieldByName("R_Date").Index()),
+      Distance(KMTrain.FieldByName("Distance").Index()),
+      P1(KMTrain.FieldByName("P1").Index()),
+      P2(KMTrain.FieldByName("P2").Index()),
+      P3(KMTrain.FieldByName("P3").Index()),
+      P4(KMTrain.FieldByName("P4").Index()) {}
+
+StopView ReadStop(const data::MemTable& KMTrain, const StopColumns& c) {
+  StopView stop;
+  stop.ID = KMTrain.TextAt(c.ID);
+  stop.Station = KMTrain.TextAt(c.Station);
+  stop.A_Time = KMTrain.TextAt(c.A_Time);
+  stop.D_Time = KMTrain.TextAt(c.D_Time);
+  stop.R_Date = KMTrain.TextAt(c.R_Date);
+  stop.P1 = KMTrain.TextAt(c.P1);
+  stop.P2 = KMTrain.TextAt(c.P2);
+  stop.P3 = KMTrain.TextAt(c.P3);
+  stop.P4 = KMTrain.TextAt(c.P4);
+  stop.S_No = static_cast<std::int32_t>(KMTrain.IntAt(c.S_No));
+  stop.Distance = static_cast<std::int32_t>(KMTrain.IntAt(c.Distance));
+  return stop;
+}
+
+void SetBoardingStop(TPub_GridResult& row, const StopView& stop) {
+  row.FromStation = stop.Station;
+  row.FromNo = stop.S_No;
+  row.DepartTime = stop.D_Time;
+  row.FromRunTime = stop.R_Date;
+  row.FromDistance = stop.Distance;
+  row.FromP1 = stop.P1;
+  row.FromP2 = stop.P2;
+  row.FromP3 = stop.P3;
+  row.FromP4 = stop.P4;
+}
+
+void SetAlightingStop(TPub_GridResult& row, const StopView& stop) {
+  row.ToStation = stop.Station;
+  row.ToNo = stop.S_No;
+  row.ArriveTime = stop.A_Time;
+  row.ToRunTime = stop.R_Date;
+  row.ToDistance = stop.Distance;
+  row.ToP1 = stop.P1;
+  row.ToP2 = stop.P2;
+  row.ToP3 = stop.P3;
+  row.ToP4 = stop.P4;
+}
+
+void SetOriginAsBoarding(TPub_GridResult& row, std::string_view depart_time) {
+  row.FromStation = row.StartStation;
+  row.FromNo = 1;
+  row.DepartTime = depart_time;
+  row.FromRunTime.assign(1, '0');
+  row.FromDistance = 0;
+  row.FromP1.clear();
+  row.FromP2.clear();
+  row.FromP3.clear();
+  row.FromP4.clear();
+}
+
+void ReadTrainFields(data::MemTable& KMList, TPub_GridResult& row) {
+  row.TrainId = KMList.FieldByName("ID").AsString();
+  row.NType = static_cast<std::int32_t>(KMList.FieldByName("NType").AsInteger());
+  row.TypeName = timetable::TrainClassName(row.NType);
+  row.StartStation = KMList.FieldByName("StartStation").AsString();
+  row.EndStation = KMList.FieldByName("endStation").AsString();
+  row.TrainRunTime = KMList.FieldByName("R_Date").AsString();
+  row.TrainDistance = static_cast<std::int32_t>(KMList.FieldByName("Distance").AsInteger());
+  row.TrainP1 = KMList.FieldByName("P1").AsString();
+  row.TrainP2 = KMList.FieldByName("P2").AsString();
+  row.TrainP3 = KMList.FieldByName("P3").AsString();
+  row.TrainP4 = KMList.FieldByName("P4").AsString();
+}
+
+bool FillTrainFields(data::MemTable& KMList, std::string_view train_id, TPub_GridResult& row) {
+  if (!KMList.Locate("ID", train_id)) return false;
+  ReadTrainFields(KMList, row);
+  return true;
+}
+
+void CompleteSection(TPub_GridResult& row) {
+  row.Stops = row.ToNo - row.FromNo;
+  row.SegDistance = row.ToDistance - row.FromDistance;
+  row.SegTime = timetable::RunningTime(row.FromRunTime, row.ToRunTime);
+  // The fares read every field above, so they come last.
+  timetable::ComputeSectionFares(row);
+}
+
+bool FindThroughTrains(data::TimetableStore& tables, QueryState& state, std::string_view from_text,
+                       std::string_view to_text) {
+  if (!ThroughTablesReady(tables)) return false;
+  state.QueryKind = StationToStation;
+  state.TransferStation.clear();
+  state.ResultList.clear();
+  const bool exact_mode =
+      ResolveStationPair(from_text, to_text, tables.KMSM, state.FromSpec, state.ToSpec);
+
+  data::MemTable& KMTrain = tables.KMTrain;
+  const StopColumns columns(KMTrain);
+  KMTrain.First();
+  while (!KMTrain.Eof()) {
+    // One train: its stops are contiguous in SIDNo order. Only the station is read of a stop
+    // that matches neither side.
+    const std::string_view train_id = KMTrain.TextAt(columns.ID);
+    std::optional<StopView> boarding;
+    std::optional<StopView> alighting;
+    for (; !KMTrain.Eof() && KMTrain.TextAt(columns.ID) == train_id; KMTrain.Next()) {
+      const std::string_view station = KMTrain.TextAt(columns.Station);
+      if (!boarding) {
+        if (IsStationOf(station, exact_mode, state.FromSpec)) boarding = ReadStop(KMTrain, columns);
+      } else if (IsStationOf(station, exact_mode, state.ToSpec)) {
+        // A later stop of the arrival set overwrites an earlier one: the last one counts.
+        alighting = ReadStop(KMTrain, columns);
+      }
+    }
+    if (!boarding || !alighting) continue;
+    TPub_GridResult row;
+    if (!FillTrainFields(tables.KMList, train_id, row)) continue;
+    SetBoardingStop(row, *boarding);
+    SetAlightingStop(row, *alighting);
+    CompleteSection(row);
+    state.ResultList.push_back(std::move(row));
+  }
+  return true;
+}
+
+PartnerCaptions TripCityCaptions(const TripCities& cities) {
+  PartnerCaptions captions{cities.from, cities.to, cities.from};
+  if (cities.from != cities.to) captions.labfd = cities.from + "-" + cities.to;
+  return captions;
+}
+
+std::optional<TripCities> ThroughTripCities(const QueryState& state) {
+  if (state.ResultList.empty()) return std::nullopt;
+  return TripCities{state.FromSpec.City, state.ToSpec.City};
+}
+
+}  // namespace lanzhou::query

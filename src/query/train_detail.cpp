@@ -1,0 +1,87 @@
+#include "query/train_detail.h"
+
+#include <string>
+
+#include "timetable/times.h"
+
+namespace lanzhou::query {
+
+std::optional<TrainDetail> ShowTrainDetail(data::MemTable& KMTrain, const QueryState& state,
+                                           const StringGrid& SGrid, int row) {
+  if (row < 0 || static_cast<std::size_t>(row) >= state.ResultList.size()) return std::nullopt;
+  const std::string& train = SGrid.Cell(0, row);
+  if (train.empty() || !KMTrain.Locate("ID", train)) return std::nullopt;
+  const int f_id = KMTrain.FindField("ID");
+  const int f_station = KMTrain.FindField("Station");
+  const int f_no = KMTrain.FindField("S_No");
+  const int f_arrive = KMTrain.FindField("A_Time");
+  const int f_depart = KMTrain.FindField("D_Time");
+  const int f_elapsed = KMTrain.FindField("R_Date");
+  const int f_distance = KMTrain.FindField("Distance");
+
+  const std::string& boarding = SGrid.Cell(4, row);
+  const int stops = timetable::TextToIntOrZero(SGrid.Cell(8, row));
+
+  TrainDetail detail;
+  ClearGridSelection(detail.MGrid);
+  detail.Caption = "车次:" + train;
+  StringGrid& g = detail.MGrid;
+  // Times of day are "HH:MM", so text order is time order; a step back means midnight passed.
+  std::string prev(KMTrain.TextAt(f_depart));
+  int day = 1;
+  bool boarded = false;
+  std::string last_distance;
+  std::string last_elapsed;
+  for (; !KMTrain.Eof() && KMTrain.TextAt(f_id) == train; KMTrain.Next()) {
+    const int k = detail.StopCount++;
+    if (g.RowCount() < detail.StopCount) g.SetRowCount(detail.StopCount);
+    const std::string_view arrive = KMTrain.TextAt(f_arrive);
+    if (!arrive.empty()) {
+      if (prev > arrive) ++day;
+      prev = arrive;
+    }
+    const int stop_no = static_cast<int>(KMTrain.IntAt(f_no));
+    if (!boarded && KMTrain.TextAt(f_station) == boarding) {
+      detail.FirstLegStop = stop_no;
+      boarded = true;
+    }
+    last_distance = std::to_string(KMTrain.IntAt(f_distance));
+    last_elapsed = std::string(KMTrain.TextAt(f_elapsed));
+    std::string shown_elapsed = last_elapsed;
+    if (shown_elapsed.ends_with(':')) shown_elapsed += '0';  // "20:" reads as "20:0"
+    g.SetCell(0, k, std::to_string(stop_no));
+    g.SetCell(1, k, std::string(KMTrain.TextAt(f_station)));
+    g.SetCell(2, k, last_distance);
+    g.SetCell(3, k, std::string(arrive));
+    g.SetCell(4, k, std::string(KMTrain.TextAt(f_depart)));
+    g.SetCell(5, k, day == 1 ? std::string("当天") : "第" + std::to_string(day) + "天");
+    g.SetCell(6, k, std::move(shown_elapsed));
+    if (k > 0) {
+      g.SetCell(
+          7, k,
+          timetable::SectionSpeed(g.Cell(2, k - 1), g.Cell(2, k), g.Cell(6, k - 1), g.Cell(6, k)));
+    }
+  }
+  // A boarding name that no stop carries is the train list's city-level name of the first
+  // station (train-number rows, rows of trains ending at the queried station): the traveller
+  // boards at stop 1. Counting stops instead would put the range past the end of the run.
+  if (!boarded) detail.FirstLegStop = 1;
+  detail.LastLegStop = detail.FirstLegStop + stops;
+
+  detail.LabQC = "全程：" + last_distance + "km/历时" + last_elapsed + "/速度" +
+                 timetable::AverageSpeed(last_distance, last_elapsed) + "km/h";
+  const std::string& seg_km = SGrid.Cell(9, row);
+  const std::string& seg_time = SGrid.Cell(10, row);
+  detail.LabQJ = "区间：" + seg_km + "km/历时" + seg_time + "/速度" +
+                 timetable::AverageSpeed(seg_km, seg_time) + "km/h";
+  return detail;
+}
+
+RowColour MGridRowColour(const TrainDetail& detail, int row) {
+  if (detail.MGrid.IsBlankRow(row)) return RowColour::Normal;
+  const int stop_no = timetable::TextToIntOrZero(detail.MGrid.Cell(0, row));
+  return stop_no >= detail.FirstLegStop && stop_no <= detail.LastLegStop ? RowColour::Blue
+                                                                         : RowColour::Normal;
+}
+
+}  // namespace lanzhou::query

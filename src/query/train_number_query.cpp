@@ -1,0 +1,82 @@
+#include "query/train_number_query.h"
+
+#include <utility>
+
+#include "query/station_match.h"
+
+namespace lanzhou::query {
+
+std::string TrainNumberKey(std::string_view ecc_text) {
+  std::string key = TrimBlanks(ecc_text);
+  // Train numbers hold no letters beyond A..Z, so ASCII is all the case folding needed.
+  for (char& c : key) {
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  }
+  return key;
+}
+
+int TerminalStopNo(data::MemTable& KMTrain, std::string_view train_id) {
+  if (!KMTrain.Locate("ID", train_id)) return 1;
+  const int id_col = KMTrain.FieldByName("ID").Index();
+  const int no_col = KMTrain.FieldByName("S_No").Index();
+  const int depart_col = KMTrain.FieldByName("D_Time").Index();
+  int last_no = 1;
+  for (; !KMTrain.Eof() && KMTrain.TextAt(id_col) == train_id; KMTrain.Next()) {
+    last_no = static_cast<int>(KMTrain.IntAt(no_col));
+    if (KMTrain.TextAt(depart_col).empty()) return last_no;
+  }
+  return last_no;
+}
+
+bool FindTrainNumber(data::TimetableStore& tables, QueryState& state, std::string_view ecc_text) {
+  if (!tables.KMListReady || !tables.KMSMReady || !tables.KMTrainReady) return false;
+  state.QueryKind = TrainNumber;
+  state.TransferStation.clear();
+  state.ResultList.clear();
+  state.FromSpec.Name.clear();
+  state.ToSpec.Name.clear();
+
+  const std::string key = TrainNumberKey(ecc_text);
+  const std::string prefix = key + "/";
+  data::MemTable& KMList = tables.KMList;
+  const int id_col = KMList.FieldByName("ID").Index();
+  const int depart_col = KMList.FieldByName("A_Time").Index();
+  const int arrive_col = KMList.FieldByName("D_Time").Index();
+  for (KMList.First(); !KMList.Eof(); KMList.Next()) {
+    const std::string_view id = KMList.TextAt(id_col);
+    if (id != key && !id.starts_with(prefix)) continue;
+    TPub_GridResult row;
+    ReadTrainFields(KMList, row);
+    // The train list holds the departure at the first station in A_Time and the arrival at
+    // the last in D_Time, the reverse of the stop table. Both ends as it names them (city
+    // level).
+    SetOriginAsBoarding(row, KMList.TextAt(depart_col));
+    row.ArriveTime = KMList.TextAt(arrive_col);
+    row.ToStation = row.EndStation;
+    row.ToNo = TerminalStopNo(tables.KMTrain, row.TrainId);
+    row.ToRunTime = row.TrainRunTime;
+    row.ToDistance = row.TrainDistance;
+    row.ToP1 = row.TrainP1;
+    row.ToP2 = row.TrainP2;
+    row.ToP3 = row.TrainP3;
+    row.ToP4 = row.TrainP4;
+    row.Stops = row.ToNo - row.FromNo;
+    row.SegDistance = row.TrainDistance;
+    // Whole-run values as stored: no reformatting, no fare computation.
+    row.SegTime = row.TrainRunTime;
+    row.FareHardSeat = row.TrainP1;
+    row.FareSoftSeat = row.TrainP2;
+    row.FareHardSleeper = row.TrainP3;
+    row.FareSoftSleeper = row.TrainP4;
+    state.ResultList.push_back(std::move(row));
+  }
+  return true;
+}
+
+std::optional<TripCities> TrainNumberTripCities(int visible_count, std::string_view start_cell,
+                                                std::string_view end_cell) {
+  if (visible_count <= 0) return std::nullopt;
+  return TripCities{CityOf(start_cell), CityOf(end_cell)};
+}
+
+}  // namespace lanzhou::query

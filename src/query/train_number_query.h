@@ -1,0 +1,37 @@
+#pragma once
+// The train number query: every train of KMList whose number is the typed one, or whose joined
+// numbers begin with it ("1112" finds "1112/1113"), as one row covering the whole run.
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "data/mem_table.h"
+#include "data/timetable_store.h"
+#include "query/query_state.h"
+#include "query/through_query.h"
+
+namespace lanzhou::query {
+
+// The search key of ECC's text: blanks and control characters around it removed, Latin letters
+// upper-cased ("d1 " -> "D1"); blanks inside stay.
+[[nodiscard]] std::string TrainNumberKey(std::string_view ecc_text);
+
+// S_No of the stop where the train ends: its first stop without a departure time, else its last
+// stop; 1 for a number KMTrain does not hold. Moves KMTrain's cursor.
+[[nodiscard]] int TerminalStopNo(data::MemTable& KMTrain, std::string_view train_id);
+
+// Rows for the trains whose ID equals the key or begins with key + "/", in KMList order, each
+// from the first station to the terminal with the whole-run time, distance and fares of KMList
+// as stored. Sets QueryKind to TrainNumber, empties TransferStation, FromSpec.Name and
+// ToSpec.Name, replaces ResultList. Returns false and changes nothing while KMList, KMSM or
+// KMTrain is not ready.
+[[nodiscard]] bool FindTrainNumber(data::TimetableStore& tables, QueryState& state,
+                                   std::string_view ecc_text);
+
+// The partner panel after a train number query: the cities of the first shown row's 始发站 and
+// 终到站 cells (grid row 0, columns 1 and 2, after the sort); nothing when no row is shown.
+[[nodiscard]] std::optional<TripCities> TrainNumberTripCities(int visible_count,
+                                                              std::string_view start_cell,
+                                                              std::string_view end_cell);
+
+}  // namespace lanzhou::query
