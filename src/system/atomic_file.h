@@ -1,0 +1,25 @@
+#pragma once
+// Replacing a file whole or not at all: the bytes go to a fresh file beside the target, which is
+// renamed over the target only once every byte is written and flushed. A failure leaves the old
+// file (if any) untouched and removes the half-written one.
+#include <filesystem>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+namespace lanzhou::system {
+
+// A file that could not be written; what() is the text shown to the user, in the form
+// `Cannot create file "<path>". <reason>` or `Cannot write file "<path>". <reason>`.
+class FileWriteError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// Writes `bytes` as the whole content of `path`, replacing an existing file. The new file gets
+// the old file's permission bits, or 0666 less the umask when there was none, plus `add_mode`.
+// Throws FileWriteError; then `path` is as it was and no temporary file remains.
+void WriteFileAtomically(const std::filesystem::path& path, std::string_view bytes,
+                         std::filesystem::perms add_mode = std::filesystem::perms::none);
+
+}  // namespace lanzhou::system

@@ -1,0 +1,219 @@
+#include "report/grid_export.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <stdlib.h>
+#include <sys/resource.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+using namespace lanzhou::report;
+namespace fs = std::filesystem;
+using testing::ElementsAre;
+
+namespace {
+
+const std::string kMainCaptionLine =
+    "车次,始发,终到,车型,发站,发时,到站,到时,停站,里程,历时,硬座,软座,硬卧,软卧";
+
+std::vector<GridRow> ThreeMainRows() {
+  return {
+      {"T109", "北京", "上海", "空调特快", "北京", "20:05", "上海", "10:13", "9", "1463", "14:08",
+       "158", "-", "283/293/304", "440/462"},
+      {"1461", "北京", "上海", "普快", "北京", "11:46", "上海", "08:03", "17", "1463", "20:17",
+       "138", "-", "38/41/43", "-"},
+      {"D301", "北京", "上海", "动车组", "北京", "21:25", "上海", "07:21", "", "1463", "09:56", "",
+       "", "", ""},
+  };
+}
+
+// A fresh folder under the system's temporary folder, removed with the object.
+class TempDir {
+ public:
+  TempDir() {
+    std::string pattern = (fs::temp_directory_path() / "lanzhou-export-XXXXXX").string();
+    path_ = ::mkdtemp(pattern.data());
+  }
+  ~TempDir() { fs::remove_all(path_); }
+  [[nodiscard]] const fs::path& path() const { return path_; }
+  [[nodiscard]] std::vector<std::string> Names() const {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(path_)) {
+      names.push_back(entry.path().filename().string());
+    }
+    return names;
+  }
+
+ private:
+  fs::path path_;
+};
+
+std::string ReadBytes(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+void WriteBytes(const fs::path& path, const std::string& bytes) {
+  std::ofstream(path, std::ios::binary) << bytes;
+}
+
+// Limits the size of files this process may write, for the length of one test.
+class FileSizeLimit {
+ public:
+  explicit FileSizeLimit(rlim_t bytes) {
+    ::getrlimit(RLIMIT_FSIZE, &old_);
+    old_handler_ = ::signal(SIGXFSZ, SIG_IGN);  // get EFBIG instead of the signal
+    rlimit limited = old_;
+    limited.rlim_cur = bytes;
+    ::setrlimit(RLIMIT_FSIZE, &limited);
+  }
+  ~FileSizeLimit() {
+    ::setrlimit(RLIMIT_FSIZE, &old_);
+    ::signal(SIGXFSZ, old_handler_);
+  }
+
+ private:
+  rlimit old_{};
+  sighandler_t old_handler_;
+};
+
+}  // namespace
+
+TEST(GridCaptions, MainAndDetailCaptionsInColumnOrder) {
+  EXPECT_THAT(GridCaptions(GridKind::Main),
+              ElementsAre("车次", "始发", "终到", "车型", "发站", "发时", "到站", "到时", "停站",
+                          "里程", "历时", "硬座", "软座", "硬卧", "软卧"));
+  EXPECT_THAT(GridCaptions(GridKind::Detail),
+              ElementsAre("站序", "车站", "里程", "到时", "发时", "天数", "历时", "时速"));
+  EXPECT_EQ(MainGridColumnCaption(0), "车次");
+  EXPECT_EQ(MainGridColumnCaption(14), "软卧");
+  EXPECT_EQ(MainGridColumnCaption(15), "");
+  EXPECT_EQ(MainGridColumnCaption(-1), "");
+  EXPECT_EQ(DetailGridColumnCaption(7), "时速");
+  EXPECT_EQ(DetailGridColumnCaption(8), "");
+}
+
+TEST(ExportGridCsvLines, ThreeMainRowsGiveTenLines) {
+  const std::vector<GridRow> rows = ThreeMainRows();
+  EXPECT_THAT(
+      ExportGridCsvLines(GridKind::Main, rows),
+      ElementsAre("", "", "岚舟时刻公司", "http://www.lanzhou-shike.cn", "", "", kMainCaptionLine,
+                  "T109,北京,上海,空调特快,北京,20:05,上海,10:13,9,1463,14:08,158,-,"
+                  "283/293/304,440/462",
+                  // fares with "/" are written unchanged
+                  "1461,北京,上海,普快,北京,11:46,上海,08:03,17,1463,20:17,138,-,"
+                  "38/41/43,-",
+                  // empty cells give empty fields: still 15 fields
+                  "D301,北京,上海,动车组,北京,21:25,上海,07:21,,1463,09:56,,,,"));
+}
+
+TEST(ExportGridCsvLines, DetailGridAndOddRows) {
+  const std::vector<GridRow> rows = {
+      {"1", "北京西", "0", "", "21:25", "当天", "0", ""},
+      {"2", "石家庄", "277"},  // a short row: the missing cells are empty fields
+      {"3", "郑州", "689", "03:44", "03:50", "第2天", "6:19", "109", "extra", "cells"},
+      {"4", "a,b", "\"q\""},  // no quoting or escaping, even where a reader would need it
+  };
+  EXPECT_THAT(ExportGridCsvLines(GridKind::Detail, rows),
+              ElementsAre("", "", "岚舟时刻公司", "http://www.lanzhou-shike.cn", "", "",
+                          "站序,车站,里程,到时,发时,天数,历时,时速", "1,北京西,0,,21:25,当天,0,",
+                          "2,石家庄,277,,,,,", "3,郑州,689,03:44,03:50,第2天,6:19,109",
+                          "4,a,b,\"q\",,,,,"));
+  // No rows: the head and the caption line only.
+  EXPECT_EQ(ExportGridCsvLines(GridKind::Main, {}).size(), 7u);
+}
+
+TEST(WriteLinesGbkAtomically, WritesGbkWithCrLfAfterEveryLine) {
+  TempDir dir;
+  const fs::path file = dir.path() / "结果.csv";
+  const std::vector<GridRow> rows = ThreeMainRows();
+  WriteLinesGbkAtomically(file, ExportGridCsvLines(GridKind::Main, rows));
+
+  const std::string bytes = ReadBytes(file);
+  // Two empty lines, then 岚舟时刻公司 in GBK (E1B0 D6DB CAB1 BFCC B9AB CBBE), then the address.
+  EXPECT_EQ(bytes.substr(0, 19),
+            "\r\n\r\n\xE1\xB0\xD6\xDB\xCA\xB1\xBF\xCC\xB9\xAB\xCB\xBE\r\n"
+            "h");
+  EXPECT_TRUE(bytes.ends_with("\r\n"));
+  // Every LF is part of a CR LF, and there are exactly 10 of them.
+  std::size_t line_ends = 0;
+  for (std::size_t i = 0; i < bytes.size(); ++i) {
+    if (bytes[i] != '\n') continue;
+    ++line_ends;
+    ASSERT_GT(i, 0u);
+    EXPECT_EQ(bytes[i - 1], '\r') << "at byte " << i;
+  }
+  EXPECT_EQ(line_ends, 10u);
+  // The caption line, byte for byte in GBK: 车次 is B3B5 B4CE.
+  EXPECT_NE(bytes.find("\r\n\xB3\xB5\xB4\xCE,"), std::string::npos);
+  EXPECT_EQ(bytes.find("\xE8\xBD\xA6"), std::string::npos);  // no UTF-8 车 left
+  EXPECT_THAT(dir.Names(), ElementsAre("结果.csv"));         // no temporary file left
+}
+
+TEST(WriteLinesGbkAtomically, ReplacesAnExistingFileWhole) {
+  TempDir dir;
+  const fs::path file = dir.path() / "out.csv";
+  WriteBytes(file, std::string(5000, 'x'));
+  fs::permissions(file, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+  WriteLinesGbkAtomically(file, std::vector<std::string>{"a", "b"});
+  EXPECT_EQ(ReadBytes(file), "a\r\nb\r\n");
+  // The replaced file keeps its permissions.
+  EXPECT_EQ(fs::status(file).permissions() & fs::perms::all,
+            fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+  EXPECT_THAT(dir.Names(), ElementsAre("out.csv"));
+}
+
+TEST(WriteLinesGbkAtomically, WritesThroughASymbolicLink) {
+  TempDir dir;
+  const fs::path real = dir.path() / "real.csv";
+  const fs::path link = dir.path() / "link.csv";
+  WriteBytes(real, "old\r\n");
+  fs::create_symlink(real, link);
+  WriteLinesGbkAtomically(link, std::vector<std::string>{"new"});
+  EXPECT_TRUE(fs::is_symlink(link));
+  EXPECT_EQ(ReadBytes(real), "new\r\n");
+  EXPECT_EQ(dir.Names().size(), 2u);
+}
+
+TEST(WriteLinesGbkAtomically, FailuresKeepTheOldFileAndNameTheFile) {
+  TempDir dir;
+  const fs::path file = dir.path() / "old.csv";
+  WriteBytes(file, "old content\r\n");
+
+  {
+    // The disk refuses the bytes part way through: the old file stays, no half file remains.
+    FileSizeLimit limit(1000);
+    const std::vector<std::string> lines(200, std::string(50, 'n'));
+    try {
+      WriteLinesGbkAtomically(file, lines);
+      ADD_FAILURE() << "the write should have failed";
+    } catch (const ExportError& error) {
+      EXPECT_EQ(std::string(error.what()),
+                "Cannot write file \"" + file.string() + "\". File too large");
+    }
+  }
+  EXPECT_EQ(ReadBytes(file), "old content\r\n");
+  EXPECT_THAT(dir.Names(), ElementsAre("old.csv"));
+
+  // A folder that does not exist.
+  const fs::path nowhere = dir.path() / "missing" / "x.csv";
+  try {
+    WriteLinesGbkAtomically(nowhere, std::vector<std::string>{"a"});
+    ADD_FAILURE() << "the write should have failed";
+  } catch (const ExportError& error) {
+    EXPECT_EQ(std::string(error.what()),
+              "Cannot create file \"" + nowhere.string() + "\". No such file or directory");
+  }
+
+  // A folder in the way of the file's name: it is left as it was.
+  fs::create_directory(dir.path() / "sub.csv");
+  EXPECT_THROW(WriteLinesGbkAtomically(dir.path() / "sub.csv", std::vector<std::string>{"a"}),
+               ExportError);
+  EXPECT_TRUE(fs::is_directory(dir.path() / "sub.csv"));
+  EXPECT_EQ(dir.Names().size(), 2u);
+}
