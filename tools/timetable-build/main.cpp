@@ -1,0 +1,71 @@
+// lanzhou-timetable-build <source-dir> <output-dir>
+//
+// Reads the timetable source (docs/timetable-source.md) and writes the four table texts
+// strain.txt, slist.txt, sm.txt and spy.txt (GBK, CR LF) into <output-dir>, where the build
+// packs and embeds them. A source that breaks any rule gets every breach reported as
+// "file:line: rule" and nothing is written.
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "source.h"
+#include "table_writer.h"
+#include "train_builder.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+namespace tb = lanzhou::timetable_build;
+
+// All four files go to temporaries first and are renamed only when every write succeeded.
+bool WriteAll(const fs::path& dir, const std::vector<std::pair<std::string, std::string>>& files) {
+  std::error_code error;
+  fs::create_directories(dir, error);
+  for (const auto& [name, bytes] : files) {
+    std::ofstream out(dir / (name + ".tmp"), std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    if (!out.flush()) {
+      std::cerr << "lanzhou-timetable-build: cannot write " << (dir / name).string() << '\n';
+      return false;
+    }
+  }
+  for (const auto& [name, bytes] : files) fs::rename(dir / (name + ".tmp"), dir / name);
+  return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc != 3) {
+    std::cerr << "usage: lanzhou-timetable-build <source-dir> <output-dir>\n";
+    return 2;
+  }
+  const fs::path source_dir = argv[1];
+  tb::Diagnostics diagnostics;
+  const tb::Source source = tb::ReadSource(source_dir, diagnostics);
+  std::vector<tb::TrainRow> trains;
+  if (diagnostics.empty()) trains = tb::BuildTrains(source, diagnostics);
+  if (!diagnostics.empty()) {
+    for (const auto& e : diagnostics.errors()) {
+      std::cerr << e.file << ':' << e.line << ": " << e.rule << '\n';
+    }
+    std::cerr << "lanzhou-timetable-build: " << diagnostics.errors().size() << " error(s) in "
+              << source_dir.string() << "; nothing written\n";
+    return 1;
+  }
+  std::size_t stops = 0;
+  for (const auto& t : trains) stops += t.stops.size();
+  if (!WriteAll(argv[2], {{"strain.txt", tb::StrainText(trains)},
+                          {"slist.txt", tb::SlistText(trains)},
+                          {"sm.txt", tb::SmText(source)},
+                          {"spy.txt", tb::SpyText(source)}})) {
+    return 1;
+  }
+  std::cout << "lanzhou-timetable-build: " << trains.size() << " trains, " << stops << " stops, "
+            << source.stations.size() << " stations\n";
+  return 0;
+}
