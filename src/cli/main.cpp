@@ -1,0 +1,23 @@
+// lanzhou-query: the timetable queries of 岚舟时刻 from a terminal. See `lanzhou-query --help`.
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "cli/run.h"
+#include "data/resource_registry.h"
+
+#ifdef LANZHOU_HAVE_TIMETABLE
+#include "lanzhou_timetable.h"
+#endif
+
+int main(int argc, char** argv) {
+  std::ios::sync_with_stdio(false);
+  const std::vector<std::string> words(argv + 1, argv + argc);
+  lanzhou::data::ResourceRegistry registry;
+  const lanzhou::data::ResourceRegistry* embedded = nullptr;
+#ifdef LANZHOU_HAVE_TIMETABLE
+  registry.Register(lanzhou::resources::TimetableResources());
+  embedded = &registry;
+#endif
+  return lanzhou::cli::RunCommandLine(words, embedded, std::cout, std::cerr);
+}

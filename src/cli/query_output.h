@@ -1,0 +1,44 @@
+#pragma once
+// What each command writes, in the three formats: table (aligned, for a terminal), csv (the
+// lines of the grid's export file) and json (whole records with their field names).
+#include <string>
+#include <vector>
+
+#include "cli/grid_views.h"
+#include "cli/options.h"
+#include "data/timetable_store.h"
+#include "query/chooser_grid.h"
+#include "query/grid_result.h"
+#include "query/query_state.h"
+#include "query/train_detail.h"
+
+namespace lanzhou::cli {
+
+// One result row as a JSON object whose keys are its 36 field names, in field order.
+[[nodiscard]] std::string GridResultJson(const query::TPub_GridResult& row);
+// One chooser station as a JSON object with the 9 field names of TPub_ZZStruct.
+[[nodiscard]] std::string TransferCandidateJson(const query::TPub_ZZStruct& candidate);
+
+// The shown rows of the result grid: table (header captions with the sort mark, rows, then
+// "结果:N"), the export lines, or the source rows as JSON.
+[[nodiscard]] std::string FormatResults(const query::QueryState& state, const ShownResults& shown,
+                                        OutputFormat format);
+
+// The chooser's listed rows in grid order: table (window caption, header, rows), export-style
+// lines with the 9 ZGrid titles, or the stations as JSON. listed holds the same stations.
+[[nodiscard]] std::string FormatChooser(const query::ChooserGrid& chooser,
+                                        const std::vector<query::TPub_ZZStruct>& listed,
+                                        OutputFormat format);
+
+// The detail window's rows: table (caption, LabQC, LabQJ, header, stops), the detail export
+// lines, or one JSON object with the texts, the section's stop range and the stops.
+[[nodiscard]] std::string FormatDetail(const query::TrainDetail& detail, OutputFormat format);
+
+// A completion list without its padding entries: one name a line, or a JSON array.
+[[nodiscard]] std::string FormatCompletion(const std::vector<std::string>& entries,
+                                           OutputFormat format);
+
+// Record count and ready state of KMTrain, KMList, KMSM and KMPy (0 records when not ready).
+[[nodiscard]] std::string FormatInfo(const data::TimetableStore& store, OutputFormat format);
+
+}  // namespace lanzhou::cli

@@ -1,0 +1,201 @@
+#include "cli/run.h"
+
+#include <exception>
+#include <optional>
+#include <string_view>
+#include <variant>
+
+#include "cli/grid_views.h"
+#include "cli/query_output.h"
+#include "cli/table_loading.h"
+#include "data/timetable_store.h"
+#include "query/completion.h"
+#include "query/input_checks.h"
+#include "query/station_query.h"
+#include "query/through_query.h"
+#include "query/train_detail.h"
+#include "query/train_number_query.h"
+#include "query/transfer_search.h"
+#include "report/grid_export.h"
+
+namespace lanzhou::cli {
+
+namespace {
+
+constexpr std::string_view kProgram = "lanzhou-query: ";
+
+// Why a command stops before it writes an answer.
+struct Stop {
+  int exit_code;
+  std::string message;  // one line for standard error
+};
+
+Stop NotReady() {
+  return {kExitLoadFailed, std::string(kProgram) + "the tables are not loaded"};
+}
+
+// A refused input, written as the window's message box reads: caption, then text.
+std::optional<Stop> Refusal(const query::InputCheck& check) {
+  switch (check.verdict) {
+    case query::CheckVerdict::GoOn:
+      return std::nullopt;
+    case query::CheckVerdict::ShowMessage:
+      return Stop{kExitRefused, check.message.caption + ": " + check.message.text};
+    case query::CheckVerdict::NotReady:
+      return NotReady();
+  }
+  return std::nullopt;
+}
+
+std::vector<std::string_view> ExportCaptions() {
+  std::vector<std::string_view> captions;
+  for (int i = 0; i < report::kMainGridColumnCount; ++i) {
+    captions.push_back(report::MainGridColumnCaption(i));
+  }
+  return captions;
+}
+
+// The query of a result command: checks as its button makes them, then the query itself.
+// Fills state; station_box is set for the station query (the filters read ComboCZ's text).
+std::optional<Stop> RunQuery(const Options& options, data::TimetableStore& store,
+                             query::QueryState& state, std::string& station_box,
+                             std::vector<query::TPub_ZZStruct>& listed) {
+  const std::vector<std::string>& a = options.arguments;
+  switch (options.command) {
+    case Command::Between:
+      if (auto stop = Refusal(query::CheckThroughQuery(a[0], a[1], store))) return stop;
+      if (!query::FindThroughTrains(store, state, a[0], a[1])) return NotReady();
+      return std::nullopt;
+    case Command::Transfer: {
+      if (auto stop = Refusal(query::CheckThroughQuery(a[0], a[1], store))) return stop;
+      if (!query::FindTransfers(store, state, a[0], a[1])) return NotReady();
+      listed = query::ListTransferCandidates(state).Listed;
+      if (!options.via) return std::nullopt;
+      // As in the chooser, only a listed station can be picked.
+      bool offered = false;
+      for (const query::TPub_ZZStruct& c : listed) offered = offered || c.Name == *options.via;
+      if (!offered) {
+        return Stop{kExitRefused, std::string(kProgram) + *options.via +
+                                      " is not among the transfer stations listed for " + a[0] +
+                                      " -> " + a[1]};
+      }
+      if (!query::ShowTransferLegs(store, state, *options.via)) return NotReady();
+      return std::nullopt;
+    }
+    case Command::Train:
+      if (auto stop = Refusal(query::CheckTrainNumberQuery(a[0], store))) return stop;
+      if (!query::FindTrainNumber(store, state, a[0])) return NotReady();
+      return std::nullopt;
+    case Command::Station:
+      if (auto stop = Refusal(query::CheckStationQuery(a[0], store))) return stop;
+      if (!query::FindStationTrains(store, state, a[0])) return NotReady();
+      station_box = a[0];
+      return std::nullopt;
+    case Command::Complete:
+    case Command::Info:
+      break;
+  }
+  return std::nullopt;
+}
+
+// A result command from the query to the written answer.
+std::optional<Stop> RunResultCommand(const Options& options, data::TimetableStore& store,
+                                     std::string& answer) {
+  const bool chooser = options.command == Command::Transfer && !options.via;
+  std::optional<int> sort_column;
+  if (options.sort) {
+    sort_column =
+        chooser ? ResolveSortColumn(query::ChooserHeaders(), {}, options.sort->column)
+                : ResolveSortColumn(query::ResultHeaders(), ExportCaptions(), options.sort->column);
+    if (!sort_column) {
+      return Stop{kExitRefused,
+                  std::string(kProgram) + "no column '" + options.sort->column + "' to sort by"};
+    }
+  }
+  const bool descending = options.sort && options.sort->descending;
+
+  query::QueryState state;
+  std::string station_box;
+  std::vector<query::TPub_ZZStruct> listed;
+  if (auto stop = RunQuery(options, store, state, station_box, listed)) return stop;
+
+  if (chooser) {
+    answer = FormatChooser(ShowChooser(listed, sort_column, descending), listed, options.format);
+    return std::nullopt;
+  }
+  const ShownResults shown =
+      ShowQueryResults(state, options.filters, station_box, sort_column, descending);
+  if (!options.detail_row) {
+    answer = FormatResults(state, shown, options.format);
+    return std::nullopt;
+  }
+  const auto detail =
+      query::ShowTrainDetail(store.KMTrain, state, shown.grid.SGrid, *options.detail_row);
+  if (!detail) {
+    return Stop{kExitRefused, std::string(kProgram) + "row " + std::to_string(*options.detail_row) +
+                                  " shows no train (" + shown.grid.LabResult + ")"};
+  }
+  answer = FormatDetail(*detail, options.format);
+  return std::nullopt;
+}
+
+}  // namespace
+
+int Run(const Options& options, const data::ResourceRegistry* embedded, std::ostream& out,
+        std::ostream& err) {
+  if (!options.data_dir && !embedded) {
+    err << kProgram << "no timetable is built into this program; give --data DIR\n";
+    return kExitLoadFailed;
+  }
+  const data::ResourceRegistry no_resources;
+  data::TimetableStore store(embedded ? *embedded : no_resources);
+  const TableSource source =
+      options.data_dir ? TableSource::Folder(*options.data_dir) : TableSource::Embedded(*embedded);
+  const std::vector<LoadFailure> failures = LoadTables(source, store);
+  for (const LoadFailure& f : failures) err << kProgram << f.table << ": " << f.message << "\n";
+
+  if (options.command == Command::Info) {
+    out << FormatInfo(store, options.format);
+    return failures.empty() ? kExitOk : kExitLoadFailed;
+  }
+  if (!failures.empty()) return kExitLoadFailed;
+
+  try {
+    std::string answer;
+    if (options.command == Command::Complete) {
+      const auto entries = query::DropDownForText(store.KMPy, options.arguments[0]);
+      if (!entries) {
+        err << kProgram << "complete takes pinyin initials (letters A to Z), not '"
+            << options.arguments[0] << "'\n";
+        return kExitRefused;
+      }
+      answer = FormatCompletion(*entries, options.format);
+    } else if (auto stop = RunResultCommand(options, store, answer)) {
+      err << stop->message << "\n";
+      return stop->exit_code;
+    }
+    out << answer;
+    out.flush();
+    return out ? kExitOk : kExitFailure;
+  } catch (const std::exception& e) {
+    // A table from --data may load and still lack a field a query reads.
+    err << kProgram << e.what() << "\n";
+    return kExitFailure;
+  }
+}
+
+int RunCommandLine(const std::vector<std::string>& words, const data::ResourceRegistry* embedded,
+                   std::ostream& out, std::ostream& err) {
+  const ParseResult parsed = ParseArguments(words);
+  if (std::holds_alternative<HelpRequest>(parsed)) {
+    out << HelpText();
+    return kExitOk;
+  }
+  if (const auto* usage = std::get_if<UsageError>(&parsed)) {
+    err << kProgram << usage->message << "\nTry 'lanzhou-query --help' for more information.\n";
+    return kExitRefused;
+  }
+  return Run(std::get<Options>(parsed), embedded, out, err);
+}
+
+}  // namespace lanzhou::cli

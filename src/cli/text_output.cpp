@@ -1,0 +1,164 @@
+#include "cli/text_output.h"
+
+#include <algorithm>
+#include <cstdio>
+
+namespace lanzhou::cli {
+
+namespace {
+
+// East Asian Wide and Fullwidth ranges that occur in the timetable's texts and captions.
+bool IsWide(char32_t cp) {
+  return (cp >= 0x1100 && cp <= 0x115F) || (cp >= 0x2E80 && cp <= 0x303E) ||
+         (cp >= 0x3041 && cp <= 0x33FF) || (cp >= 0x3400 && cp <= 0x4DBF) ||
+         (cp >= 0x4E00 && cp <= 0x9FFF) || (cp >= 0xA000 && cp <= 0xA4CF) ||
+         (cp >= 0xAC00 && cp <= 0xD7A3) || (cp >= 0xF900 && cp <= 0xFAFF) ||
+         (cp >= 0xFE30 && cp <= 0xFE4F) || (cp >= 0xFF00 && cp <= 0xFF60) ||
+         (cp >= 0xFFE0 && cp <= 0xFFE6) || (cp >= 0x20000 && cp <= 0x3FFFD);
+}
+
+}  // namespace
+
+std::size_t DisplayWidth(std::string_view utf8) {
+  std::size_t width = 0;
+  std::size_t i = 0;
+  while (i < utf8.size()) {
+    const auto lead = static_cast<unsigned char>(utf8[i]);
+    std::size_t length = 1;
+    char32_t cp = lead;
+    if (lead >= 0xF0) {
+      length = 4;
+      cp = lead & 0x07;
+    } else if (lead >= 0xE0) {
+      length = 3;
+      cp = lead & 0x0F;
+    } else if (lead >= 0xC0) {
+      length = 2;
+      cp = lead & 0x1F;
+    }
+    if (length > 1) {
+      bool valid = i + length <= utf8.size();
+      for (std::size_t k = 1; valid && k < length; ++k) {
+        const auto next = static_cast<unsigned char>(utf8[i + k]);
+        valid = (next & 0xC0) == 0x80;
+        cp = (cp << 6) | (next & 0x3F);
+      }
+      if (!valid) {
+        length = 1;
+        cp = lead;
+      }
+    }
+    width += IsWide(cp) ? 2 : 1;
+    i += length;
+  }
+  return width;
+}
+
+std::string AlignColumns(const std::vector<std::vector<std::string>>& rows) {
+  std::vector<std::size_t> widths;
+  for (const auto& row : rows) {
+    if (widths.size() < row.size()) widths.resize(row.size(), 0);
+    for (std::size_t c = 0; c < row.size(); ++c) {
+      widths[c] = std::max(widths[c], DisplayWidth(row[c]));
+    }
+  }
+  std::string out;
+  for (const auto& row : rows) {
+    std::string line;
+    for (std::size_t c = 0; c < row.size(); ++c) {
+      if (c > 0) line += "  ";
+      line += row[c];
+      if (c + 1 < row.size()) line.append(widths[c] - DisplayWidth(row[c]), ' ');
+    }
+    while (!line.empty() && line.back() == ' ') line.pop_back();
+    out += line;
+    out += '\n';
+  }
+  return out;
+}
+
+std::string JsonString(std::string_view text) {
+  std::string out = "\"";
+  for (const char ch : text) {
+    const auto c = static_cast<unsigned char>(ch);
+    switch (ch) {
+      case '"':
+        out += "\\\"";
+        break;
+      case '\\':
+        out += "\\\\";
+        break;
+      case '\n':
+        out += "\\n";
+        break;
+      case '\r':
+        out += "\\r";
+        break;
+      case '\t':
+        out += "\\t";
+        break;
+      default:
+        if (c < 0x20 || c == 0x7F) {
+          char escaped[8];
+          std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
+          out += escaped;
+        } else {
+          out += ch;
+        }
+    }
+  }
+  out += '"';
+  return out;
+}
+
+void JsonObject::Key(std::string_view key) {
+  if (body_.size() > 1) body_ += ',';
+  body_ += JsonString(key);
+  body_ += ':';
+}
+
+JsonObject& JsonObject::Text(std::string_view key, std::string_view value) {
+  Key(key);
+  body_ += JsonString(value);
+  return *this;
+}
+
+JsonObject& JsonObject::Integer(std::string_view key, std::int64_t value) {
+  Key(key);
+  body_ += std::to_string(value);
+  return *this;
+}
+
+JsonObject& JsonObject::Boolean(std::string_view key, bool value) {
+  Key(key);
+  body_ += value ? "true" : "false";
+  return *this;
+}
+
+JsonObject& JsonObject::Raw(std::string_view key, std::string_view json) {
+  Key(key);
+  body_ += json;
+  return *this;
+}
+
+std::string JsonArrayLines(const std::vector<std::string>& values) {
+  if (values.empty()) return "[]\n";
+  std::string out = "[\n";
+  for (std::size_t i = 0; i < values.size(); ++i) {
+    out += values[i];
+    out += i + 1 < values.size() ? ",\n" : "\n";
+  }
+  out += "]\n";
+  return out;
+}
+
+std::string JoinLines(const std::vector<std::string>& lines) {
+  std::string out;
+  for (const std::string& line : lines) {
+    out += line;
+    out += '\n';
+  }
+  return out;
+}
+
+}  // namespace lanzhou::cli
