@@ -1,0 +1,26 @@
+#pragma once
+// Exporting a result grid (SGrid or MGrid) as a comma-separated file the user names: the lines
+// come from the core (report/grid_export.h); this asks for the file and writes it.
+#include <QString>
+#include <span>
+
+#include "report/grid_export.h"
+#include "ui/dialogs.h"
+
+class QWidget;
+
+namespace lanzhou::ui {
+
+// The save dialog's filter and default suffix.
+inline constexpr char kExportFilter[] = "Excel文件(*.csv)";
+inline constexpr char kExportSuffix[] = "csv";
+inline constexpr char kExportCaption[] = "另存为";
+
+// ExportGridCsv: asks for a file name and writes the export of the rows (all of them) there as
+// GBK text with CR LF line ends, replacing a file of that name. Cancelling, or a name of blanks
+// only, writes nothing and shows nothing; a write failure shows the standard error box and
+// leaves an existing file as it was. Returns true when the file was written.
+bool ExportGridCsv(Dialogs& dialogs, QWidget* parent, report::GridKind kind,
+                   std::span<const report::GridRow> rows);
+
+}  // namespace lanzhou::ui

@@ -1,0 +1,77 @@
+#include "ui/frm_msg.h"
+
+#include <QLabel>
+#include <QPushButton>
+#include <array>
+
+#include "ui/frm_style.h"
+#include "ui/grid_view.h"
+
+namespace lanzhou::ui {
+namespace {
+
+constexpr std::array<int, query::kDetailColumns> kWidths = {34, 75, 42, 41, 40, 50, 41, 41};
+constexpr std::array<const char*, query::kDetailColumns> kTitles = {"站序", "车站", "里程", "到时",
+                                                                    "发时", "天数", "历时", "时速"};
+constexpr std::array<const char*, query::kDetailColumns> kTitleNames = {
+    "Lab1", "Label1", "Label2", "Label3", "Label4", "Label5", "Label6", "Label7"};
+constexpr int kGridLeft = 24;
+constexpr int kGridTop = 68;
+
+}  // namespace
+
+TFrmMsg::TFrmMsg(query::TrainDetail detail, QWidget* parent)
+    : QDialog(parent), detail_(std::move(detail)) {
+  setObjectName(QStringLiteral("FrmMsg"));
+  setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
+                 Qt::WindowStaysOnTopHint | Qt::MSWindowsFixedSizeDialogHint);
+  setFont(WindowFont());
+  setFixedSize(426, 403);
+  SetBackground(this, QColor::fromRgb(kPanelBackground));
+  setWindowTitle(QString::fromStdString(detail_.Caption));
+
+  MakeLabel(this, QStringLiteral("LabQC"), QString::fromStdString(detail_.LabQC), 24, 8,
+            QColor(0xFF, 0, 0));
+  MakeLabel(this, QStringLiteral("LabQJ"), QString::fromStdString(detail_.LabQJ), 24, 28,
+            QColor(0, 0, 0xFF));
+
+  // One title box per column, lined up with the grid's columns and lines.
+  int x = kGridLeft;
+  for (std::size_t c = 0; c < kWidths.size(); ++c) {
+    const int w = kWidths[c] + 1;
+    MakeBox(this, QStringLiteral("TitleBox%1").arg(c + 1), x, 46, w + 1, 23,
+            QColor::fromRgb(kTitleBoxColour), QColor(0xC8, 0xC8, 0xD8));
+    auto* title = new QLabel(QString::fromUtf8(kTitles[c]), this);
+    title->setObjectName(QString::fromUtf8(kTitleNames[c]));
+    title->setAlignment(Qt::AlignCenter);
+    title->setAttribute(Qt::WA_TranslucentBackground);
+    title->setGeometry(x, 46, w, 23);
+    x += w;
+  }
+
+  mgrid_ = new GridView(
+      detail_.MGrid, [this](int row) { return query::MGridRowColour(detail_, row); },
+      std::vector<int>(kWidths.begin(), kWidths.end()), this);
+  mgrid_->setObjectName(QStringLiteral("MGrid"));
+  mgrid_->setGeometry(kGridLeft, kGridTop, 393, 287);
+  query::ClearGridSelection(detail_.MGrid);
+  mgrid_->Refresh();
+
+  auto* print =
+      MakeButton(this, QStringLiteral("BTNPrint"), QStringLiteral("打印"), 23, 366, 50, 32);
+  auto* exporter =
+      MakeButton(this, QStringLiteral("BTNExport"), QStringLiteral("导出"), 80, 366, 50, 32);
+  auto* close =
+      MakeButton(this, QStringLiteral("BTNClose"), QStringLiteral("关闭"), 327, 366, 90, 32);
+  connect(print, &QPushButton::clicked, this, &TFrmMsg::PrintRequested);
+  connect(exporter, &QPushButton::clicked, this, &TFrmMsg::ExportRequested);
+  connect(close, &QPushButton::clicked, this, &QDialog::accept);
+  close->setDefault(true);
+  close->setFocus();
+  if (parent != nullptr) {
+    const QRect outer = parent->window()->geometry();
+    move(outer.center() - rect().center());
+  }
+}
+
+}  // namespace lanzhou::ui

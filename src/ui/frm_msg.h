@@ -1,0 +1,34 @@
+#pragma once
+// FrmMsg: the train detail window, one row per stop of the train double-clicked in SGrid, the
+// queried section in blue, the whole-run (red) and section (blue) summary lines.
+#include <QDialog>
+
+#include "query/train_detail.h"
+
+class QLabel;
+class QPushButton;
+
+namespace lanzhou::ui {
+
+class GridView;
+
+class TFrmMsg : public QDialog {
+  Q_OBJECT
+ public:
+  // Client area 426 x 403, centred on parent, on top of it.
+  TFrmMsg(query::TrainDetail detail, QWidget* parent);
+
+  [[nodiscard]] const query::TrainDetail& Detail() const { return detail_; }
+  [[nodiscard]] GridView* MGrid() const { return mgrid_; }
+
+ signals:
+  // BTNPrint / BTNExport: print or export the first StopCount rows with the summary lines.
+  void PrintRequested();
+  void ExportRequested();
+
+ private:
+  query::TrainDetail detail_;
+  GridView* mgrid_ = nullptr;
+};
+
+}  // namespace lanzhou::ui

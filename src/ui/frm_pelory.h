@@ -1,0 +1,184 @@
+#pragma once
+// FrmPelory: the main window. It owns the four timetables and their loaders, the version check,
+// the query state and every control; its handlers gather the boxes' texts, call the queries of
+// the core and render what they leave in QueryState and the result grid.
+#include <QByteArray>
+#include <QColor>
+#include <QPixmap>
+#include <QString>
+#include <QWidget>
+#include <array>
+#include <memory>
+#include <optional>
+#include <vector>
+
+#include "data/resource_registry.h"
+#include "data/timetable_store.h"
+#include "net/version_check.h"
+#include "query/input_checks.h"
+#include "query/query_state.h"
+#include "query/show_results.h"
+#include "query/through_query.h"
+#include "ui/dialogs.h"
+#include "ui/web_view.h"
+
+class QCheckBox;
+class QComboBox;
+class QCompleter;
+class QFrame;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QAction;
+class QPushButton;
+class QStringListModel;
+class QToolButton;
+class QButtonGroup;
+
+namespace lanzhou::ui {
+
+class GridView;
+class HeaderLabel;
+
+// What the window is built on; tests swap the dialogs, the web views and the network.
+struct FrmPeloryDeps {
+  const data::ResourceRegistry* registry = nullptr;  // tables, bitmaps, help page; must outlive
+  Dialogs* dialogs = nullptr;                        // message boxes and the save dialog
+  WebViewFactory web_views;                          // WebB1..WebB4
+  // The version check's targets; nullopt runs no check (LabNew keeps "版本检测中...").
+  std::optional<net::NetCheckConfig> net_check;
+  // False leaves the tables unloaded: the readiness notices are then the test's to send.
+  bool start_loaders = true;
+};
+
+class TFrmPelory : public QWidget {
+  Q_OBJECT
+ public:
+  explicit TFrmPelory(FrmPeloryDeps deps, QWidget* parent = nullptr);
+  ~TFrmPelory() override;
+
+  // ---- State the tests and the other windows read --------------------------------------
+  [[nodiscard]] data::TimetableStore& Tables() { return *tables_; }
+  [[nodiscard]] const query::QueryState& State() const { return state_; }
+  [[nodiscard]] const query::ResultGrid& Result() const { return result_; }
+  [[nodiscard]] bool NetConnected() const { return net_connected_; }
+  [[nodiscard]] const QByteArray& AboutPageText() const { return about_page_text_; }
+  [[nodiscard]] const QPixmap& Logo() const { return logo_; }
+  [[nodiscard]] WebView& WebB(int i) { return *web_views_.at(static_cast<std::size_t>(i - 1)); }
+  [[nodiscard]] GridView* SGrid() const { return sgrid_; }
+  [[nodiscard]] QMenu* MAdvanced() const { return madvanced_; }
+
+ public slots:
+  // Readiness notices, on this thread: KMPy loaded / KMTrain loaded.
+  void OnPyReady();
+  void OnTrainReady();
+  // The version check's hand-overs.
+  void OnNetConnected(bool online);
+  void OnVersionMessage(const QString& text);
+
+  // ---- Handlers ------------------------------------------------------------------------
+  void BTNZZCXClick(int tag);  // tag 0: 查询, tag 1: 中转
+  void BTNZZFXClick();
+  void BTNCCCXClick();
+  void BTNCZCXClick();
+  void CBSFClick();
+  void Lab1Click(int column);
+  void ShowTrainDetail(int row);
+  void ShowPanel(int panel);  // TB1Click … TB4Click: 1 … 4
+  void MAdvancedPopup();
+  void MPrintClick();
+  void MExportClick();
+  void MAboutClick();
+  void MDesktopClick();
+  void NStartClick();
+
+ protected:
+  // ComboFZKeyPress, ComboDZKeyPress, ComboCZKeyPress: Enter moves the focus on.
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  // ---- Start-up (frm_pelory.cpp) -------------------------------------------------------
+  void FormCreate();
+  void LoadWindowImages();
+  void LoadAboutPage();
+  void StartVersionCheck();
+  [[nodiscard]] QString AboutHtml() const;
+
+  // ---- Layout (frm_pelory_layout.cpp) --------------------------------------------------
+  void BuildWindow();
+  void BuildTopStrip();
+  void BuildResultArea(QWidget* p1);
+  void BuildQueryBoxes(QWidget* p1);
+  void BuildPartnerPanel(QWidget* p1msg);
+  void BuildPages();
+  void BuildStatusBar();
+  void BuildMenu();
+  QComboBox* MakeStationBox(QWidget* parent, const QString& name, int left, int top);
+  // A link label that opens `address()` in the browser when clicked.
+  QLabel* MakeLinkLabel(QWidget* parent, const QString& name, const QString& text, int left,
+                        int top, QColor colour, bool bold, QString (*address)());
+
+  // ---- Handler helpers (frm_pelory_handlers.cpp) ---------------------------------------
+  // Shows a failed check's message and moves the focus; true when the query must stop.
+  bool StopsHere(const query::InputCheck& check);
+  QMessageBox::StandardButton Ask(const query::QueryMessage& message);
+  void StartQuery();  // unchecks the filters, ClearResultGrid, empties TransferStation
+  void ShowResults();
+  void RefreshResultGrid();
+  void ShowTransferChooser();
+  void ShowTripCities(const query::TripCities& cities);
+  void ComboFZChange(QComboBox* box);
+  [[nodiscard]] query::ResultFilters Filters() const;
+  [[nodiscard]] std::string BoxText(const QComboBox* box) const;
+
+  FrmPeloryDeps deps_;
+  std::unique_ptr<data::TimetableStore> tables_;
+  std::unique_ptr<net::TThreadNet> net_thread_;
+  query::QueryState state_;
+  query::ResultGrid result_;
+  bool net_connected_ = false;
+  QByteArray about_page_text_;  // GBK, as the resource holds it
+  QPixmap logo_;
+  QPixmap update_glyph_;
+  std::vector<QPixmap> image_list_big_;  // ImageListBig: b1 … b12
+  bool in_combo_change_ = false;
+
+  // Controls (owned by Qt's parent tree).
+  std::array<QToolButton*, 4> tool_buttons_{};
+  QButtonGroup* tool_group_ = nullptr;
+  std::array<QWidget*, 4> panels_{};
+  std::vector<std::unique_ptr<WebView>> web_views_;
+  WebRightClickFilter* right_click_filter_ = nullptr;
+  GridView* sgrid_ = nullptr;
+  std::vector<HeaderLabel*> headers_;
+  QComboBox* combo_fz_ = nullptr;
+  QComboBox* combo_dz_ = nullptr;
+  QComboBox* combo_cz_ = nullptr;
+  QLineEdit* ecc_ = nullptr;
+  QPushButton* btn_zzcx_ = nullptr;
+  QPushButton* btn_zzfx_ = nullptr;
+  QPushButton* btn_zzzz_ = nullptr;
+  QPushButton* btn_cccx_ = nullptr;
+  QPushButton* btn_czcx_ = nullptr;
+  QPushButton* btn_advanced_ = nullptr;
+  QPushButton* btn_about_ = nullptr;
+  QPushButton* btn_update_ = nullptr;
+  QCheckBox* cbsf_ = nullptr;
+  QCheckBox* cbzd_ = nullptr;
+  QCheckBox* cbjq_ = nullptr;
+  QCheckBox* cbdc_ = nullptr;
+  QLabel* lab_result_ = nullptr;
+  QLabel* lab_new_ = nullptr;
+  QLabel* image_logo_ = nullptr;
+  QFrame* p1msg_ = nullptr;
+  std::array<QLabel*, 4> status_panels_{};
+  QMenu* madvanced_ = nullptr;
+  QAction* mprint_ = nullptr;
+  QAction* mexport_ = nullptr;
+  // Partner panel captions ShowTripCities writes.
+  QLabel* lab_afz_ = nullptr;
+  QLabel* lab_adz_ = nullptr;
+  std::array<QLabel*, 3> labfd_{};
+};
+
+}  // namespace lanzhou::ui

@@ -1,0 +1,288 @@
+// TFrmPelory: the query buttons, filters, header clicks, station boxes and the windows they open.
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QCompleter>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include "query/completion.h"
+#include "query/station_match.h"
+#include "query/station_query.h"
+#include "query/train_detail.h"
+#include "query/train_number_query.h"
+#include "query/transfer_search.h"
+#include "report/grid_export.h"
+#include "system/shortcut.h"
+#include "ui/export_dialog.h"
+#include "ui/frm_about.h"
+#include "ui/frm_msg.h"
+#include "ui/frm_pelory.h"
+#include "ui/frm_zzz.h"
+#include "ui/grid_view.h"
+#include "ui/print_grid.h"
+
+namespace lanzhou::ui {
+namespace {
+
+// The hourglass while a sort or a query rewrites the grid.
+class WaitCursor {
+ public:
+  WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+  ~WaitCursor() { QApplication::restoreOverrideCursor(); }
+  WaitCursor(const WaitCursor&) = delete;
+  WaitCursor& operator=(const WaitCursor&) = delete;
+};
+
+// Where the partner panel's web view goes once a query has found rows: below the panel.
+constexpr int kWebB1ParkedTop = 200;
+
+}  // namespace
+
+std::string TFrmPelory::BoxText(const QComboBox* box) const {
+  return box->currentText().toStdString();
+}
+
+query::ResultFilters TFrmPelory::Filters() const {
+  return {cbsf_->isChecked(), cbzd_->isChecked(), cbjq_->isChecked(), cbdc_->isChecked()};
+}
+
+QMessageBox::StandardButton TFrmPelory::Ask(const query::QueryMessage& message) {
+  const QMessageBox::StandardButtons buttons = message.buttons == query::MessageButtons::YesNo
+                                                   ? QMessageBox::Yes | QMessageBox::No
+                                                   : QMessageBox::Ok;
+  const QMessageBox::Icon icon =
+      message.icon == query::MessageIcon::Question ? QMessageBox::Question : QMessageBox::NoIcon;
+  return deps_.dialogs->Message(this, icon, QString::fromStdString(message.caption),
+                                QString::fromStdString(message.text), buttons);
+}
+
+bool TFrmPelory::StopsHere(const query::InputCheck& check) {
+  switch (check.verdict) {
+    case query::CheckVerdict::GoOn:
+      return false;
+    case query::CheckVerdict::NotReady:
+      return true;
+    case query::CheckVerdict::ShowMessage:
+      break;
+  }
+  Ask(check.message);
+  if (!check.message.focus.empty()) {
+    if (auto* box = findChild<QWidget*>(QString::fromStdString(check.message.focus))) {
+      box->setFocus(Qt::OtherFocusReason);
+    }
+  }
+  return true;
+}
+
+void TFrmPelory::StartQuery() {
+  for (QCheckBox* box : {cbsf_, cbzd_, cbjq_, cbdc_}) box->setChecked(false);
+  query::ClearResultGrid(result_);
+  state_.TransferStation.clear();
+  RefreshResultGrid();
+}
+
+void TFrmPelory::RefreshResultGrid() {
+  sgrid_->Refresh();
+  lab_result_->setText(QString::fromStdString(result_.LabResult));
+  lab_result_->adjustSize();
+  ApplyHeaderSort(result_.Headers, headers_);
+}
+
+void TFrmPelory::ShowResults() {
+  {
+    WaitCursor wait;
+    query::ShowResults(state_, result_, Filters(), BoxText(combo_cz_));
+  }
+  RefreshResultGrid();
+}
+
+void TFrmPelory::BTNZZCXClick(int tag) {
+  state_.QueryKind = query::StationToStation;
+  const std::string from = BoxText(combo_fz_);
+  const std::string to = BoxText(combo_dz_);
+  if (StopsHere(query::CheckThroughQuery(from, to, *tables_))) return;
+  StartQuery();
+  if (tag == 1) {
+    if (!query::FindTransfers(*tables_, state_, from, to)) return;
+    ShowTransferChooser();
+    ShowTripCities(query::TransferTripCities(BoxText(combo_fz_), BoxText(combo_dz_)));
+    return;
+  }
+  if (!query::FindThroughTrains(*tables_, state_, from, to)) return;
+  if (!state_.ResultList.empty()) {
+    ShowResults();
+    if (auto cities = query::ThroughTripCities(state_)) ShowTripCities(*cities);
+    return;
+  }
+  if (Ask(query::NoThroughTrainQuestion()) == QMessageBox::Yes) btn_zzzz_->click();
+}
+
+void TFrmPelory::BTNZZFXClick() {
+  const QString from = combo_fz_->currentText();
+  const QString to = combo_dz_->currentText();
+  combo_fz_->setEditText(to);
+  combo_dz_->setEditText(from);
+  if (btn_zzcx_->isEnabled()) btn_zzcx_->click();
+}
+
+void TFrmPelory::BTNCCCXClick() {
+  state_.QueryKind = query::TrainNumber;
+  const std::string text = ecc_->text().toStdString();
+  if (StopsHere(query::CheckTrainNumberQuery(text, *tables_))) return;
+  StartQuery();
+  if (!query::FindTrainNumber(*tables_, state_, text)) return;
+  ShowResults();
+  if (auto cities = query::TrainNumberTripCities(state_.VisibleCount, result_.SGrid.Cell(1, 0),
+                                                 result_.SGrid.Cell(2, 0))) {
+    ShowTripCities(*cities);
+  }
+}
+
+void TFrmPelory::BTNCZCXClick() {
+  state_.QueryKind = query::StationTimetable;
+  const std::string text = BoxText(combo_cz_);
+  if (StopsHere(query::CheckStationQuery(text, *tables_))) return;
+  StartQuery();
+  if (!query::FindStationTrains(*tables_, state_, text)) return;
+  ShowResults();
+  if (auto cities = query::StationTripCities(state_.VisibleCount, BoxText(combo_cz_))) {
+    ShowTripCities(*cities);
+  }
+}
+
+void TFrmPelory::CBSFClick() {
+  {
+    WaitCursor wait;
+    query::CBSFClick(state_, result_, Filters(), BoxText(combo_cz_));
+  }
+  RefreshResultGrid();
+}
+
+void TFrmPelory::Lab1Click(int column) {
+  {
+    WaitCursor wait;
+    query::Lab1Click(state_, result_, column);
+  }
+  RefreshResultGrid();
+}
+
+void TFrmPelory::ShowTransferChooser() {
+  const query::TransferChooserList list = query::ListTransferCandidates(state_);
+  TFrmZzz chooser(
+      list,
+      [this](const query::TransferPick& pick) {
+        query::ClearResultGrid(result_);
+        if (query::ShowTransferLegs(*tables_, state_, pick.station)) ShowResults();
+        RefreshResultGrid();
+      },
+      this);
+  chooser.exec();
+}
+
+void TFrmPelory::ShowTrainDetail(int row) {
+  if (!tables_->KMTrainReady) return;
+  std::optional<query::TrainDetail> detail =
+      query::ShowTrainDetail(tables_->KMTrain, state_, result_.SGrid, row);
+  if (!detail) return;
+  TFrmMsg window(std::move(*detail), this);
+  const auto rows = [&window] {
+    return GridRowsOf(window.Detail().MGrid, window.Detail().StopCount);
+  };
+  connect(&window, &TFrmMsg::PrintRequested, &window, [this, &window, rows] {
+    PrintGrid(*deps_.dialogs, &window, report::GridKind::Detail, rows());
+  });
+  connect(&window, &TFrmMsg::ExportRequested, &window, [this, &window, rows] {
+    ExportGridCsv(*deps_.dialogs, &window, report::GridKind::Detail, rows());
+  });
+  window.exec();
+}
+
+void TFrmPelory::MPrintClick() {
+  if (!ConfirmPrint(*deps_.dialogs, this)) return;
+  PrintGrid(*deps_.dialogs, this, report::GridKind::Main,
+            GridRowsOf(result_.SGrid, state_.VisibleCount));
+}
+
+void TFrmPelory::MExportClick() {
+  ExportGridCsv(*deps_.dialogs, this, report::GridKind::Main,
+                GridRowsOf(result_.SGrid, state_.VisibleCount));
+}
+
+void TFrmPelory::MAboutClick() {
+  ui::MAboutClick(this, logo_);
+}
+
+void TFrmPelory::MDesktopClick() {
+  // The result is not shown; a failure goes unnoticed, as a shortcut is a convenience.
+  (void)system::CreateShortcut(QCoreApplication::applicationFilePath().toStdString(),
+                               system::kShortcutName, {}, system::kNoSpecialFolder);
+}
+
+void TFrmPelory::NStartClick() {
+  (void)system::CreateShortcut(QCoreApplication::applicationFilePath().toStdString(),
+                               system::kShortcutName, {}, system::kProgramsFolder);
+}
+
+void TFrmPelory::ShowTripCities(const query::TripCities& cities) {
+  if (!net_connected_) return;
+  const query::PartnerCaptions captions = query::TripCityCaptions(cities);
+  lab_afz_->setText(QString::fromStdString(captions.LabAFZ));
+  lab_afz_->adjustSize();
+  lab_adz_->setText(QString::fromStdString(captions.LabADZ));
+  lab_adz_->adjustSize();
+  for (QLabel* label : labfd_) {
+    label->setText(QString::fromStdString(captions.labfd));
+    label->adjustSize();
+  }
+  QWidget* web = web_views_[0]->Widget();
+  if (web->y() < kWebB1ParkedTop) web->move(web->x(), kWebB1ParkedTop);
+}
+
+void TFrmPelory::ComboFZChange(QComboBox* box) {
+  if (in_combo_change_) return;
+  in_combo_change_ = true;
+  QLineEdit* edit = box->lineEdit();
+  const QString trimmed =
+      QString::fromStdString(query::TrimBlanks(box->currentText().toStdString()));
+  if (trimmed != box->currentText()) edit->setText(trimmed);
+  edit->setCursorPosition(static_cast<int>(trimmed.size()));
+  if (tables_->KMPyReady) {
+    const std::optional<std::vector<std::string>> list =
+        query::DropDownForText(tables_->KMPy, trimmed.toStdString());
+    if (list) {
+      // Refilling the entries would overwrite the typed text; put it back as it was.
+      const QSignalBlocker block(box);
+      box->clear();
+      for (const std::string& entry : *list) box->addItem(QString::fromStdString(entry));
+      box->setCurrentIndex(-1);
+      edit->setText(trimmed);
+      edit->setCursorPosition(static_cast<int>(trimmed.size()));
+      if (query::IsAllLetters(trimmed.toStdString()) && box->completer() != nullptr) {
+        box->completer()->setCompletionPrefix(QString());
+        box->completer()->complete();
+      }
+    }
+  }
+  in_combo_change_ = false;
+}
+
+bool TFrmPelory::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::KeyPress) {
+    const int key = static_cast<QKeyEvent*>(event)->key();
+    if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+      if (watched == combo_fz_->lineEdit()) {
+        combo_dz_->setFocus(Qt::TabFocusReason);
+      } else if (watched == combo_dz_->lineEdit()) {
+        if (btn_zzcx_->isEnabled()) btn_zzcx_->setFocus(Qt::TabFocusReason);
+      } else if (watched == combo_cz_->lineEdit()) {
+        if (btn_czcx_->isEnabled()) btn_czcx_->setFocus(Qt::TabFocusReason);
+      }
+    }
+  }
+  return QWidget::eventFilter(watched, event);
+}
+
+}  // namespace lanzhou::ui

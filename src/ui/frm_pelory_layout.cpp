@@ -1,0 +1,375 @@
+// TFrmPelory: every control of the main window at its place, with its caption and colours.
+#include <QAction>
+#include <QApplication>
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QCompleter>
+#include <QFrame>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QToolButton>
+#include <QValidator>
+#include <array>
+
+#include "ui/frm_pelory.h"
+#include "ui/frm_style.h"
+#include "ui/grid_view.h"
+#include "ui/links.h"
+
+namespace lanzhou::ui {
+namespace {
+
+constexpr int kWidth = 985;
+constexpr int kHeight = 681;
+constexpr int kTopHeight = 68;   // PTop
+constexpr int kContentTop = 70;  // below PTop and the green line Shape1
+constexpr int kStatusHeight = 19;
+constexpr int kContentHeight = kHeight - kContentTop - kStatusHeight;  // 592
+
+constexpr std::array<int, query::kResultColumns> kResultWidths = {97, 77, 77, 70, 77, 45, 77, 45,
+                                                                  32, 45, 37, 42, 43, 91, 70};
+constexpr int kGridLeft = 14;
+constexpr int kStationEntries = 12;  // empty entries of a station box at creation
+constexpr int kDropDownRows = 8;
+
+// ECC: typed Latin letters become capitals as they are typed.
+class UpperCaseValidator : public QValidator {
+ public:
+  using QValidator::QValidator;
+  State validate(QString& input, int&) const override {
+    input = input.toUpper();
+    return Acceptable;
+  }
+};
+
+QToolButton* MakeToolButton(QWidget* parent, const QString& name, const QString& caption,
+                            const QString& hint, QRect geometry) {
+  auto* button = new QToolButton(parent);
+  button->setObjectName(name);
+  button->setText(caption);
+  button->setToolTip(hint);
+  button->setGeometry(geometry);
+  button->setCheckable(true);
+  button->setAutoRaise(true);
+  button->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+  button->setCursor(Qt::PointingHandCursor);
+  button->setFont(WindowFont());
+  button->setStyleSheet(QStringLiteral(
+      "QToolButton { background: #FFFFFF; color: #000000; border: none; }"
+      "QToolButton:hover, QToolButton:checked, QToolButton:pressed { background: #FFFFFF; }"
+      "QToolButton:focus { border: 1px dotted #6A8DF4; }"));
+  return button;
+}
+
+QFrame* MakeLine(QWidget* parent, const QString& name, int top) {
+  return MakeBox(parent, name, 0, top, kWidth, 2, QColor(0x00, 0x80, 0x00));
+}
+
+}  // namespace
+
+void TFrmPelory::BuildWindow() {
+  setObjectName(QStringLiteral("FrmPelory"));
+  setWindowTitle(QStringLiteral(
+      "岚舟时刻表，准确及时的列车时刻表提供者，免费预订打折机票、特价酒店，使您出行无忧！"));
+  // Fixed single border, system menu and minimise box only.
+  setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                 Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint |
+                 Qt::MSWindowsFixedSizeDialogHint);
+  setFixedSize(kWidth, kHeight);
+  setFont(WindowFont());
+  SetBackground(this, QColor::fromRgb(kPanelBackground));
+
+  BuildTopStrip();
+  for (std::size_t i = 0; i < panels_.size(); ++i) {
+    auto* panel = new QWidget(this);
+    panel->setObjectName(QStringLiteral("P%1").arg(i + 1));
+    panel->setGeometry(0, kContentTop, kWidth, kContentHeight);
+    panel->setVisible(i == 0);
+    panels_[i] = panel;
+  }
+  SetBackground(panels_[0], QColor::fromRgb(kPanelBackground));
+  BuildQueryBoxes(panels_[0]);
+  BuildResultArea(panels_[0]);
+  BuildPages();
+  BuildStatusBar();
+  BuildMenu();
+
+  right_click_filter_ = new WebRightClickFilter(this);
+  for (auto& view : web_views_) right_click_filter_->AddView(view->Widget());
+  qApp->installEventFilter(right_click_filter_);
+}
+
+void TFrmPelory::BuildTopStrip() {
+  auto* top = new QWidget(this);
+  top->setObjectName(QStringLiteral("PTop"));
+  top->setGeometry(0, 0, kWidth, kTopHeight);
+  SetBackground(top, Qt::white);
+  MakeLine(top, QStringLiteral("Shape20"), 0);
+  MakeLine(this, QStringLiteral("Shape1"), kTopHeight);
+
+  struct Tool {
+    const char* caption;
+    const char* hint;
+    QRect geometry;
+  };
+  const std::array<Tool, 4> tools = {{
+      {"列车时刻", "列车车次，时刻查询", QRect(13, 7, 76, 52)},
+      {"折扣机票", "机票预订，折扣机票", QRect(110, 7, 76, 52)},
+      {"特价酒店", "酒店预订，特价酒店", QRect(210, 7, 76, 52)},
+      {"余票查询", "铁路客服，查询余票", QRect(316, 6, 76, 52)},
+  }};
+  tool_group_ = new QButtonGroup(this);
+  tool_group_->setExclusive(true);
+  for (std::size_t i = 0; i < tools.size(); ++i) {
+    tool_buttons_[i] =
+        MakeToolButton(top, QStringLiteral("TB%1").arg(i + 1), QString::fromUtf8(tools[i].caption),
+                       QString::fromUtf8(tools[i].hint), tools[i].geometry);
+    tool_group_->addButton(tool_buttons_[i], static_cast<int>(i) + 1);
+  }
+  tool_buttons_[0]->setChecked(true);
+  connect(tool_group_, &QButtonGroup::idClicked, this, &TFrmPelory::ShowPanel);
+
+  QLabel* sell = MakeLinkLabel(top, QStringLiteral("LabSell"), QStringLiteral("铁道部官网车票预订"),
+                               420, 32, QColor::fromRgb(kLinkBlue), false, &TicketSalePage);
+  sell->setToolTip(QStringLiteral(
+      "目前，网站仅办理京津城际（\"C\"字头）、京沪高铁（\"G\"字头、\"D\"字头）列车的售票业务。"));
+
+  auto* logo = new ClickLabel(top);
+  connect(logo, &ClickLabel::Clicked, this, [] { OpenUrl(MakerHomePage()); });
+  image_logo_ = logo;
+  image_logo_->setObjectName(QStringLiteral("ImageLogo"));
+  image_logo_->setGeometry(841, 5, 138, 52);
+  image_logo_->setAttribute(Qt::WA_TranslucentBackground);
+  image_logo_->setCursor(Qt::PointingHandCursor);
+  image_logo_->setToolTip(QStringLiteral("点击访问岚舟火车网，旅行资讯专家"));
+}
+
+void TFrmPelory::BuildResultArea(QWidget* p1) {
+  const QColor heading = QColor::fromRgb(kHeadingBoxColour);
+  MakeBox(p1, QStringLiteral("Shape2"), 14, 3, 326, 22, heading, QColor(0xC8, 0xC8, 0xB0));
+  MakeLabel(p1, QStringLiteral("LabLcxx"), QStringLiteral("列  车  信  息"), 130, 7, Qt::black, 14);
+  MakeBox(p1, QStringLiteral("Shape4"), 339, 3, 366, 22, heading, QColor(0xC8, 0xC8, 0xB0));
+  MakeLabel(p1, QStringLiteral("Labcxqj"), QStringLiteral("查  询  区  间"), 469, 7, Qt::black, 14);
+  MakeBox(p1, QStringLiteral("Shape5"), 704, 3, 269, 22, heading, QColor(0xC8, 0xC8, 0xB0));
+  MakeLabel(p1, QStringLiteral("Labckpj"), QStringLiteral("参  考  票  价"), 762, 7, Qt::black, 14);
+
+  // One title box per column, each over its column and the grid line right of it.
+  int x = kGridLeft;
+  for (int c = 0; c < query::kResultColumns; ++c) {
+    const int w = kResultWidths[static_cast<std::size_t>(c)] + 1;
+    const QString box_name =
+        c == 0 ? QStringLiteral("Shape3") : QStringLiteral("Shape%1").arg(c + 5);
+    MakeBox(p1, box_name, x, 24, w + 1, 20, QColor::fromRgb(kTitleBoxColour),
+            QColor(0xC8, 0xC8, 0xD8));
+    x += w;
+  }
+  x = kGridLeft;
+  for (int c = 0; c < query::kResultColumns; ++c) {
+    const int w = kResultWidths[static_cast<std::size_t>(c)] + 1;
+    auto* label = new HeaderLabel(QStringLiteral("Lab%1").arg(c + 1), p1);
+    label->setGeometry(x, 24, w, 20);
+    connect(label, &HeaderLabel::Clicked, this, [this, c] { Lab1Click(c); });
+    headers_.push_back(label);
+    x += w;
+  }
+  ApplyHeaderSort(result_.Headers, headers_);
+
+  sgrid_ = new GridView(
+      result_.SGrid,
+      [this](int row) { return query::SGridRowColour(result_.SGrid, row, state_.TransferStation); },
+      std::vector<int>(kResultWidths.begin(), kResultWidths.end()), p1);
+  sgrid_->setObjectName(QStringLiteral("SGrid"));
+  sgrid_->setGeometry(kGridLeft, 43, 960, 305);
+  sgrid_->setToolTip(QStringLiteral("双击鼠标，可查看详细车次信息\n鼠标右键，弹出高级菜单"));
+  sgrid_->setContextMenuPolicy(Qt::CustomContextMenu);
+  connect(sgrid_, &GridView::RowDoubleClicked, this, &TFrmPelory::ShowTrainDetail);
+  connect(sgrid_, &QWidget::customContextMenuRequested, this,
+          [this](const QPoint& pos) { madvanced_->popup(sgrid_->viewport()->mapToGlobal(pos)); });
+  sgrid_->Refresh();
+
+  lab_result_ = MakeLabel(p1, QStringLiteral("LabResult"), QStringLiteral("结果:0"), 14, 405,
+                          QColor(0, 0, 0xFF), 14);
+  MakeLabel(p1, QStringLiteral("Label1"), QStringLiteral("当前结果过滤:"), 110, 406);
+  const std::array<std::pair<const char*, int>, 4> filters = {
+      {{"始发车", 191}, {"终到车", 265}, {"精确站名", 338}, {"仅动车", 421}}};
+  const std::array<const char*, 4> names = {"CBSF", "CBZD", "CBJQ", "CBDC"};
+  std::array<QCheckBox*, 4> boxes{};
+  for (std::size_t i = 0; i < boxes.size(); ++i) {
+    boxes[i] = new QCheckBox(QString::fromUtf8(filters[i].first), p1);
+    boxes[i]->setObjectName(QString::fromUtf8(names[i]));
+    boxes[i]->move(filters[i].second, 403);
+    boxes[i]->adjustSize();
+    connect(boxes[i], &QCheckBox::clicked, this, &TFrmPelory::CBSFClick);
+  }
+  cbsf_ = boxes[0];
+  cbzd_ = boxes[1];
+  cbjq_ = boxes[2];
+  cbdc_ = boxes[3];
+
+  lab_new_ = new QLabel(QStringLiteral("版本检测中..."), p1);
+  lab_new_->setObjectName(QStringLiteral("LabNew"));
+  lab_new_->setAlignment(Qt::AlignRight | Qt::AlignTop);
+  lab_new_->setGeometry(844 - 400, 404, 400, 16);
+  QPalette blue = lab_new_->palette();
+  blue.setColor(QPalette::WindowText, QColor(0, 0, 0xFF));
+  lab_new_->setPalette(blue);
+
+  p1msg_ = new QFrame(p1);
+  p1msg_->setObjectName(QStringLiteral("P1Msg"));
+  p1msg_->setGeometry(11, 423, 963, 169);
+  p1msg_->setFrameShape(QFrame::Box);
+  p1msg_->setLineWidth(1);
+  SetBackground(p1msg_, QColor::fromRgb(kGridBackground));
+  BuildPartnerPanel(p1msg_);
+}
+
+QComboBox* TFrmPelory::MakeStationBox(QWidget* parent, const QString& name, int left, int top) {
+  auto* box = new QComboBox(parent);
+  box->setObjectName(name);
+  box->setGeometry(left, top, 102, 20);
+  box->setEditable(true);
+  box->setInsertPolicy(QComboBox::NoInsert);
+  box->setMaxVisibleItems(kDropDownRows);
+  for (int i = 0; i < kStationEntries; ++i) box->addItem(QString());
+  box->setCurrentIndex(-1);
+  box->setEditText(QString());
+  // The list opens under the box while the typing goes on in the box: a popup completer over
+  // the box's own entries, shown whole (the entries are already the matches).
+  auto* completer = new QCompleter(box->model(), box);
+  completer->setCompletionMode(QCompleter::UnfilteredPopupCompletion);
+  completer->setMaxVisibleItems(kDropDownRows);
+  box->setCompleter(completer);
+  box->setEnabled(false);
+  connect(box, &QComboBox::editTextChanged, this, [this, box] { ComboFZChange(box); });
+  box->lineEdit()->installEventFilter(this);
+  return box;
+}
+
+QLabel* TFrmPelory::MakeLinkLabel(QWidget* parent, const QString& name, const QString& text,
+                                  int left, int top, QColor colour, bool bold,
+                                  QString (*address)()) {
+  auto* label = new ClickLabel(parent);
+  label->setObjectName(name);
+  label->setText(text);
+  label->setFont(WindowFont(12, bold));
+  label->setAttribute(Qt::WA_TranslucentBackground);
+  label->move(left, top);
+  MakeLink(label, colour);
+  connect(label, &ClickLabel::Clicked, this, [address] { OpenUrl(address()); });
+  return label;
+}
+
+void TFrmPelory::BuildQueryBoxes(QWidget* p1) {
+  auto* group1 = new QGroupBox(QStringLiteral("站站查询"), p1);
+  group1->setObjectName(QStringLiteral("GroupBox1"));
+  group1->setGeometry(12, 353, 473, 46);
+  MakeLabel(group1, QStringLiteral("LabFz"), QStringLiteral("发站"), 6, 21);
+  combo_fz_ = MakeStationBox(group1, QStringLiteral("ComboFZ"), 35, 17);
+  MakeLabel(group1, QStringLiteral("LabDz"), QStringLiteral("到站"), 150, 21);
+  combo_dz_ = MakeStationBox(group1, QStringLiteral("ComboDZ"), 179, 17);
+  btn_zzcx_ =
+      MakeButton(group1, QStringLiteral("BTNZZCX"), QStringLiteral("查询"), 300, 15, 53, 24);
+  btn_zzcx_->setProperty("tag", 0);
+  btn_zzfx_ =
+      MakeButton(group1, QStringLiteral("BTNZZFX"), QStringLiteral("反向"), 356, 15, 53, 24);
+  btn_zzzz_ =
+      MakeButton(group1, QStringLiteral("BTNZZZZ"), QStringLiteral("中转"), 412, 15, 53, 24);
+  btn_zzzz_->setProperty("tag", 1);
+  btn_zzcx_->setEnabled(false);
+  btn_zzzz_->setEnabled(false);
+  connect(btn_zzcx_, &QPushButton::clicked, this, [this] { BTNZZCXClick(0); });
+  connect(btn_zzzz_, &QPushButton::clicked, this, [this] { BTNZZCXClick(1); });
+  connect(btn_zzfx_, &QPushButton::clicked, this, &TFrmPelory::BTNZZFXClick);
+
+  auto* group2 = new QGroupBox(QStringLiteral("车次查询"), p1);
+  group2->setObjectName(QStringLiteral("GroupBox2"));
+  group2->setGeometry(483, 353, 178, 46);
+  ecc_ = new QLineEdit(group2);
+  ecc_->setObjectName(QStringLiteral("ECC"));
+  ecc_->setGeometry(8, 17, 108, 20);
+  ecc_->setValidator(new UpperCaseValidator(ecc_));
+  btn_cccx_ =
+      MakeButton(group2, QStringLiteral("BTNCCCX"), QStringLiteral("查询"), 119, 15, 53, 24);
+  btn_cccx_->setEnabled(false);
+  connect(btn_cccx_, &QPushButton::clicked, this, &TFrmPelory::BTNCCCXClick);
+  // Enter in the train number box runs its query, as the keyboard user expects.
+  connect(ecc_, &QLineEdit::returnPressed, this, [this] {
+    if (btn_cccx_->isEnabled()) btn_cccx_->click();
+  });
+
+  auto* group3 = new QGroupBox(QStringLiteral("车站全部车次查询"), p1);
+  group3->setObjectName(QStringLiteral("GroupBox3"));
+  group3->setGeometry(659, 353, 186, 46);
+  combo_cz_ = MakeStationBox(group3, QStringLiteral("ComboCZ"), 15, 17);
+  btn_czcx_ =
+      MakeButton(group3, QStringLiteral("BTNCZCX"), QStringLiteral("查询"), 124, 15, 53, 24);
+  btn_czcx_->setEnabled(false);
+  connect(btn_czcx_, &QPushButton::clicked, this, &TFrmPelory::BTNCZCXClick);
+
+  btn_advanced_ =
+      MakeButton(p1, QStringLiteral("BTNAdvanced"), QStringLiteral("高级"), 849, 363, 75, 31);
+  btn_about_ = MakeButton(p1, QStringLiteral("BTNAbout"), QStringLiteral("关于"), 925, 363, 49, 31);
+  btn_update_ =
+      MakeButton(p1, QStringLiteral("BtnUpdate"), QStringLiteral("版本升级"), 849, 394, 125, 29);
+  connect(btn_about_, &QPushButton::clicked, this, &TFrmPelory::MAboutClick);
+  connect(btn_update_, &QPushButton::clicked, this, [] { OpenUrl(MakerHomePage()); });
+}
+
+void TFrmPelory::BuildStatusBar() {
+  auto* bar = new QWidget(this);
+  bar->setObjectName(QStringLiteral("StatusBar1"));
+  bar->setGeometry(0, kHeight - kStatusHeight, kWidth, kStatusHeight);
+  SetBackground(bar, QColor::fromRgb(kPanelBackground));
+  const std::array<std::pair<int, Qt::Alignment>, 4> panels = {{{150, Qt::AlignLeft},
+                                                                {300, Qt::AlignHCenter},
+                                                                {150, Qt::AlignHCenter},
+                                                                {kWidth - 600, Qt::AlignHCenter}}};
+  const std::array<QString, 4> texts = {
+      QString(), QStringLiteral("岚舟时刻在手，出差旅行无忧！"),
+      QStringLiteral("邮箱:kf@lanzhou-shike.cn"),
+      QStringLiteral("出品:岚舟时刻公司  资料来源:铁路客户服务中心")};
+  int x = 0;
+  for (std::size_t i = 0; i < panels.size(); ++i) {
+    auto* label = new QLabel(texts[i], bar);
+    label->setObjectName(QStringLiteral("StatusPanel%1").arg(i));
+    label->setGeometry(x, 1, panels[i].first - 2, kStatusHeight - 2);
+    label->setAlignment(panels[i].second | Qt::AlignVCenter);
+    label->setFrameShape(QFrame::Panel);
+    label->setFrameShadow(QFrame::Sunken);
+    status_panels_[i] = label;
+    x += panels[i].first;
+  }
+}
+
+void TFrmPelory::BuildMenu() {
+  madvanced_ = new QMenu(this);
+  madvanced_->setObjectName(QStringLiteral("MAdvanced"));
+  mprint_ = madvanced_->addAction(QStringLiteral("打印查询结果"));
+  mprint_->setObjectName(QStringLiteral("MPrint"));
+  mexport_ = madvanced_->addAction(QStringLiteral("导出查询结果"));
+  mexport_->setObjectName(QStringLiteral("MExport"));
+  connect(mprint_, &QAction::triggered, this, &TFrmPelory::MPrintClick);
+  connect(mexport_, &QAction::triggered, this, &TFrmPelory::MExportClick);
+  madvanced_->addSeparator()->setObjectName(QStringLiteral("N1"));
+  QMenu* shortcuts = madvanced_->addMenu(QStringLiteral("创建快捷方式"));
+  shortcuts->setObjectName(QStringLiteral("MShortcutsMenu"));
+  shortcuts->menuAction()->setObjectName(QStringLiteral("MShortcuts"));
+  QAction* desktop = shortcuts->addAction(QStringLiteral("桌面快捷方式"));
+  desktop->setObjectName(QStringLiteral("MDesktop"));
+  connect(desktop, &QAction::triggered, this, &TFrmPelory::MDesktopClick);
+  QAction* start = shortcuts->addAction(QStringLiteral("开始菜单快捷方式"));
+  start->setObjectName(QStringLiteral("NStart"));
+  connect(start, &QAction::triggered, this, &TFrmPelory::NStartClick);
+  madvanced_->addSeparator()->setObjectName(QStringLiteral("N2"));
+  QAction* about = madvanced_->addAction(QStringLiteral("关于"));
+  about->setObjectName(QStringLiteral("MAbout"));
+  connect(about, &QAction::triggered, this, &TFrmPelory::MAboutClick);
+  connect(madvanced_, &QMenu::aboutToShow, this, &TFrmPelory::MAdvancedPopup);
+  btn_advanced_->setMenu(madvanced_);
+}
+
+}  // namespace lanzhou::ui

@@ -1,0 +1,79 @@
+#include "ui/frm_style.h"
+
+#include <QFrame>
+#include <QLabel>
+#include <QPalette>
+#include <QPushButton>
+
+namespace lanzhou::ui {
+
+QFont WindowFont(int pixel_size, bool bold) {
+  QFont font;
+  font.setFamilies({QStringLiteral("SimSun"), QStringLiteral("宋体"), QStringLiteral("NSimSun"),
+                    QStringLiteral("Noto Sans CJK SC"), QStringLiteral("WenQuanYi Zen Hei"),
+                    QStringLiteral("WenQuanYi Micro Hei")});
+  font.setPixelSize(pixel_size);
+  font.setBold(bold);
+  return font;
+}
+
+void SetBackground(QWidget* widget, QColor colour) {
+  QPalette p = widget->palette();
+  p.setColor(QPalette::Window, colour);
+  widget->setPalette(p);
+  widget->setAutoFillBackground(true);
+}
+
+QFrame* MakeBox(QWidget* parent, const QString& name, int left, int top, int width, int height,
+                QColor fill, QColor border) {
+  auto* box = new QFrame(parent);
+  box->setObjectName(name);
+  box->setGeometry(left, top, width, height);
+  box->setStyleSheet(QStringLiteral("QFrame#%1 { background: %2; border: %3; }")
+                         .arg(name, fill.name(),
+                              border.isValid() ? QStringLiteral("1px solid %1").arg(border.name())
+                                               : QStringLiteral("none")));
+  return box;
+}
+
+QLabel* MakeLabel(QWidget* parent, const QString& name, const QString& text, int left, int top,
+                  QColor colour, int pixel_size, bool bold) {
+  auto* label = new QLabel(text, parent);
+  label->setObjectName(name);
+  label->setFont(WindowFont(pixel_size, bold));
+  QPalette p = label->palette();
+  p.setColor(QPalette::WindowText, colour);
+  label->setPalette(p);
+  label->setAttribute(Qt::WA_TranslucentBackground);
+  label->move(left, top);
+  label->adjustSize();
+  return label;
+}
+
+QPushButton* MakeButton(QWidget* parent, const QString& name, const QString& text, int left,
+                        int top, int width, int height) {
+  auto* button = new QPushButton(text, parent);
+  button->setObjectName(name);
+  button->setGeometry(left, top, width, height);
+  button->setStyleSheet(QStringLiteral(
+      "QPushButton { background: #F4F4F0; border: 1px solid #8E8F8F; border-radius: 2px; }"
+      "QPushButton:hover { border: 1px solid #FFC73C; }"
+      "QPushButton:focus { border: 1px solid #6A8DF4; }"
+      "QPushButton:pressed { background: #6A8DF4; color: #FFFFFF; }"
+      "QPushButton:disabled { color: #A0A0A0; }"
+      "QPushButton::menu-indicator { subcontrol-position: right center; right: 4px; }"));
+  return button;
+}
+
+void MakeLink(QLabel* label, QColor colour) {
+  QFont font = label->font();
+  font.setUnderline(true);
+  label->setFont(font);
+  QPalette p = label->palette();
+  p.setColor(QPalette::WindowText, colour);
+  label->setPalette(p);
+  label->setCursor(Qt::PointingHandCursor);
+  label->adjustSize();
+}
+
+}  // namespace lanzhou::ui

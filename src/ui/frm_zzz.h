@@ -1,0 +1,41 @@
+#pragma once
+// FrmZzz: the transfer chooser. Lists the stations where a departure-side train meets an
+// arrival-side train; each click on a station hands it to the main window, which lists both
+// legs through it, while the chooser stays open.
+#include <QDialog>
+#include <functional>
+#include <vector>
+
+#include "query/chooser_grid.h"
+#include "query/transfer_search.h"
+
+class QLabel;
+
+namespace lanzhou::ui {
+
+class GridView;
+class HeaderLabel;
+
+class TFrmZzz : public QDialog {
+  Q_OBJECT
+ public:
+  using PickFn = std::function<void(const query::TransferPick&)>;
+  // Client area 532 x 356, centred on parent, on top of it; opens sorted by 中转站↑.
+  TFrmZzz(const query::TransferChooserList& list, PickFn on_pick, QWidget* parent);
+
+  [[nodiscard]] const query::ChooserGrid& Chooser() const { return chooser_; }
+  [[nodiscard]] GridView* ZGrid() const { return zgrid_; }
+
+  // ZGridClick: a click on a listed row lists its legs in the main window.
+  void ZGridClick(int row);
+  // Lab1Click: header label of column `column` (0-based) clicked.
+  void Lab1Click(int column);
+
+ private:
+  query::ChooserGrid chooser_;
+  PickFn on_pick_;
+  GridView* zgrid_ = nullptr;
+  std::vector<HeaderLabel*> headers_;
+};
+
+}  // namespace lanzhou::ui

@@ -1,0 +1,56 @@
+#pragma once
+// The web addresses and partner details built into the program, and opening an address in the
+// user's browser. Opening goes through a replaceable opener so tests can record the addresses.
+#include <QLabel>
+#include <QString>
+#include <functional>
+#include <string_view>
+
+namespace lanzhou::ui {
+
+// The maker's home page (ImageLogo, BtnUpdate, the about box's Label2).
+inline constexpr std::string_view kMakerHomePage = "http://www.lanzhou-shike.cn/";
+// The partner travel agency, and the maker's 19-digit partner account that ends its paths.
+inline constexpr std::string_view kPartnerSite = "http://trip.lanzhou-shike.cn";
+inline constexpr std::string_view kPartnerAccount = "8802011081500001530";
+inline constexpr std::string_view kPartnerName = "岚舟商旅网";
+inline constexpr std::string_view kPartnerTelephone = "400-886-0815";
+inline constexpr std::string_view kPromotionCode = "LZSK0815";
+// The railway customer-service site (ticket sale and remaining tickets).
+inline constexpr std::string_view kRailwaySite = "http://rail.lanzhou-shike.cn";
+
+[[nodiscard]] QString MakerHomePage();
+// The partner's flight booking page: kPartnerSite + "/r/flight/" + kPartnerAccount.
+[[nodiscard]] QString FlightPage();
+// The partner's hotel booking page: kPartnerSite + "/r/hotel/" + kPartnerAccount.
+[[nodiscard]] QString HotelPage();
+// The railway's ticket sale page (LabSell).
+[[nodiscard]] QString TicketSalePage();
+// The railway's remaining-ticket query (TB4's page).
+[[nodiscard]] QString RemainingTicketPage();
+
+// Receives the address to open.
+using UrlOpener = std::function<void(const QString& address)>;
+
+// Hands the address to the current opener (by default the system's browser through
+// QDesktopServices); a failure to open is ignored.
+void OpenUrl(const QString& address);
+
+// Replaces the opener and returns the one before; an empty opener restores the browser.
+UrlOpener SetUrlOpener(UrlOpener opener);
+
+// A label that reports a left click released over it (the link labels' OnClick).
+class ClickLabel : public QLabel {
+  Q_OBJECT
+
+ public:
+  explicit ClickLabel(QWidget* parent = nullptr) : QLabel(parent) {}
+
+ signals:
+  void Clicked();
+
+ protected:
+  void mouseReleaseEvent(QMouseEvent* event) override;
+};
+
+}  // namespace lanzhou::ui

@@ -1,0 +1,220 @@
+#include "ui/print_grid.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <QApplication>
+#include <QPageSize>
+#include <QPrinter>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QStandardPaths>
+#include <filesystem>
+#include <vector>
+
+using namespace lanzhou;
+using namespace lanzhou::ui;
+namespace fs = std::filesystem;
+using testing::HasSubstr;
+
+namespace {
+
+class QtEnvironment : public testing::Environment {
+ public:
+  void SetUp() override {
+    static int argc = 1;
+    static char name[] = "ui_print_grid_test";
+    static char* argv[] = {name, nullptr};
+    app_ = new QApplication(argc, argv);
+  }
+  void TearDown() override { delete app_; }
+
+ private:
+  QApplication* app_ = nullptr;
+};
+[[maybe_unused]] testing::Environment* const kQt =
+    testing::AddGlobalTestEnvironment(new QtEnvironment);
+
+struct Asked {
+  QMessageBox::Icon icon;
+  QString caption;
+  QString text;
+  QMessageBox::StandardButtons buttons;
+};
+
+// Answers message boxes with a scripted button and records what was asked.
+class ScriptedDialogs : public Dialogs {
+ public:
+  QMessageBox::StandardButton answer = QMessageBox::Ok;
+  std::vector<Asked> asked;
+
+  QMessageBox::StandardButton Message(QWidget*, QMessageBox::Icon icon, const QString& caption,
+                                      const QString& text,
+                                      QMessageBox::StandardButtons buttons) override {
+    asked.push_back({icon, caption, text, buttons});
+    return answer;
+  }
+  QString SaveFileName(QWidget*, const QString&, const QString&, const QString&) override {
+    ADD_FAILURE() << "printing asks for no file";
+    return {};
+  }
+};
+
+class TempDir {
+ public:
+  TempDir() {
+    std::string pattern = (fs::temp_directory_path() / "lanzhou-print-XXXXXX").string();
+    path_ = ::mkdtemp(pattern.data());
+  }
+  ~TempDir() { fs::remove_all(path_); }
+  [[nodiscard]] QString File(const char* name) const {
+    return QString::fromStdString((path_ / name).string());
+  }
+
+ private:
+  fs::path path_;
+};
+
+std::vector<report::GridRow> MainRows(int count) {
+  std::vector<report::GridRow> rows;
+  for (int r = 0; r < count; ++r) {
+    rows.push_back({"K" + std::to_string(7700 + r), "北京西", "广州", "空调快速", "北京西", "08:05",
+                    "郑州", "14:13", "5", "689", "06:08", "93", "-", "160/167/173", "248/260"});
+  }
+  return rows;
+}
+
+// A PDF printer at 600 dpi on A4, writing `file`.
+void MakePdfPrinter(QPrinter& printer, const QString& file) {
+  printer.setOutputFormat(QPrinter::PdfFormat);
+  printer.setResolution(600);
+  printer.setPageSize(QPageSize(QPageSize::A4));
+  printer.setOutputFileName(file);
+}
+
+// The text of a PDF file, pages separated by form feeds; empty when pdftotext is missing.
+// Qt's PDF writer maps a CJK glyph back to the lowest code point the font gives it, and the Noto
+// CJK fonts give many ideographs' glyphs to radicals too (舟 comes back as the Kangxi radical
+// U+2F88, 车 as U+2ECB). NFKC folds the Kangxi radicals; the few supplement radicals of the texts
+// here are folded by hand.
+QString PdfText(const QString& file) {
+  QProcess process;
+  process.start(QStringLiteral("pdftotext"),
+                {QStringLiteral("-enc"), QStringLiteral("UTF-8"), file, QStringLiteral("-")});
+  process.waitForFinished(60000);
+  QString text =
+      QString::fromUtf8(process.readAllStandardOutput()).normalized(QString::NormalizationForm_KC);
+  text.replace(QChar(0x2EC4), QStringLiteral("西"));
+  text.replace(QChar(0x2ECB), QStringLiteral("车"));
+  text.replace(QChar(0x2EDA), QStringLiteral("页"));
+  return text;
+}
+
+}  // namespace
+
+TEST(ConfirmPrint, OnlyYesGoesOn) {
+  ScriptedDialogs dialogs;
+  for (auto [answer, goes_on] :
+       {std::pair{QMessageBox::Yes, true}, std::pair{QMessageBox::No, false},
+        std::pair{QMessageBox::Cancel, false}}) {
+    dialogs.answer = answer;
+    EXPECT_EQ(ConfirmPrint(dialogs, nullptr), goes_on);
+  }
+  ASSERT_EQ(dialogs.asked.size(), 3u);
+  EXPECT_EQ(dialogs.asked[0].icon, QMessageBox::NoIcon);
+  EXPECT_EQ(dialogs.asked[0].caption, QStringLiteral(" 打印提示"));
+  EXPECT_EQ(dialogs.asked[0].text, QStringLiteral("确实要打印吗？"));
+  EXPECT_EQ(dialogs.asked[0].buttons, QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+}
+
+TEST(PrintGrid, PrintsTheReportToPdf) {
+  if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty()) {
+    GTEST_SKIP() << "pdftotext is not installed";
+  }
+  TempDir dir;
+  QPrinter printer(QPrinter::HighResolution);
+  MakePdfPrinter(printer, dir.File("main.pdf"));
+  const report::PrinterMetrics metrics = MetricsOf(printer);
+  EXPECT_EQ(metrics.dpi_x, 600);
+  EXPECT_EQ(metrics.dpi_y, 600);
+  // 40 rows do not fit on one A4 page at 600 dpi (30 at most even without margins).
+  const std::vector<report::GridRow> rows = MainRows(40);
+  const int pages = report::LayoutPrintGrid(metrics, report::GridKind::Main, rows, "").page_count;
+  ASSERT_GE(pages, 2);
+
+  ScriptedDialogs dialogs;
+  ASSERT_TRUE(
+      PrintGrid(dialogs, nullptr, &printer, report::GridKind::Main, rows, QDate(2011, 8, 15)));
+  EXPECT_TRUE(dialogs.asked.empty());
+
+  const QString text = PdfText(dir.File("main.pdf"));
+  const QStringList page_texts = text.split(QLatin1Char('\f'), Qt::SkipEmptyParts);
+  ASSERT_EQ(page_texts.size(), pages) << text.toStdString();
+  for (int p = 0; p < pages; ++p) {
+    const std::string page = page_texts[p].toStdString();
+    SCOPED_TRACE("page " + std::to_string(p + 1));
+    EXPECT_THAT(page, HasSubstr("岚舟列车时刻表"));
+    EXPECT_THAT(page, HasSubstr("2011年8月15日"));
+    EXPECT_THAT(page, HasSubstr("岚舟时刻公司(http://www.lanzhou-shike.cn)"));
+    for (const char* caption : {"车次", "始发", "终到", "车型", "发站", "发时", "到站", "到时",
+                                "停站", "里程", "历时", "硬座", "软座", "硬卧", "软卧"}) {
+      EXPECT_THAT(page, HasSubstr(caption));
+    }
+    EXPECT_TRUE(
+        page_texts[p].contains(QRegularExpression(QStringLiteral("第\\s+%1\\s+页").arg(p + 1))));
+  }
+  EXPECT_THAT(page_texts[0].toStdString(), HasSubstr("K7700"));
+  EXPECT_THAT(page_texts[0].toStdString(), HasSubstr("160/167/173"));
+  EXPECT_THAT(page_texts[pages - 1].toStdString(), HasSubstr("K7739"));
+  EXPECT_EQ(text.count(QStringLiteral("K77")), 40);
+}
+
+TEST(PrintGrid, PrintsTheDetailCaptions) {
+  if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty()) {
+    GTEST_SKIP() << "pdftotext is not installed";
+  }
+  TempDir dir;
+  QPrinter printer(QPrinter::HighResolution);
+  MakePdfPrinter(printer, dir.File("detail.pdf"));
+  const std::vector<report::GridRow> rows = {
+      {"1", "北京西", "0", "", "21:25", "当天", "0", ""},
+      {"2", "郑州", "689", "03:44", "03:50", "第2天", "6:19", "109"}};
+  ScriptedDialogs dialogs;
+  ASSERT_TRUE(
+      PrintGrid(dialogs, nullptr, &printer, report::GridKind::Detail, rows, QDate(2026, 1, 5)));
+  const std::string text = PdfText(dir.File("detail.pdf")).toStdString();
+  for (const char* expected : {"站序", "车站", "里程", "到时", "发时", "天数", "历时", "时速",
+                               "北京西", "第2天", "03:50", "2026年1月5日"}) {
+    EXPECT_THAT(text, HasSubstr(expected));
+  }
+}
+
+TEST(PrintGrid, PrinterFailuresShowTheStandardErrorBox) {
+  ScriptedDialogs dialogs;
+  const std::vector<report::GridRow> rows = MainRows(2);
+
+  // No printer at all.
+  EXPECT_FALSE(
+      PrintGrid(dialogs, nullptr, nullptr, report::GridKind::Main, rows, QDate(2011, 8, 15)));
+  ASSERT_EQ(dialogs.asked.size(), 1u);
+  EXPECT_EQ(dialogs.asked[0].icon, QMessageBox::Critical);
+  EXPECT_EQ(dialogs.asked[0].caption, QStringLiteral("岚舟时刻"));
+  EXPECT_EQ(dialogs.asked[0].text,
+            QStringLiteral("There is no default printer currently selected."));
+  EXPECT_EQ(dialogs.asked[0].buttons, QMessageBox::Ok);
+
+  // A printer that cannot start the document (its output cannot be created).
+  TempDir dir;
+  QPrinter printer(QPrinter::HighResolution);
+  MakePdfPrinter(printer, dir.File("missing/out.pdf"));
+  EXPECT_FALSE(
+      PrintGrid(dialogs, nullptr, &printer, report::GridKind::Main, rows, QDate(2011, 8, 15)));
+  ASSERT_EQ(dialogs.asked.size(), 2u);
+  EXPECT_EQ(dialogs.asked[1].text, QStringLiteral("The printer could not start the document."));
+  EXPECT_FALSE(fs::exists(dir.File("missing").toStdString()));
+
+  // A text that already ends in a full stop keeps it single.
+  ShowStandardError(dialogs, nullptr, QStringLiteral("Done."));
+  EXPECT_EQ(dialogs.asked.back().text, QStringLiteral("Done."));
+}

@@ -1,0 +1,184 @@
+#pragma once
+// Shared by the widget tests: the application object, a registry with the test timetable and
+// the window's own resources, scripted dialogs, and a stand-in for the embedded browser.
+#include <QApplication>
+#include <QComboBox>
+#include <QContextMenuEvent>
+#include <QDialog>
+#include <QLabel>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <QWidget>
+#include <deque>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "data/resource_registry.h"
+#include "lanzhou_test_fixtures.h"
+#include "lanzhou_ui_resources.h"
+#include "ui/dialogs.h"
+#include "ui/frm_pelory.h"
+#include "ui/grid_view.h"
+#include "ui/web_view.h"
+
+namespace lanzhou::testing {
+
+// One QApplication for the whole test binary, made on first use.
+inline QApplication& App() {
+  static int argc = 1;
+  static char name[] = "ui_test";
+  static char* argv[] = {name, nullptr};
+  static QApplication* app = [] {
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    return new QApplication(argc, argv);
+  }();
+  return *app;
+}
+
+// The test timetable plus the window's bitmaps and help page.
+inline const data::ResourceRegistry& TestRegistry() {
+  static const data::ResourceRegistry registry = [] {
+    data::ResourceRegistry r;
+    r.Register(FixtureResources());
+    r.Register(resources::WindowResources());
+    return r;
+  }();
+  return registry;
+}
+
+// Records every message box and answers from a script (Ok when the script is empty).
+class ScriptedDialogs : public ui::Dialogs {
+ public:
+  struct Shown {
+    QMessageBox::Icon icon;
+    QString caption;
+    QString text;
+    QMessageBox::StandardButtons buttons;
+  };
+  QMessageBox::StandardButton Message(QWidget*, QMessageBox::Icon icon, const QString& caption,
+                                      const QString& text,
+                                      QMessageBox::StandardButtons buttons) override {
+    shown.push_back({icon, caption, text, buttons});
+    if (answers.empty()) return QMessageBox::Ok;
+    const QMessageBox::StandardButton answer = answers.front();
+    answers.pop_front();
+    return answer;
+  }
+  QString SaveFileName(QWidget*, const QString&, const QString&, const QString&) override {
+    return save_name;
+  }
+  std::vector<Shown> shown;
+  std::deque<QMessageBox::StandardButton> answers;
+  QString save_name;
+};
+
+// A widget with a child standing for the browser's render surface; remembers what it was told.
+class FakeWebView : public ui::WebView {
+ public:
+  FakeWebView(QWidget* parent, const QString& name) : widget_(new QWidget(parent)) {
+    widget_->setObjectName(name);
+    surface_ = new QWidget(widget_);
+    surface_->setObjectName(name + QStringLiteral("Surface"));
+    surface_->setGeometry(0, 0, 50, 50);
+  }
+  void Navigate(const QString& url) override { calls.push_back(QStringLiteral("navigate:") + url); }
+  void ShowHtml(const QString& html) override {
+    calls.push_back(QStringLiteral("html"));
+    last_html = html;
+  }
+  QWidget* Widget() override { return widget_; }
+  [[nodiscard]] QWidget* Surface() const { return surface_; }
+
+  std::vector<QString> calls;
+  QString last_html;
+
+ private:
+  QWidget* widget_;
+  QWidget* surface_;
+};
+
+// A main window on the test timetable with scripted dialogs and fake web views; no network.
+struct TestWindow {
+  explicit TestWindow(bool start_loaders = true) {
+    App();
+    ui::FrmPeloryDeps deps;
+    deps.registry = &TestRegistry();
+    deps.dialogs = &dialogs;
+    deps.web_views = [this](QWidget* parent, const QString& name) {
+      auto view = std::make_unique<FakeWebView>(parent, name);
+      views.push_back(view.get());
+      return std::unique_ptr<ui::WebView>(std::move(view));
+    };
+    deps.start_loaders = start_loaders;
+    window = std::make_unique<ui::TFrmPelory>(std::move(deps));
+  }
+  template <typename T = QWidget>
+  T* Find(const char* name) const {
+    return window->findChild<T*>(QString::fromUtf8(name));
+  }
+
+  ScriptedDialogs dialogs;
+  std::vector<FakeWebView*> views;  // WebB1 … WebB4, owned by the window
+  std::unique_ptr<ui::TFrmPelory> window;
+};
+
+inline bool WaitUntil(const std::function<bool()>& done, int ms = 10000) {
+  for (int waited = 0; !done(); waited += 10) {
+    if (waited > ms) return false;
+    QTest::qWait(10);
+  }
+  return true;
+}
+
+// Runs `act` on the next modal dialog once it is open, then closes it.
+inline void OnNextModal(std::function<void(QDialog*)> act) {
+  auto poll = std::make_shared<std::function<void()>>();
+  *poll = [act, poll] {
+    auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+    if (dialog == nullptr) {
+      QTimer::singleShot(10, *poll);
+      return;
+    }
+    act(dialog);
+    dialog->reject();
+  };
+  QTimer::singleShot(0, *poll);
+}
+
+inline std::vector<QString> Items(const QComboBox* box) {
+  std::vector<QString> items;
+  for (int i = 0; i < box->count(); ++i) items.push_back(box->itemText(i));
+  return items;
+}
+
+inline QString Cell(const ui::GridView* grid, int row, int col) {
+  return grid->model()->index(row, col).data().toString();
+}
+
+inline QColor TextColour(const ui::GridView* grid, int row) {
+  return grid->model()->index(row, 0).data(Qt::ForegroundRole).value<QColor>();
+}
+
+// A window whose tables have loaded and whose notices have arrived.
+struct LoadedWindow : TestWindow {
+  LoadedWindow() {
+    window->show();
+    EXPECT_TRUE(WaitUntil([this] {
+      return Find<QPushButton>("BTNZZCX")->isEnabled() && Find<QComboBox>("ComboFZ")->isEnabled();
+    }));
+    window->Tables().WaitUntilLoaded();
+  }
+  void SetBox(const char* name, const QString& text) { Find<QComboBox>(name)->setEditText(text); }
+  void Through(const QString& from, const QString& to) {
+    SetBox("ComboFZ", from);
+    SetBox("ComboDZ", to);
+    QTest::mouseClick(Find<QPushButton>("BTNZZCX"), Qt::LeftButton);
+  }
+  QString Result() const { return Find<QLabel>("LabResult")->text(); }
+  ui::GridView* Grid() const { return window->SGrid(); }
+};
+
+}  // namespace lanzhou::testing
