@@ -1,8 +1,10 @@
 #include "net/http_client.h"
 
+#include <boost/asio/async_result.hpp>
 #include <boost/asio/buffer.hpp>
 #include <boost/asio/co_spawn.hpp>
 #include <boost/asio/connect.hpp>
+#include <boost/asio/post.hpp>
 #include <boost/asio/redirect_error.hpp>
 #include <boost/asio/this_coro.hpp>
 #include <boost/asio/use_awaitable.hpp>
@@ -13,6 +15,7 @@
 #include <boost/beast/http/read.hpp>
 #include <boost/beast/http/string_body.hpp>
 #include <exception>
+#include <utility>
 #include <vector>
 
 #include "net/tcp_connect.h"
@@ -69,6 +72,34 @@ HttpError ReadFailure(const error_code& ec, int status) {
   return HttpError(HttpFailure::kProtocol, status, what);
 }
 
+// Reads one reply (after any 100 replies) from stream into body; throws HttpError. Shared by the
+// socket and by ReadReplyBytes, so a reply given as bytes meets exactly the socket's parsing.
+template <typename AsyncReadStream>
+asio::awaitable<void> ReadReply(AsyncReadStream& stream, std::string& body) {
+  error_code ec;
+  // The buffer's cap bounds memory the parser's limits do not: chunk headers and trailers.
+  beast::flat_buffer buffer(kMaxHeaderBytes + kMaxBodyBytes);
+  for (;;) {
+    http::response_parser<http::string_body> parser;
+    parser.header_limit(kMaxHeaderBytes);
+    parser.body_limit(kMaxBodyBytes);
+    co_await http::async_read_header(stream, buffer, parser,
+                                     asio::redirect_error(asio::use_awaitable, ec));
+    if (ec) throw ReadFailure(ec, 0);
+    const int status = static_cast<int>(parser.get().result_int());
+    if (status == 100) continue;  // interim reply without a body; the real one follows
+    CheckStatus(status, parser.get().count(http::field::location) > 0);
+    // Beast ends the body by Content-Length, by the last chunk or at close; 204 has none.
+    if (!parser.is_done()) {
+      co_await http::async_read(stream, buffer, parser,
+                                asio::redirect_error(asio::use_awaitable, ec));
+      if (ec) throw ReadFailure(ec, status);
+    }
+    body = parser.release().body();
+    co_return;
+  }
+}
+
 // Connects, sends the request and reads the reply into body; throws HttpError.
 asio::awaitable<void> Exchange(const std::vector<tcp::endpoint>& endpoints,
                                const std::string& request, std::string& body) {
@@ -79,29 +110,41 @@ asio::awaitable<void> Exchange(const std::vector<tcp::endpoint>& endpoints,
   co_await asio::async_write(socket, asio::buffer(request),
                              asio::redirect_error(asio::use_awaitable, ec));
   if (ec) throw HttpError(HttpFailure::kBrokenTransfer, 0, "cannot send: " + ec.message());
-
-  // The buffer's cap bounds memory the parser's limits do not: chunk headers and trailers.
-  beast::flat_buffer buffer(kMaxHeaderBytes + kMaxBodyBytes);
-  for (;;) {
-    http::response_parser<http::string_body> parser;
-    parser.header_limit(kMaxHeaderBytes);
-    parser.body_limit(kMaxBodyBytes);
-    co_await http::async_read_header(socket, buffer, parser,
-                                     asio::redirect_error(asio::use_awaitable, ec));
-    if (ec) throw ReadFailure(ec, 0);
-    const int status = static_cast<int>(parser.get().result_int());
-    if (status == 100) continue;  // interim reply without a body; the real one follows
-    CheckStatus(status, parser.get().count(http::field::location) > 0);
-    // Beast ends the body by Content-Length, by the last chunk or at close; 204 has none.
-    if (!parser.is_done()) {
-      co_await http::async_read(socket, buffer, parser,
-                                asio::redirect_error(asio::use_awaitable, ec));
-      if (ec) throw ReadFailure(ec, status);
-    }
-    body = parser.release().body();
-    co_return;
-  }
+  co_await ReadReply(socket, body);
 }
+
+// A read-only stream over bytes in memory, for ReadReplyBytes: hands out at most `chunk` bytes
+// per read (0: as many as asked for), then end of file, as a server that closes after replying.
+class BytesReadStream {
+ public:
+  using executor_type = asio::any_io_executor;
+
+  BytesReadStream(executor_type executor, std::string_view bytes, std::size_t chunk)
+      : executor_(std::move(executor)), rest_(bytes), chunk_(chunk) {}
+  [[nodiscard]] executor_type get_executor() const { return executor_; }
+
+  template <typename MutableBufferSequence, typename ReadToken>
+  auto async_read_some(const MutableBufferSequence& buffers, ReadToken&& token) {
+    return asio::async_initiate<ReadToken, void(error_code, std::size_t)>(
+        [this](auto handler, const MutableBufferSequence& into) {
+          std::string_view piece = rest_;
+          if (chunk_ != 0 && piece.size() > chunk_) piece = piece.substr(0, chunk_);
+          const std::size_t n = asio::buffer_copy(into, asio::buffer(piece.data(), piece.size()));
+          rest_.remove_prefix(n);
+          const error_code ec =
+              n == 0 && asio::buffer_size(into) != 0 ? error_code(asio::error::eof) : error_code();
+          // Completing through the executor, never inline, as a socket does.
+          asio::post(executor_,
+                     [handler = std::move(handler), ec, n]() mutable { handler(ec, n); });
+        },
+        token, buffers);
+  }
+
+ private:
+  executor_type executor_;
+  std::string_view rest_;
+  std::size_t chunk_;
+};
 
 }  // namespace
 
@@ -187,6 +230,22 @@ std::string HttpGetText(std::string_view url_text, std::stop_token stop) {
       throw HttpError(HttpFailure::kConnect, 0, std::string("network failure: ") + e.what());
     }
   }
+  return body;
+}
+
+std::string ReadReplyBytes(std::string_view reply, std::size_t chunk) {
+  std::string body;
+  std::exception_ptr failure;
+  bool finished = false;
+  asio::io_context io(1);
+  BytesReadStream stream(io.get_executor(), reply, chunk);
+  asio::co_spawn(io, ReadReply(stream, body), [&](std::exception_ptr e) {
+    failure = e;
+    finished = true;
+  });
+  io.run();
+  if (failure) std::rethrow_exception(failure);
+  if (!finished) throw HttpError(HttpFailure::kBrokenTransfer, 0, "reply reading did not finish");
   return body;
 }
 

@@ -59,4 +59,9 @@ inline constexpr std::size_t kMaxBodyBytes = 64 * 1024;
 // Waits without a time limit; a stop request ends the wait with HttpFailure::kStopped.
 [[nodiscard]] std::string HttpGetText(std::string_view url, std::stop_token stop = {});
 
+// Reads `reply`, the bytes a server sent before closing its end, exactly as HttpGetText reads its
+// socket: the 2xx body, or HttpError for everything HttpGetText refuses. `chunk` caps the bytes
+// handed over per read (0: no cap), as a reply arriving in pieces. No network is involved.
+[[nodiscard]] std::string ReadReplyBytes(std::string_view reply, std::size_t chunk = 0);
+
 }  // namespace lanzhou::net

@@ -135,17 +135,20 @@ inline bool WaitUntil(const std::function<bool()>& done, int ms = 10000) {
 
 // Runs `act` on the next modal dialog once it is open, then closes it.
 inline void OnNextModal(std::function<void(QDialog*)> act) {
+  // The poller refers to itself only weakly; the pending timer holds the one strong reference,
+  // so the poller is freed once the dialog has been handled.
   auto poll = std::make_shared<std::function<void()>>();
-  *poll = [act, poll] {
+  std::weak_ptr<std::function<void()>> self = poll;
+  *poll = [act, self] {
     auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
     if (dialog == nullptr) {
-      QTimer::singleShot(10, *poll);
+      if (auto again = self.lock()) QTimer::singleShot(10, [again] { (*again)(); });
       return;
     }
     act(dialog);
     dialog->reject();
   };
-  QTimer::singleShot(0, *poll);
+  QTimer::singleShot(0, [poll] { (*poll)(); });
 }
 
 inline std::vector<QString> Items(const QComboBox* box) {

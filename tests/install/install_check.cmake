@@ -1,0 +1,102 @@
+# Run by the install_test CTest entry: installs BUILD_DIR into PREFIX and checks the layout.
+#   BUILD_DIR, PREFIX, PROGRAMS (the program targets this build has), CONFIG
+cmake_minimum_required(VERSION 3.25)
+
+set(errors "")
+macro(fail text)
+  string(APPEND errors "  ${text}\n")
+endmacro()
+
+file(REMOVE_RECURSE "${PREFIX}")
+set(config_args "")
+if(CONFIG)
+  set(config_args --config "${CONFIG}")
+endif()
+execute_process(COMMAND "${CMAKE_COMMAND}" --install "${BUILD_DIR}" --prefix "${PREFIX}" ${config_args}
+                RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
+if(NOT rc EQUAL 0)
+  message(FATAL_ERROR "cmake --install failed (${rc}):\n${out}${err}")
+endif()
+
+# Programs: present, executable, and built programs rather than scripts or empty files.
+foreach(program IN LISTS PROGRAMS)
+  set(installed "${PREFIX}/bin/${program}")
+  if(NOT EXISTS "${installed}" OR IS_DIRECTORY "${installed}")
+    fail("bin/${program} missing")
+    continue()
+  endif()
+  file(READ "${installed}" magic LIMIT 4 HEX)
+  if(NOT magic STREQUAL "7f454c46")
+    fail("bin/${program} is not an ELF program")
+  endif()
+  execute_process(COMMAND test -x "${installed}" RESULT_VARIABLE not_executable)
+  if(not_executable)
+    fail("bin/${program} is not executable")
+  endif()
+endforeach()
+
+# Desktop entry: the keys the menus read.
+set(desktop "${PREFIX}/share/applications/lanzhou.desktop")
+if(NOT EXISTS "${desktop}")
+  fail("share/applications/lanzhou.desktop missing")
+else()
+  file(READ "${desktop}" content)
+  set(content "\n${content}\n")
+  foreach(expected "[Desktop Entry]" "Type=Application" "Name=岚舟时刻" "Exec=lanzhou"
+                   "Icon=lanzhou" "Categories=Utility;Travel;")
+    string(FIND "${content}" "\n${expected}\n" at)
+    if(at EQUAL -1)
+      fail("lanzhou.desktop lacks the line \"${expected}\"")
+    endif()
+  endforeach()
+  # An English name, a Chinese comment (some non-ASCII byte) and an English one (ASCII only).
+  if(NOT content MATCHES "\nName\\[en\\]=[ -~]+\n")
+    fail("lanzhou.desktop has no English Name[en]")
+  endif()
+  if(NOT content MATCHES "\nComment=[^\n]*[^ -~\n][^\n]*\n")
+    fail("lanzhou.desktop has no Chinese Comment")
+  endif()
+  if(NOT content MATCHES "\nComment\\[en\\]=[ -~]+\n")
+    fail("lanzhou.desktop has no English Comment[en]")
+  endif()
+endif()
+
+# Icons: PNGs whose header says the size their folder claims, and the scalable source.
+foreach(size 64 128)
+  set(icon "${PREFIX}/share/icons/hicolor/${size}x${size}/apps/lanzhou.png")
+  if(NOT EXISTS "${icon}")
+    fail("share/icons/hicolor/${size}x${size}/apps/lanzhou.png missing")
+    continue()
+  endif()
+  # PNG signature (8 bytes), IHDR length and type (8 bytes), then width and height, 4 bytes each.
+  file(READ "${icon}" head LIMIT 24 HEX)
+  string(SUBSTRING "${head}" 0 16 signature)
+  string(SUBSTRING "${head}" 32 8 width_hex)
+  string(SUBSTRING "${head}" 40 8 height_hex)
+  math(EXPR width "0x${width_hex}")
+  math(EXPR height "0x${height_hex}")
+  if(NOT signature STREQUAL "89504e470d0a1a0a")
+    fail("${size}x${size}/apps/lanzhou.png is not a PNG")
+  elseif(NOT width EQUAL size OR NOT height EQUAL size)
+    fail("${size}x${size}/apps/lanzhou.png is ${width}x${height}")
+  endif()
+endforeach()
+if(NOT EXISTS "${PREFIX}/share/icons/hicolor/scalable/apps/lanzhou.svg")
+  fail("share/icons/hicolor/scalable/apps/lanzhou.svg missing")
+endif()
+
+# Nothing meant for developers leaks into the install: libraries, headers, test programs, tools
+# that only the build runs.
+file(GLOB_RECURSE everything RELATIVE "${PREFIX}" "${PREFIX}/*")
+foreach(path IN LISTS everything)
+  if(path MATCHES "\\.(a|h|hpp|cmake|o)$" OR path MATCHES "_test$" OR path MATCHES "^include/"
+     OR path MATCHES "lanzhou-(pack|fixture)")
+    fail("${path} should not be installed")
+  endif()
+endforeach()
+
+if(errors)
+  message(FATAL_ERROR "install into ${PREFIX} is incomplete:\n${errors}")
+endif()
+list(LENGTH everything count)
+message(STATUS "installed ${count} files into ${PREFIX}: ${everything}")
