@@ -82,6 +82,34 @@ TEST(FrmPeloryQueries, InputMessagesNameTheBoxAndTakeItsFocus) {
   }
 }
 
+// Pasted junk in the boxes: very long texts, control characters, lone surrogates. The window
+// answers with its ordinary messages and goes on.
+TEST(FrmPeloryQueries, HostileBoxTextsGetTheOrdinaryMessages) {
+  LoadedWindow t;
+  const QString long_name = QString(20000, QLatin1Char('x')) + QStringLiteral("站");
+  const QString control = QStringLiteral("北") + QChar(0x01) + QStringLiteral("京");
+  const QString lone_surrogate = QString(QChar(0xD800)) + QStringLiteral("京");
+  for (const QString& junk : {long_name, control, lone_surrogate}) {
+    t.dialogs.shown.clear();
+    t.Through(junk, QStringLiteral("上海"));
+    ASSERT_EQ(t.dialogs.shown.size(), 1u);
+    EXPECT_EQ(t.dialogs.shown[0].text, QStringLiteral("发站不存在。"));
+
+    t.dialogs.shown.clear();
+    t.SetBox("ComboCZ", junk);
+    QTest::mouseClick(t.Find<QPushButton>("BTNCZCX"), Qt::LeftButton);
+    ASSERT_EQ(t.dialogs.shown.size(), 1u);
+    EXPECT_EQ(t.dialogs.shown[0].text, QStringLiteral("车站不存在。"));
+
+    // A train number that matches nothing is an empty answer, not a message.
+    t.dialogs.shown.clear();
+    t.Find<QLineEdit>("ECC")->setText(junk);
+    QTest::mouseClick(t.Find<QPushButton>("BTNCCCX"), Qt::LeftButton);
+    EXPECT_TRUE(t.dialogs.shown.empty());
+    EXPECT_EQ(t.Find<QLabel>("LabResult")->text(), QStringLiteral("结果:0"));
+  }
+}
+
 TEST(FrmPeloryQueries, ThroughQueryFillsTheGridAndReverseQueriesBack) {
   LoadedWindow t;
   t.Through(QStringLiteral("郑州"), QStringLiteral("北京"));
