@@ -82,4 +82,12 @@ bool IsStationOf(std::string_view station, bool exact_mode, const TPub_FZStruct&
   return station == spec.Name;
 }
 
+StationSet::StationSet(bool exact_mode, const TPub_FZStruct& spec) {
+  if (!exact_mode && !spec.Stations.empty()) {
+    for (const std::string& name : spec.Stations) entries_.push_back({Head(name), name});
+  } else {
+    entries_.push_back({Head(spec.Name), spec.Name});
+  }
+}
+
 }  // namespace lanzhou::query

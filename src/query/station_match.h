@@ -43,4 +43,36 @@ void BuildStationSpec(std::string_view box_text, data::MemTable& KMSM, TPub_FZSt
 [[nodiscard]] bool IsStationOf(std::string_view station, bool exact_mode,
                                const TPub_FZStruct& spec);
 
+// IsStationOf for one side, prepared once per query: the queries test every stop of KMTrain,
+// and most stations share neither length nor first bytes with the side's names, so those are
+// compared before the whole text. Holds views of spec's names: spec must outlive it unchanged.
+class StationSet {
+ public:
+  StationSet(bool exact_mode, const TPub_FZStruct& spec);
+  [[nodiscard]] bool Contains(std::string_view station) const {
+    const std::uint32_t head = Head(station);
+    for (const Entry& e : entries_) {
+      if (e.head == head && e.name.size() == station.size() && station.compare(e.name) == 0) {
+        return true;
+      }
+    }
+    return false;
+  }
+
+ private:
+  struct Entry {
+    std::uint32_t head;  // the first bytes, as Head packs them
+    std::string_view name;
+  };
+  // Up to four leading bytes (one Chinese character and the next lead byte in UTF-8).
+  static std::uint32_t Head(std::string_view text) {
+    std::uint32_t head = 0;
+    for (std::size_t i = 0; i < text.size() && i < 4; ++i) {
+      head = head << 8 | static_cast<unsigned char>(text[i]);
+    }
+    return head;
+  }
+  std::vector<Entry> entries_;
+};
+
 }  // namespace lanzhou::query

@@ -40,12 +40,13 @@ bool FindStationTrains(data::TimetableStore& tables, QueryState& state,
   const bool exact_mode = state.FromSpec.Group == 0;
   if (exact_mode) state.FromSpec.Stations.clear();
 
+  const StationSet station_set(exact_mode, state.FromSpec);
   data::MemTable& KMTrain = tables.KMTrain;
   data::MemTable& KMList = tables.KMList;
   const StopColumns columns(KMTrain);
   KMTrain.First();
   while (!KMTrain.Eof()) {
-    if (!IsStationOf(KMTrain.TextAt(columns.Station), exact_mode, state.FromSpec)) {
+    if (!station_set.Contains(KMTrain.TextAt(columns.Station))) {
       KMTrain.Next();
       continue;
     }

@@ -119,6 +119,8 @@ bool FindThroughTrains(data::TimetableStore& tables, QueryState& state, std::str
   const bool exact_mode =
       ResolveStationPair(from_text, to_text, tables.KMSM, state.FromSpec, state.ToSpec);
 
+  const StationSet from_set(exact_mode, state.FromSpec);
+  const StationSet to_set(exact_mode, state.ToSpec);
   data::MemTable& KMTrain = tables.KMTrain;
   const StopColumns columns(KMTrain);
   KMTrain.First();
@@ -131,8 +133,8 @@ bool FindThroughTrains(data::TimetableStore& tables, QueryState& state, std::str
     for (; !KMTrain.Eof() && KMTrain.TextAt(columns.ID) == train_id; KMTrain.Next()) {
       const std::string_view station = KMTrain.TextAt(columns.Station);
       if (!boarding) {
-        if (IsStationOf(station, exact_mode, state.FromSpec)) boarding = ReadStop(KMTrain, columns);
-      } else if (IsStationOf(station, exact_mode, state.ToSpec)) {
+        if (from_set.Contains(station)) boarding = ReadStop(KMTrain, columns);
+      } else if (to_set.Contains(station)) {
         // A later stop of the arrival set overwrites an earlier one: the last one counts.
         alighting = ReadStop(KMTrain, columns);
       }

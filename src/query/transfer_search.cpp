@@ -32,6 +32,7 @@ void CollectFromLegs(data::MemTable& KMTrain, bool exact_mode, const TPub_FZStru
   legs.clear();
   legs.reserve(kLegReserve);
   const StopColumns columns(KMTrain);
+  const StationSet from_set(exact_mode, from_spec);
   std::optional<std::string_view> train_id;
   std::optional<StopView> boarding;
   for (KMTrain.First(); !KMTrain.Eof(); KMTrain.Next()) {
@@ -41,7 +42,7 @@ void CollectFromLegs(data::MemTable& KMTrain, bool exact_mode, const TPub_FZStru
       boarding.reset();
     }
     if (!boarding) {
-      if (IsStationOf(KMTrain.TextAt(columns.Station), exact_mode, from_spec)) {
+      if (from_set.Contains(KMTrain.TextAt(columns.Station))) {
         boarding = ReadStop(KMTrain, columns);
       }
       continue;
@@ -58,6 +59,7 @@ void CollectToLegs(data::MemTable& KMTrain, bool exact_mode, const TPub_DZStruct
   legs.clear();
   legs.reserve(kLegReserve);
   const StopColumns columns(KMTrain);
+  const StationSet to_set(exact_mode, to_spec);
   std::optional<std::string_view> train_id;
   std::optional<StopView> alighting;
   for (KMTrain.Last(); !KMTrain.Bof(); KMTrain.Prior()) {
@@ -67,7 +69,7 @@ void CollectToLegs(data::MemTable& KMTrain, bool exact_mode, const TPub_DZStruct
       alighting.reset();
     }
     if (!alighting) {
-      if (IsStationOf(KMTrain.TextAt(columns.Station), exact_mode, to_spec)) {
+      if (to_set.Contains(KMTrain.TextAt(columns.Station))) {
         alighting = ReadStop(KMTrain, columns);
       }
       continue;

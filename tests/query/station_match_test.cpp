@@ -145,3 +145,41 @@ TEST(CityOf, CountsCharactersAsGbkBytes) {
 }
 
 }  // namespace
+
+// The queries' per-stop test must answer as IsStationOf does, including for names that share
+// the first character or the length with a name of the side, or are prefixes of one.
+TEST_F(StationMatch, StationSetAnswersAsIsStationOf) {
+  std::vector<std::string> probes = {"北京", "北京西",   "北京东", "北京南",   "北京北", "北京朝阳",
+                                     "北",   "北京西站", "上海",   "上海虹桥", "上海虹", "天津",
+                                     "咸阳", "咸阳西",   "武昌",   "",         "ab",     "a",
+                                     "abc",  "abcd",     "abcde"};
+  probes.emplace_back("\0", 1);
+  const auto agree = [&](bool exact_mode, const TPub_FZStruct& spec) {
+    const StationSet set(exact_mode, spec);
+    for (const std::string& probe : probes) {
+      EXPECT_EQ(set.Contains(probe), IsStationOf(probe, exact_mode, spec))
+          << "probe '" << probe << "', name '" << spec.Name << "', exact " << exact_mode;
+    }
+  };
+  ASSERT_FALSE(ResolveStationPair("北京", "上海虹桥", KMSM, FromSpec, ToSpec));
+  for (bool exact : {false, true}) {
+    agree(exact, FromSpec);
+    agree(exact, ToSpec);
+  }
+  const StationSet beijing(false, FromSpec);
+  EXPECT_TRUE(beijing.Contains("北京南"));
+  EXPECT_FALSE(beijing.Contains("北京朝阳"));  // not in this table's group
+  EXPECT_FALSE(beijing.Contains("北"));
+
+  ASSERT_TRUE(ResolveStationPair("咸阳", "石家庄", KMSM, FromSpec, ToSpec));
+  agree(true, FromSpec);
+  EXPECT_TRUE(StationSet(true, FromSpec).Contains("咸阳"));
+  EXPECT_FALSE(StationSet(true, FromSpec).Contains("咸阳西"));
+
+  for (const std::string& name : {std::string(), std::string("ab"), std::string("abcd")}) {
+    TPub_FZStruct spec;
+    spec.Name = name;
+    agree(true, spec);
+    agree(false, spec);
+  }
+}
