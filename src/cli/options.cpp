@@ -237,6 +237,7 @@ Options:
                              (TrainId ... FareSoftSleeper), or the chooser's 9 (Name ...
                              ToTrains); integers as numbers
   --data DIR                 read the tables from DIR/STRAIN, DIR/SLIST, DIR/SM and DIR/SPY
+                             (any letter case, or with .txt as the timetable builder names them)
                              (table text, plain GBK or packed: 4-byte size + zlib) instead
                              of the built-in ones
   -h, --help                 this text

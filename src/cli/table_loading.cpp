@@ -22,14 +22,17 @@ std::string Upper(std::string_view text) {
   return out;
 }
 
-// DIR/<name> as written, else the one entry of DIR whose name is <name> in another case.
+// DIR/<name> as written, else the entry of DIR whose name is <name> in another case, else
+// <name>.txt in any case (the names lanzhou-timetable-build gives its output).
 std::filesystem::path FindTableFile(const std::filesystem::path& dir, std::string_view name) {
   const std::filesystem::path exact = dir / Upper(name);
   std::error_code ec;
   if (std::filesystem::is_regular_file(exact, ec)) return exact;
-  for (const auto& entry : std::filesystem::directory_iterator(dir, ec)) {
-    if (Upper(entry.path().filename().string()) == Upper(name) && entry.is_regular_file(ec)) {
-      return entry.path();
+  for (const std::string wanted : {Upper(name), Upper(name) + ".TXT"}) {
+    for (const auto& entry : std::filesystem::directory_iterator(dir, ec)) {
+      if (Upper(entry.path().filename().string()) == wanted && entry.is_regular_file(ec)) {
+        return entry.path();
+      }
     }
   }
   throw std::runtime_error("no file " + Upper(name) + " in " + dir.string());

@@ -4,6 +4,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include <sstream>
 
 #include "query_test_support.h"
@@ -304,6 +306,23 @@ TEST(cli_lanzhou_query, PackedAndPlainTablesGiveTheSameAnswers) {
     EXPECT_NE(p.out, "");
     EXPECT_EQ(p.out, Answer(words));
   }
+}
+
+// The timetable builder names its output strain.txt, slist.txt, sm.txt and spy.txt; --data
+// reads such a folder as it is.
+TEST(cli_lanzhou_query, ReadsTheBuildersTxtNames) {
+  namespace fs = std::filesystem;
+  const fs::path dir = fs::path(LANZHOU_TEST_WORK_DIR) / "builder_names";
+  fs::remove_all(dir);
+  fs::create_directories(dir);
+  for (const char* name : {"STRAIN", "SLIST", "SM", "SPY"}) {
+    std::string lower = name;
+    for (char& c : lower) c = static_cast<char>(c - 'A' + 'a');
+    fs::copy_file(fs::path(PlainDataDir()) / name, dir / (lower + ".txt"));
+  }
+  const RunResult r = RunQuery({"--data", dir.string(), "between", "北京", "上海"});
+  EXPECT_EQ(r.exit_code, 0) << r.err;
+  EXPECT_EQ(r.out, Answer({"between", "北京", "上海"}));
 }
 
 #ifdef LANZHOU_HAVE_TIMETABLE
