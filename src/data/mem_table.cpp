@@ -44,7 +44,7 @@ TableError InvalidLocale() {
 
 namespace {
 
-// Errors outside the five of the specification, for the types the shipped data never uses;
+// Errors beyond the five above, for the types the shipped data never uses;
 // their texts are the ones the original data-set library gives.
 TableError InvalidFloatValue(std::string_view text, std::string_view label) {
   return TableError(

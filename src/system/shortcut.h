@@ -7,7 +7,7 @@
 
 namespace lanzhou::system {
 
-// The special folders a shortcut can go to (the numbering of the original shell folders).
+// Where a shortcut can go: numbered as the desktop shell numbers its folders.
 inline constexpr int kNoSpecialFolder = -1;
 inline constexpr int kDesktopFolder = 0;
 inline constexpr int kProgramsFolder = 2;  // the applications menu
