@@ -14,7 +14,7 @@
 #include "data/csv_table_format.h"
 #include "data/resource_registry.h"
 #include "data/timetable_store.h"
-#include "query_table_defs.h"
+#include "query_test_tables.h"
 
 namespace lanzhou::query {
 namespace {
@@ -76,46 +76,6 @@ constexpr std::string_view kGroups = R"(
 "北京","5",
 "北京南","5",
 )";
-
-// The four tables of one test, loaded from text and flagged ready as the loaders leave them.
-struct Tables {
-  Tables(std::string_view stops, std::string_view trains, std::string_view groups) {
-    const data::CsvTableFormat format;
-    format.LoadUtf8(std::string(kStopDefs) + std::string(stops), store.KMTrain);
-    store.KMTrain.SetIndexName("SIDNo");
-    format.LoadUtf8(std::string(kTrainDefs) + std::string(trains), store.KMList);
-    store.KMList.SetIndexName("SID");
-    format.LoadUtf8(std::string(kGroupDefs) + std::string(groups), store.KMSM);
-    store.KMSM.SetIndexName("SStation");
-    store.KMTrainReady = store.KMListReady = store.KMSMReady = true;
-  }
-  data::ResourceRegistry registry;
-  data::TimetableStore store{registry};
-};
-
-// All 36 fields in their order, four lines: the train, the boarding side, the alighting side,
-// the section.
-std::string RowText(const TPub_GridResult& r) {
-  const auto n = [](std::int32_t v) { return std::to_string(v); };
-  std::string text;
-  const auto line = [&text](std::initializer_list<std::string> fields) {
-    bool first = true;
-    for (const std::string& f : fields) {
-      text += (first ? "" : "|") + f;
-      first = false;
-    }
-    text += "\n";
-  };
-  line({r.TrainId, n(r.NType), r.TypeName, r.StartStation, r.EndStation, r.TrainRunTime,
-        n(r.TrainDistance), r.TrainP1, r.TrainP2, r.TrainP3, r.TrainP4});
-  line({r.FromStation, n(r.FromNo), n(r.FromDistance), r.FromP1, r.FromP2, r.FromP3, r.FromP4,
-        r.DepartTime, r.FromRunTime});
-  line({r.ToStation, n(r.ToNo), r.ArriveTime, r.ToRunTime, n(r.ToDistance), r.ToP1, r.ToP2, r.ToP3,
-        r.ToP4});
-  line({n(r.Stops), n(r.SegDistance), r.SegTime, r.FareHardSeat, r.FareSoftSeat, r.FareHardSleeper,
-        r.FareSoftSleeper});
-  return text;
-}
 
 std::vector<std::string> Numbers(const QueryState& state) {
   std::vector<std::string> numbers;
