@@ -4,13 +4,16 @@
 
 #include <QApplication>
 #include <QScreen>
+#include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <memory>
 
 #include "data/resource_registry.h"
 #include "lanzhou_ui_resources.h"
 #include "ui/dialogs.h"
 #include "ui/frm_pelory.h"
+#include "net/version_check.h"
 #include "ui/web_view.h"
 #if defined(LANZHOU_HAVE_TIMETABLE)
 #include "lanzhou_timetable.h"
@@ -18,7 +21,43 @@
 #include "lanzhou_test_fixtures.h"
 #endif
 
+namespace {
+
+constexpr const char* kHelpText =
+    "Usage: lanzhou [OPTIONS]\n"
+    "\n"
+    "Opens the window of 岚舟时刻, the offline timetable of the Chinese passenger railway: trains\n"
+    "between two stations (a station name stands for its whole city), a train number, all trains\n"
+    "at a station, and a train's full stop list, with section fares, sorting, filtering, printing\n"
+    "and CSV export. The timetable is built into the program and loads in the background.\n"
+    "\n"
+    "Options:\n"
+    "  -h, --help     this text\n"
+    "  --version      the program's version\n"
+    "\n"
+    "Standard Qt options (-platform, -style, ...) are passed on to Qt.\n";
+
+// --help and --version answer before any window system is needed, so they work in a terminal
+// without a display (and for the man page, which is made from this text at build time).
+bool AnswerInformationOption(int argc, char* argv[]) {
+  for (int i = 1; i < argc; ++i) {
+    if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
+      std::fputs(kHelpText, stdout);
+      return true;
+    }
+    if (std::strcmp(argv[i], "--version") == 0) {
+      const std::string_view version = lanzhou::net::ProgramVersion;
+      std::printf("lanzhou (岚舟时刻) %.*s\n", static_cast<int>(version.size()), version.data());
+      return true;
+    }
+  }
+  return false;
+}
+
+}  // namespace
+
 int main(int argc, char* argv[]) {
+  if (AnswerInformationOption(argc, argv)) return 0;
   // Chromium refuses to start its sandbox as root; the embedded pages are ours or the partner's.
   if (geteuid() == 0) {
     setenv("QTWEBENGINE_CHROMIUM_FLAGS", "--no-sandbox", 0);
