@@ -8,10 +8,10 @@
 
 #include "import/city_groups.h"
 #include "import/station_list.h"
-#include "source.h"
-#include "table_writer.h"
+#include "import/source.h"
+#include "import/table_writer.h"
 #include "text/gbk.h"
-#include "train_builder.h"
+#include "import/train_builder.h"
 
 namespace lanzhou::import {
 namespace {
@@ -224,10 +224,10 @@ CrawlImport ImportCrawl(const CrawlImportInput& input) {
   int number = 0;
   for (const CityGroup& g : groups) source.groups.push_back({++number, g.names, {}});
 
-  out.strain = build::StrainText(rows);
-  out.slist = build::SlistText(rows);
-  out.sm = build::SmText(source);
-  out.spy = build::SpyText(source);
+  out.texts.strain = build::StrainText(rows);
+  out.texts.slist = build::SlistText(rows);
+  out.texts.sm = build::SmText(source);
+  out.texts.spy = build::SpyText(source);
   out.trains = static_cast<long>(rows.size());
   out.stations = static_cast<long>(served.size());
   out.names = static_cast<long>(names.size());

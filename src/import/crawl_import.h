@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 
+#include "data/timetable_file.h"
 #include "import/crawl_timetable.h"
 #include "import/running_days.h"
 
@@ -23,11 +24,7 @@ struct CrawlImportInput {
 };
 
 struct CrawlImport {
-  // The four table texts (GBK, CR LF), as the program loads them.
-  std::string strain;  // KMTrain
-  std::string slist;   // KMList
-  std::string sm;      // KMSM
-  std::string spy;     // KMPy
+  data::TimetableTexts texts;  // the four table texts (GBK, CR LF), as the program loads them
 
   long trains = 0;    // trains of the day
   long stops = 0;     // their stops

@@ -1,10 +1,13 @@
 #include "import/import_crawl_command.h"
 
+#include <chrono>
 #include <filesystem>
+#include <cstdio>
 #include <fstream>
 #include <iterator>
 #include <optional>
 
+#include "data/timetable_file.h"
 #include "import/crawl_import.h"
 #include "system/atomic_file.h"
 
@@ -14,7 +17,7 @@ namespace {
 namespace fs = std::filesystem;
 
 struct Arguments {
-  std::string timetable, stations, groups, day, tables;
+  std::string timetable, stations, groups, day, output, tables, name;
 };
 
 std::string ReadWhole(const fs::path& path) {
@@ -25,13 +28,29 @@ std::string ReadWhole(const fs::path& path) {
   return bytes;
 }
 
+// Now in UTC as YYYY-MM-DDTHH:MM:SSZ.
+std::string MadeNow() {
+  const auto now = std::chrono::floor<std::chrono::seconds>(std::chrono::system_clock::now());
+  const auto day = std::chrono::floor<std::chrono::days>(now);
+  const std::chrono::year_month_day ymd{day};
+  const std::chrono::hh_mm_ss hms{now - day};
+  char text[32];
+  std::snprintf(text, sizeof text, "%04d-%02u-%02uT%02ld:%02ld:%02ldZ", int(ymd.year()),
+                unsigned(ymd.month()), unsigned(ymd.day()), long(hms.hours().count()),
+                long(hms.minutes().count()), long(hms.seconds().count()));
+  return text;
+}
+
 // Parses the words; an error text when they make no sense.
 std::optional<std::string> Parse(const std::vector<std::string>& words, Arguments& a) {
   const std::pair<const char*, std::string*> options[] = {{"--timetable", &a.timetable},
                                                           {"--stations", &a.stations},
                                                           {"--groups", &a.groups},
                                                           {"--day", &a.day},
-                                                          {"--tables", &a.tables}};
+                                                          {"-o", &a.output},
+                                                          {"--output", &a.output},
+                                                          {"--tables", &a.tables},
+                                                          {"--name", &a.name}};
   for (std::size_t i = 0; i < words.size(); ++i) {
     std::string word = words[i];
     std::optional<std::string> value;
@@ -50,12 +69,12 @@ std::optional<std::string> Parse(const std::vector<std::string>& words, Argument
     }
     *target = *value;
   }
-  for (const auto& [name, field] : options) {
-    if (field->empty() && std::string_view(name) != "--tables") {
-      return std::string(name) + " is required";
-    }
+  for (const auto& [name, field] : {std::pair{"--timetable", &a.timetable},
+                                    std::pair{"--stations", &a.stations},
+                                    std::pair{"--groups", &a.groups}, std::pair{"--day", &a.day}}) {
+    if (field->empty()) return std::string(name) + " is required";
   }
-  if (a.tables.empty()) return "--tables DIR is required";
+  if (a.output.empty() && a.tables.empty()) return "-o FILE (or --tables DIR) is required";
   return std::nullopt;
 }
 
@@ -63,13 +82,17 @@ std::optional<std::string> Parse(const std::vector<std::string>& words, Argument
 
 std::string ImportCrawlHelp() {
   return "usage: import-crawl --timetable CSV --stations CSV --groups CSV --day YYYY-MM-DD\n"
-         "                    --tables DIR\n"
+         "                    -o FILE [--tables DIR] [--name NAME]\n"
          "Imports the trains running on one day from the raw crawl of the national timetable.\n"
          "  --timetable CSV   the raw compact crawl (blocks of header and stop lines)\n"
          "  --stations CSV    the 12306 station list (code, name, initials, city)\n"
          "  --groups CSV      stations of one city, one group per line\n"
          "  --day DATE        the day whose trains are kept\n"
-         "  --tables DIR      write strain.txt, slist.txt, sm.txt, spy.txt into DIR\n";
+         "  -o, --output FILE write the timetable file\n"
+         "  --tables DIR      (also, or instead) write the four table texts strain.txt,\n"
+         "                    slist.txt, sm.txt, spy.txt into DIR, as lanzhou-query --data\n"
+         "                    reads them\n"
+         "  --name NAME       the timetable's name in the file (default 全国)\n";
 }
 
 int RunImportCrawl(const std::vector<std::string>& words, std::ostream& out, std::ostream& err) {
@@ -96,14 +119,29 @@ int RunImportCrawl(const std::vector<std::string>& words, std::ostream& out, std
     input.stations_name = a.stations;
     input.groups_name = a.groups;
     const CrawlImport result = ImportCrawl(input);
-    const fs::path dir = a.tables;
-    std::error_code ec;
-    fs::create_directories(dir, ec);
-    if (ec) throw ImportError(dir.string() + ": cannot be created: " + ec.message());
-    system::WriteFileAtomically(dir / "strain.txt", result.strain);
-    system::WriteFileAtomically(dir / "slist.txt", result.slist);
-    system::WriteFileAtomically(dir / "sm.txt", result.sm);
-    system::WriteFileAtomically(dir / "spy.txt", result.spy);
+    if (!a.tables.empty()) {
+      const fs::path dir = a.tables;
+      std::error_code ec;
+      fs::create_directories(dir, ec);
+      if (ec) throw ImportError(dir.string() + ": cannot be created: " + ec.message());
+      system::WriteFileAtomically(dir / "strain.txt", result.texts.strain);
+      system::WriteFileAtomically(dir / "slist.txt", result.texts.slist);
+      system::WriteFileAtomically(dir / "sm.txt", result.texts.sm);
+      system::WriteFileAtomically(dir / "spy.txt", result.texts.spy);
+    }
+    if (!a.output.empty()) {
+      data::TimetableMeta meta;
+      meta.name = a.name.empty() ? "全国" : a.name;
+      meta.valid_date = a.day;
+      meta.source = "import-crawl " + fs::path(a.timetable).filename().string() + ", " +
+                    fs::path(a.stations).filename().string() + ", " +
+                    fs::path(a.groups).filename().string();
+      meta.made = MadeNow();
+      meta.trains = result.trains;
+      meta.stops = result.stops;
+      meta.stations = result.stations;
+      data::WriteTimetableFile(a.output, meta, result.texts);
+    }
     out << "import-crawl: " << a.day << ": " << result.trains << " trains, " << result.stops
         << " stops, " << result.stations << " stations; " << result.names << " names, "
         << result.groups << " groups (" << result.placed << " stations grouped by rule)\n"
@@ -111,6 +149,9 @@ int RunImportCrawl(const std::vector<std::string>& words, std::ostream& out, std
         << " running that day; left out: " << result.unusable << " without timed stops, "
         << result.doubled << " of a number already taken\n";
   } catch (const ImportError& e) {
+    err << "import-crawl: " << e.what() << "\n";
+    return 1;
+  } catch (const data::TimetableFileError& e) {
     err << "import-crawl: " << e.what() << "\n";
     return 1;
   } catch (const system::FileWriteError& e) {
