@@ -3,6 +3,7 @@
 #
 #   bin/lanzhou                                   the window (when LANZHOU_BUILD_GUI is ON)
 #   bin/lanzhou-query                             the command-line queries (once that target exists)
+#   bin/lanzhou-timetable                         makes and inspects timetable files
 #   share/applications/lanzhou.desktop            menu entry: 岚舟时刻, Utility;Travel;
 #   share/icons/hicolor/{64x64,128x128}/apps/lanzhou.png, scalable/apps/lanzhou.svg
 #
@@ -17,6 +18,9 @@ if(TARGET lanzhou)
 endif()
 if(TARGET lanzhou-query)
   install(TARGETS lanzhou-query RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+endif()
+if(TARGET lanzhou-timetable)
+  install(TARGETS lanzhou-timetable RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 endif()
 
 install(FILES ${LANZHOU_DESKTOP_DIR}/lanzhou.desktop
