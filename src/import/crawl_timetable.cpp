@@ -163,9 +163,13 @@ CrawlTimetable ParseCrawlTimetable(std::string_view text, std::string_view what)
 std::string TrainId(std::string_view train_no, std::string_view code) {
   std::string_view own = train_no.size() == 12 ? train_no.substr(2, 8) : std::string_view();
   while (own.starts_with('0')) own.remove_prefix(1);
-  const bool plausible = !own.empty() && std::all_of(own.begin(), own.end(), [](char c) {
-    return IsDigit(c) || (c >= 'A' && c <= 'Z');
-  });
+  // A train number: capital letters, then digits ("G1", "S8062", "4170").
+  const std::size_t digits = own.find_first_of("0123456789");
+  const bool plausible =
+      digits != std::string_view::npos &&
+      std::all_of(own.begin(), own.begin() + static_cast<std::ptrdiff_t>(digits),
+                  [](char c) { return c >= 'A' && c <= 'Z'; }) &&
+      std::all_of(own.begin() + static_cast<std::ptrdiff_t>(digits), own.end(), IsDigit);
   if (!plausible || own == code) return std::string(code);
   return std::string(own) + "/" + std::string(code);
 }

@@ -47,7 +47,8 @@ struct CrawlTimetable {
 
 // The number a train carries in the tables: the 12306 number's own code (characters 3..10 of
 // train_no, leading zeros dropped) and, when the train changes number on the way, the code at
-// its origin: "K1234/K1231", "4170/4167". Just the code when the two agree.
+// its origin: "K1234/K1231", "4170/4167". Just the code when the two agree or when train_no holds
+// no train number there.
 [[nodiscard]] std::string TrainId(std::string_view train_no, std::string_view code);
 
 // Text without any ASCII blank ("肇  庆" -> "肇庆").

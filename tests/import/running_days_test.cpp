@@ -120,7 +120,7 @@ TEST(RunningDays, ShortenedDateListsMeanTheirDays) {
   const sys_days first = Day("2024-05-01");
   auto yymmdd = [](sys_days d) {
     const std::chrono::year_month_day ymd{d};
-    char text[8];
+    char text[16];
     std::snprintf(text, sizeof text, "%02d%02u%02u", int(ymd.year()) % 100,
                   unsigned(ymd.month()), unsigned(ymd.day()));
     return std::string(text);
