@@ -15,25 +15,16 @@ constexpr std::array<std::string_view, 4> kDirections{"东", "西", "南", "北"
 
 struct FileGroup {
   std::vector<std::string> names;
-  std::string city;          // city-level name
-  std::string list_city;     // the 12306 city most of its stations have; may be empty
+  std::string city;       // city-level name
+  std::string list_city;  // the 12306 city most of its stations have; may be empty
   std::vector<std::string> placed;
 };
 
 std::vector<FileGroup> ReadGroups(std::string_view text, std::string_view what) {
-  if (text.starts_with("\xEF\xBB\xBF")) text.remove_prefix(3);
   std::vector<FileGroup> groups;
   std::unordered_set<std::string> taken;  // a station belongs to the first group naming it
-  int line_no = 0;
-  std::size_t begin = 0;
-  while (begin < text.size()) {
-    std::size_t end = text.find('\n', begin);
-    if (end == std::string_view::npos) end = text.size();
-    std::string_view line = text.substr(begin, end - begin);
-    begin = end + 1;
-    ++line_no;
-    if (line.ends_with('\r')) line.remove_suffix(1);
-    if (WithoutBlanks(line).empty()) continue;
+  ForEachLine(text, [&](int line_no, std::string_view line) {
+    if (WithoutBlanks(line).empty()) return;
     FileGroup group;
     bool any = false;
     for (std::string_view field : SplitFields(line)) {
@@ -46,7 +37,7 @@ std::vector<FileGroup> ReadGroups(std::string_view text, std::string_view what) 
       throw ImportError(std::string(what) + ":" + std::to_string(line_no) + ": no station name");
     }
     if (!group.names.empty()) groups.push_back(std::move(group));
-  }
+  });
   return groups;
 }
 
@@ -67,8 +58,7 @@ std::string MostCommon(const std::vector<std::string>& values) {
 // 武昌 and 武汉 are all in 武汉); else that city itself when a member's name begins with it and
 // the list has it as a station that no group holds (赤峰 for 赤峰南, 赤峰东, 平庄), which then
 // joins the group; else the first member (the file puts the hub first).
-void NameCity(FileGroup& g, const StationList& stations,
-              std::unordered_set<std::string>& grouped) {
+void NameCity(FileGroup& g, const StationList& stations, std::unordered_set<std::string>& grouped) {
   std::vector<std::string> cities;
   for (const std::string& n : g.names) cities.emplace_back(stations.CityOf(n));
   g.list_city = MostCommon(cities);
@@ -117,8 +107,8 @@ std::vector<CityGroup> BuildCityGroups(std::string_view groups_text, std::string
     FileGroup* best = nullptr;
     for (FileGroup& g : groups) {
       if (s.size() <= g.city.size() || !s.starts_with(g.city)) continue;
-      const bool same_city = city.empty() ? EndsWithDirection(s, g.city)
-                                          : !g.list_city.empty() && city == g.list_city;
+      const bool same_city =
+          city.empty() ? EndsWithDirection(s, g.city) : !g.list_city.empty() && city == g.list_city;
       if (same_city && (best == nullptr || g.city.size() > best->city.size())) best = &g;
     }
     if (best != nullptr) {

@@ -7,11 +7,11 @@
 #include <unordered_set>
 
 #include "import/city_groups.h"
-#include "import/station_list.h"
 #include "import/source.h"
+#include "import/station_list.h"
 #include "import/table_writer.h"
-#include "text/gbk.h"
 #include "import/train_builder.h"
+#include "text/gbk.h"
 
 namespace lanzhou::import {
 namespace {
@@ -20,14 +20,15 @@ namespace build = lanzhou::timetable_build;
 
 std::string Clock(int minutes) {
   const int m = minutes % 1440;
-  const char text[] = {static_cast<char>('0' + m / 600), static_cast<char>('0' + m / 60 % 10),
-                       ':', static_cast<char>('0' + m % 60 / 10),
-                       static_cast<char>('0' + m % 10), '\0'};
+  const char text[] = {
+      static_cast<char>('0' + m / 600),     static_cast<char>('0' + m / 60 % 10), ':',
+      static_cast<char>('0' + m % 60 / 10), static_cast<char>('0' + m % 10),      '\0'};
   return text;
 }
 
 bool IsTelegraphCode(std::string_view s) {
-  return s.size() == 3 && std::all_of(s.begin(), s.end(), [](char c) { return c >= 'A' && c <= 'Z'; });
+  return s.size() == 3 &&
+         std::all_of(s.begin(), s.end(), [](char c) { return c >= 'A' && c <= 'Z'; });
 }
 
 // Chinese characters GBK can hold, at most 20 (the width of the tables' Station field).
@@ -38,8 +39,8 @@ bool IsStationName(std::string_view name) {
     if (ch.size() != 3) return false;
     const auto b0 = static_cast<unsigned char>(ch[0]);
     const auto b1 = static_cast<unsigned char>(ch[1]);
-    const unsigned cp = (b0 & 0x0Fu) << 12 | (b1 & 0x3Fu) << 6 |
-                        (static_cast<unsigned char>(ch[2]) & 0x3Fu);
+    const unsigned cp =
+        (b0 & 0x0Fu) << 12 | (b1 & 0x3Fu) << 6 | (static_cast<unsigned char>(ch[2]) & 0x3Fu);
     if (cp < 0x3400 || cp > 0x9FFF || text::Utf8ToGbk(ch).size() != 2) return false;
   }
   return true;
@@ -61,15 +62,23 @@ int CrawlTrainClass(std::string_view train_id) {
     return number < 6000 ? 8 : 11;
   }
   switch (first) {
-    case 'D': return 1;
-    case 'G': return 2;
-    case 'C': return 3;
-    case 'Z': return 4;
+    case 'D':
+      return 1;
+    case 'G':
+      return 2;
+    case 'C':
+      return 3;
+    case 'Z':
+      return 4;
     case 'T':
-    case 'Y': return 5;
-    case 'K': return 6;
-    case 'S': return 10;
-    default: return 8;
+    case 'Y':
+      return 5;
+    case 'K':
+      return 6;
+    case 'S':
+      return 10;
+    default:
+      return 8;
   }
 }
 
@@ -78,8 +87,7 @@ CrawlImport ImportCrawl(const CrawlImportInput& input) {
   const CrawlTimetable crawl = ParseCrawlTimetable(input.timetable, input.timetable_name);
   const StationList list(input.stations, input.stations_name);
   auto fail = [&](int line, const std::string& rule) {
-    throw ImportError(std::string(input.timetable_name) + ":" + std::to_string(line) + ": " +
-                      rule);
+    throw ImportError(std::string(input.timetable_name) + ":" + std::to_string(line) + ": " + rule);
   };
 
   // One version per train number: a dated version before an every-day one (it stands in for it
@@ -133,7 +141,8 @@ CrawlImport ImportCrawl(const CrawlImportInput& input) {
       build::StopRow stop;
       if (IsTelegraphCode(s.station)) {
         const std::string* name = list.NameOfCode(s.station);
-        if (name == nullptr) fail(s.line, "telegraph code " + s.station + " is not in the station list");
+        if (name == nullptr)
+          fail(s.line, "telegraph code " + s.station + " is not in the station list");
         stop.station = *name;
       } else {
         stop.station = s.station;

@@ -6,7 +6,9 @@
 namespace lanzhou::import {
 namespace {
 
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+bool IsDigit(char c) {
+  return c >= '0' && c <= '9';
+}
 
 std::optional<int> Minutes(std::string_view digits) {
   if (digits.empty() || digits.size() > 5 || !std::all_of(digits.begin(), digits.end(), IsDigit)) {
@@ -40,17 +42,10 @@ class Parser {
   explicit Parser(std::string_view what) : what_(what) {}
 
   CrawlTimetable Run(std::string_view text) {
-    if (text.starts_with("\xEF\xBB\xBF")) text.remove_prefix(3);
-    std::size_t begin = 0;
-    while (begin < text.size()) {
-      std::size_t end = text.find('\n', begin);
-      if (end == std::string_view::npos) end = text.size();
-      std::string_view line = text.substr(begin, end - begin);
-      if (line.ends_with('\r')) line.remove_suffix(1);
-      ++line_no_;
+    ForEachLine(text, [this](int line_no, std::string_view line) {
+      line_no_ = line_no;
       Line(line);
-      begin = end + 1;
-    }
+    });
     EndBlock();
     return std::move(out_);
   }
@@ -85,7 +80,8 @@ class Parser {
         bare_ = true;
         return;
       }
-      const auto departure = fields.size() == 3 && fields[1].empty() ? Clock(fields[2]) : std::nullopt;
+      const auto departure =
+          fields.size() == 3 && fields[1].empty() ? Clock(fields[2]) : std::nullopt;
       if (!departure) Fail("first stop is not STATION,,HH:MM");
       stops_.push_back({std::move(station), -1, *departure, line_no_});
       return;

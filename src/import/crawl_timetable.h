@@ -36,8 +36,8 @@ struct CrawlTrain {
 };
 
 struct CrawlTimetable {
-  std::vector<CrawlTrain> trains;                // file order
-  std::vector<std::vector<CrawlStop>> blocks;    // the stop lists the headers share
+  std::vector<CrawlTrain> trains;              // file order
+  std::vector<std::vector<CrawlStop>> blocks;  // the stop lists the headers share
   int unusable_blocks = 0;  // blocks without a timed first stop (no stops, or one bare name)
 };
 
@@ -53,6 +53,23 @@ struct CrawlTimetable {
 
 // Text without any ASCII blank ("肇  庆" -> "肇庆").
 [[nodiscard]] std::string WithoutBlanks(std::string_view text);
+
+// Calls f(line_number, line) for every line of a text, numbered from 1, without its line end; a
+// UTF-8 byte-order mark at the start is skipped.
+template <class F>
+void ForEachLine(std::string_view text, F&& f) {
+  if (text.starts_with("\xEF\xBB\xBF")) text.remove_prefix(3);
+  int line_no = 0;
+  std::size_t begin = 0;
+  while (begin < text.size()) {
+    std::size_t end = text.find('\n', begin);
+    if (end == std::string_view::npos) end = text.size();
+    std::string_view line = text.substr(begin, end - begin);
+    begin = end + 1;
+    if (line.ends_with('\r')) line.remove_suffix(1);
+    f(++line_no, line);
+  }
+}
 
 // The fields of one CSV line split at commas (no quoting in these files).
 [[nodiscard]] std::vector<std::string_view> SplitFields(std::string_view line);

@@ -30,7 +30,9 @@ sys_days ShortDate(const std::string& yymmdd, std::string_view spec) {
   return sys_days{ymd};
 }
 
-long long Modulo(long long a, long long n) { return ((a % n) + n) % n; }
+long long Modulo(long long a, long long n) {
+  return ((a % n) + n) % n;
+}
 
 constexpr std::string_view kStop = "停";
 constexpr std::string_view kOdd = "单";
@@ -45,7 +47,8 @@ RunningDays::RunningDays(std::string_view spec) {
     const std::size_t amp = spec.find('&', begin);
     const std::string_view term =
         spec.substr(begin, amp == std::string_view::npos ? std::string_view::npos : amp - begin);
-    if (term.empty()) throw RunningDaysError("empty term in running days \"" + std::string(spec) + "\"");
+    if (term.empty())
+      throw RunningDaysError("empty term in running days \"" + std::string(spec) + "\"");
     terms_.push_back(ParseTerm(term));
     if (amp == std::string_view::npos) break;
     begin = amp + 1;
@@ -104,7 +107,8 @@ std::vector<RunningDays::Range> RunningDays::ParseDates(std::string_view text) {
   std::string previous;  // the last date written, YYMMDD
   auto next_date = [&](std::string_view tail) {
     const bool first = previous.empty();
-    if (!AllDigits(tail) || (first ? tail.size() != 6 : (tail.size() % 2 != 0 || tail.size() > 6))) {
+    if (!AllDigits(tail) ||
+        (first ? tail.size() != 6 : (tail.size() % 2 != 0 || tail.size() > 6))) {
       throw RunningDaysError("bad date");
     }
     previous = first ? std::string(tail) : previous.substr(0, 6 - tail.size()) + std::string(tail);

@@ -21,8 +21,18 @@ constexpr unsigned kGb2312Level1End = 0xD7F9;
 
 // Characters outside GB2312 level 1 that occur in place names, with their place-name reading.
 constexpr std::array<std::pair<std::string_view, char>, 12> kRareInitials{{
-    {"叆", 'A'}, {"贲", 'B'}, {"氡", 'D'}, {"泔", 'G'}, {"鄠", 'H'}, {"峧", 'J'},
-    {"砬", 'L'}, {"碛", 'Q'}, {"犍", 'Q'}, {"佟", 'T'}, {"崴", 'W'}, {"榭", 'X'},
+    {"叆", 'A'},
+    {"贲", 'B'},
+    {"氡", 'D'},
+    {"泔", 'G'},
+    {"鄠", 'H'},
+    {"峧", 'J'},
+    {"砬", 'L'},
+    {"碛", 'Q'},
+    {"犍", 'Q'},
+    {"佟", 'T'},
+    {"崴", 'W'},
+    {"榭", 'X'},
 }};
 
 char Gb2312Initial(const std::string& ch) {
@@ -40,7 +50,9 @@ char Gb2312Initial(const std::string& ch) {
   return letter;
 }
 
-bool IsInitialLetter(char c) { return c >= 'A' && c <= 'Z' && c != 'I' && c != 'U' && c != 'V'; }
+bool IsInitialLetter(char c) {
+  return c >= 'A' && c <= 'Z' && c != 'I' && c != 'U' && c != 'V';
+}
 
 std::string Upper(std::string_view text) {
   std::string out(text);
@@ -65,25 +77,16 @@ std::vector<std::string> Utf8Characters(std::string_view text) {
 }
 
 StationList::StationList(std::string_view text, std::string_view what) {
-  if (text.starts_with("\xEF\xBB\xBF")) text.remove_prefix(3);
   int row = 0;
-  int line_no = 0;
-  std::size_t begin = 0;
-  while (begin < text.size()) {
-    std::size_t end = text.find('\n', begin);
-    if (end == std::string_view::npos) end = text.size();
-    std::string_view line = text.substr(begin, end - begin);
-    begin = end + 1;
-    ++line_no;
-    if (line.ends_with('\r')) line.remove_suffix(1);
-    if (line.empty()) continue;
+  ForEachLine(text, [&](int line_no, std::string_view line) {
+    if (line.empty()) return;
     const auto fields = SplitFields(line);
     if (fields.size() < 5) {
       throw ImportError(std::string(what) + ":" + std::to_string(line_no) +
                         ": fewer than 5 columns (key, name, code, pinyin, initials)");
     }
     std::string name = WithoutBlanks(fields[1]);
-    if (name.empty()) continue;
+    if (name.empty()) return;
     const std::string code = WithoutBlanks(fields[2]);
     if (!code.empty()) by_code_.emplace(code, name);
     const std::string initials = Upper(WithoutBlanks(fields[4]));
@@ -100,7 +103,7 @@ StationList::StationList(std::string_view text, std::string_view what) {
     }
     if (fits && it->second.initials.empty()) it->second.initials = initials;
     ++row;
-  }
+  });
 }
 
 const std::string* StationList::NameOfCode(std::string_view code) const {

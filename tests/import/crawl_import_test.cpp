@@ -241,8 +241,8 @@ TEST(CrawlImport, InputErrorsNameTheInputAndLine) {
 
 TEST(CrawlImport, TrainClasses) {
   const std::pair<const char*, int> cases[] = {
-      {"D1", 1},    {"G1", 2},   {"C3", 3},     {"Z5", 4},     {"T9", 5},
-      {"Y752", 5},  {"K5", 6},   {"S201", 10},  {"1461", 8},   {"5999", 8},
+      {"D1", 1},    {"G1", 2},         {"C3", 3},        {"Z5", 4},   {"T9", 5},
+      {"Y752", 5},  {"K5", 6},         {"S201", 10},     {"1461", 8}, {"5999", 8},
       {"6001", 11}, {"7501/7502", 11}, {"4170/4167", 8}, {"X1", 8}};
   for (const auto& [id, ntype] : cases) EXPECT_EQ(CrawlTrainClass(id), ntype) << id;
 }

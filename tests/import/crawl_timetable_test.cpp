@@ -126,8 +126,8 @@ TEST(CrawlTimetable, TrainIds) {
       {"6d000S806210", "S8061", "S8062/S8061"},
       {"240000146100", "1461", "1461"},
       {"0000000000ab", "K12", "K12"},  // nothing usable in train_no: the code alone
-      {"240000000G1I", "G1", "G1"},     // "G": no digits
-      {"2400000G1X0I", "G1", "G1"},     // "G1X": a letter after the digits
+      {"240000000G1I", "G1", "G1"},    // "G": no digits
+      {"2400000G1X0I", "G1", "G1"},    // "G1X": a letter after the digits
       {"short", "T9", "T9"},
   };
   for (const Case& c : cases) EXPECT_EQ(TrainId(c.train_no, c.code), c.id) << c.train_no;

@@ -62,8 +62,8 @@ class ImportCrawlCommand : public ::testing::Test {
 TEST_F(ImportCrawlCommand, WritesTheFileAndTheTables) {
   std::vector<std::string> words = Inputs();
   const fs::path file = dir_ / "day.lzt";
-  words.insert(words.end(), {"-o", file.string(), "--tables", (dir_ / "tables").string(),
-                             "--name", "测试"});
+  words.insert(words.end(),
+               {"-o", file.string(), "--tables", (dir_ / "tables").string(), "--name", "测试"});
   const ToolRun r = Tool(words);
   ASSERT_EQ(r.code, kExitOk) << r.err;
   EXPECT_THAT(r.out, HasSubstr("2024-07-05, 1 trains, 2 stops, 2 stations"));

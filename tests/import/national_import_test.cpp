@@ -54,10 +54,9 @@ class NationalImport : public ::testing::Test {
     in.day = ParseIsoDate("2024-07-05");
     result_ = new CrawlImport(ImportCrawl(in));
     registry_ = new data::ResourceRegistry;
-    packed_ = new std::string[4]{data::PackResource(result_->texts.strain),
-                                 data::PackResource(result_->texts.slist),
-                                 data::PackResource(result_->texts.sm),
-                                 data::PackResource(result_->texts.spy)};
+    packed_ = new std::string[4]{
+        data::PackResource(result_->texts.strain), data::PackResource(result_->texts.slist),
+        data::PackResource(result_->texts.sm), data::PackResource(result_->texts.spy)};
     const char* names[] = {"STRAIN", "SLIST", "SM", "SPY"};
     for (int i = 0; i < 4; ++i) registry_->Add(names[i], data::kResourceTypeMe, packed_[i]);
     store_ = new data::TimetableStore(*registry_);
@@ -116,8 +115,7 @@ TEST_F(NationalImport, EveryCityNameIsQueryable) {
   EXPECT_GT(Through("成都", "上海"), 0u);
   query::TPub_FZStruct spec;
   query::BuildStationSpec("北京", store_->KMSM, spec);
-  EXPECT_NE(std::find(spec.Stations.begin(), spec.Stations.end(), "北京丰台"),
-            spec.Stations.end());
+  EXPECT_NE(std::find(spec.Stations.begin(), spec.Stations.end(), "北京丰台"), spec.Stations.end());
   // Every group has a name of the initials table, and every name of the groups is one.
   data::MemTable& sm = store_->KMSM;
   data::MemTable& py = store_->KMPy;

@@ -13,7 +13,9 @@ namespace {
 using std::chrono::days;
 using std::chrono::sys_days;
 
-sys_days Day(const char* iso) { return ParseIsoDate(iso); }
+sys_days Day(const char* iso) {
+  return ParseIsoDate(iso);
+}
 
 struct Case {
   const char* spec;
@@ -34,7 +36,7 @@ TEST(RunningDays, EveryFormOnChosenDays) {
       {"240615-0721", "2024-07-22", false},
       {"240715-16", "2024-07-16", true},
       {"240715-16", "2024-07-17", false},
-      {"240701|05-09", "2024-07-05", true},   // "05" follows 240701: 240705..240709
+      {"240701|05-09", "2024-07-05", true},  // "05" follows 240701: 240705..240709
       {"240701|05-09", "2024-07-04", false},
       {"240701-03|0801|03", "2024-08-03", true},  // "03" follows 240801
       {"240701-03|0801|03", "2024-07-02", true},
@@ -55,19 +57,19 @@ TEST(RunningDays, EveryFormOnChosenDays) {
       {"双", "2024-06-15", true},
       {"单", "2024-06-15", false},
       {"单", "2024-06-16", true},
-      {"双", "2024-07-05", true},   // day 20
-      {"单", "2024-07-06", true},   // day 21
-      {"单", "2024-06-14", true},   // day -1, before the epoch
+      {"双", "2024-07-05", true},  // day 20
+      {"单", "2024-07-06", true},  // day 21
+      {"单", "2024-06-14", true},  // day -1, before the epoch
       // Cycles: the last character is the epoch day, the one before it the day after.
       {"b0001", "2024-06-15", true},
       {"b0001", "2024-06-16", false},
       {"b0001", "2024-06-19", true},  // day 4
       {"b0001", "2024-07-05", true},  // day 20
       {"b0010", "2024-06-16", true},
-      {"b01111", "2024-07-05", true},  // day 20 = 0 mod 5
+      {"b01111", "2024-07-05", true},   // day 20 = 0 mod 5
       {"b01111", "2024-07-09", false},  // day 24 = 4 mod 5
-      {"b011", "2024-07-05", false},  // day 20 = 2 mod 3, the first character
-      {"b10", "2024-06-14", true},    // day -1 = 1 mod 2
+      {"b011", "2024-07-05", false},    // day 20 = 2 mod 3, the first character
+      {"b10", "2024-06-14", true},      // day -1 = 1 mod 2
       // Terms joined by &, negation binding to its own term.
       {"w5&240701-10", "2024-07-05", true},
       {"w5&240701-10", "2024-07-12", false},
@@ -95,11 +97,10 @@ TEST(RunningDays, TheEpochIsAParameter) {
 }
 
 TEST(RunningDays, RefusesWhatIsNotTheNotation) {
-  const char* bad[] = {"2407",      "240732",  "240231",        "240705-",   "240705-7",
-                       "240710-05", "w",       "w8",            "w0",        "b",
-                       "b012",      "&",       "w5&",           "&w5",       "x240705",
-                       "单单",       "240705|", "240705||06",    "!",         "240705-06-07",
-                       "24070a"};
+  const char* bad[] = {"2407", "240732",       "240231",  "240705-", "240705-7", "240710-05",
+                       "w",    "w8",           "w0",      "b",       "b012",     "&",
+                       "w5&",  "&w5",          "x240705", "单单",    "240705|",  "240705||06",
+                       "!",    "240705-06-07", "24070a"};
   for (const char* spec : bad) {
     EXPECT_THROW(RunningDays{spec}, RunningDaysError) << spec;
   }
@@ -121,8 +122,8 @@ TEST(RunningDays, ShortenedDateListsMeanTheirDays) {
   auto yymmdd = [](sys_days d) {
     const std::chrono::year_month_day ymd{d};
     char text[16];
-    std::snprintf(text, sizeof text, "%02d%02u%02u", int(ymd.year()) % 100,
-                  unsigned(ymd.month()), unsigned(ymd.day()));
+    std::snprintf(text, sizeof text, "%02d%02u%02u", int(ymd.year()) % 100, unsigned(ymd.month()),
+                  unsigned(ymd.day()));
     return std::string(text);
   };
   auto tail = [](const std::string& previous, const std::string& date) {
