@@ -63,7 +63,7 @@ Results can be sorted, filtered, printed and exported as comma-separated text.
 The whole timetable is built into the program.")
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "${CPACK_PACKAGE_DESCRIPTION}")
 
-# Shared-library dependencies (Qt Widgets, PrintSupport, WebEngine, zlib, the C++ runtime) are
+# Shared-library dependencies (Qt Widgets, PrintSupport, WebEngine, zlib, libzip, the C++ runtime) are
 # read from the binaries by dpkg-shlibdeps, versions included. What the binaries cannot show is
 # listed by hand: the Qt platform plugins that let a Widgets program open a window, and the CJK
 # font every text of the window needs.
@@ -74,7 +74,7 @@ if(LANZHOU_DPKG_SHLIBDEPS)
   set(CPACK_DEBIAN_PACKAGE_DEPENDS "${lanzhou_runtime_depends}")
 else()
   set(CPACK_DEBIAN_PACKAGE_DEPENDS
-      "libqt6widgets6, libqt6printsupport6, libqt6webenginewidgets6, zlib1g, libstdc++6, libc6, ${lanzhou_runtime_depends}")
+      "libqt6widgets6, libqt6printsupport6, libqt6webenginewidgets6, zlib1g, libzip4, libstdc++6, libc6, ${lanzhou_runtime_depends}")
 endif()
 
 include(CPack)
