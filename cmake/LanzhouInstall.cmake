@@ -3,6 +3,7 @@
 #
 #   bin/lanzhou                                   the window (when LANZHOU_BUILD_GUI is ON)
 #   bin/lanzhou-query                             the command-line queries (once that target exists)
+#   bin/lanzhou-timetable                         makes and inspects timetable files
 #   share/applications/lanzhou.desktop            menu entry: 岚舟时刻, Utility;
 #   share/icons/hicolor/{64x64,128x128}/apps/lanzhou.png, scalable/apps/lanzhou.svg
 #
@@ -17,6 +18,9 @@ if(TARGET lanzhou)
 endif()
 if(TARGET lanzhou-query)
   install(TARGETS lanzhou-query RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+endif()
+if(TARGET lanzhou-timetable)
+  install(TARGETS lanzhou-timetable RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 endif()
 
 install(FILES ${LANZHOU_DESKTOP_DIR}/lanzhou.desktop
@@ -80,6 +84,7 @@ endif()
 
 lanzhou_man_page(lanzhou "offline timetable of the Chinese passenger railway")
 lanzhou_man_page(lanzhou-query "look up the Chinese railway timetable from a terminal")
+lanzhou_man_page(lanzhou-timetable "make, import and inspect 岚舟时刻 timetable files")
 
 # ---- Debian package ------------------------------------------------------------------------
 set(LANZHOU_PACKAGE_MAINTAINER "岚舟时刻 maintainers <packages@lanzhou-shike.cn>"
@@ -112,7 +117,7 @@ Results can be sorted, filtered, printed and exported as comma-separated text.
 The whole timetable is built into the program.")
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "${CPACK_PACKAGE_DESCRIPTION}")
 
-# Shared-library dependencies (Qt Widgets, PrintSupport, WebEngine, zlib, the C++ runtime) are
+# Shared-library dependencies (Qt Widgets, PrintSupport, WebEngine, zlib, libzip, the C++ runtime) are
 # read from the binaries by dpkg-shlibdeps, versions included. What the binaries cannot show is
 # listed by hand: the Qt platform plugins that let a Widgets program open a window, and the CJK
 # font every text of the window needs.
@@ -123,7 +128,7 @@ if(LANZHOU_DPKG_SHLIBDEPS)
   set(CPACK_DEBIAN_PACKAGE_DEPENDS "${lanzhou_runtime_depends}")
 else()
   set(CPACK_DEBIAN_PACKAGE_DEPENDS
-      "libqt6widgets6, libqt6printsupport6, libqt6webenginewidgets6, zlib1g, libstdc++6, libc6, ${lanzhou_runtime_depends}")
+      "libqt6widgets6, libqt6printsupport6, libqt6webenginewidgets6, zlib1g, libzip4, libstdc++6, libc6, ${lanzhou_runtime_depends}")
 endif()
 
 include(CPack)

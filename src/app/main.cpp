@@ -1,5 +1,6 @@
 // Program start: the application titled "岚舟时刻", the main window FrmPelory over the embedded
-// resources, the message loop until that window closes.
+// resources (or the timetable file of --timetable, else the one chosen last time in the menu),
+// the message loop until that window closes.
 #include <unistd.h>
 
 #include <QApplication>
@@ -7,10 +8,14 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <iostream>
 #include <memory>
+#include <optional>
+#include <string>
 
 #include "data/resource_registry.h"
 #include "lanzhou_ui_resources.h"
+#include "system/settings.h"
 #include "ui/dialogs.h"
 #include "ui/frm_pelory.h"
 #include "net/version_check.h"
@@ -29,11 +34,14 @@ constexpr const char* kHelpText =
     "Opens the window of 岚舟时刻, the offline timetable of the Chinese passenger railway: trains\n"
     "between two stations (a station name stands for its whole city), a train number, all trains\n"
     "at a station, and a train's full stop list, with section fares, sorting, filtering, printing\n"
-    "and CSV export. The timetable is built into the program and loads in the background.\n"
+    "and CSV export. A sample timetable is built into the program; a real one is opened from a\n"
+    "timetable file (made by lanzhou-timetable). Tables load in the background.\n"
     "\n"
     "Options:\n"
-    "  -h, --help     this text\n"
-    "  --version      the program's version\n"
+    "  --timetable FILE  answer from the timetable file FILE instead of the timetable last\n"
+    "                    chosen in the 高级 menu (at first the built-in sample)\n"
+    "  -h, --help        this text\n"
+    "  --version         the program's version\n"
     "\n"
     "Standard Qt options (-platform, -style, ...) are passed on to Qt.\n";
 
@@ -54,6 +62,27 @@ bool AnswerInformationOption(int argc, char* argv[]) {
   return false;
 }
 
+// The words of the program's own options; Qt's options were taken out by QApplication.
+struct Arguments {
+  std::optional<std::filesystem::path> timetable;
+  std::string error;
+};
+
+Arguments ParseArguments(const QStringList& words) {
+  Arguments args;
+  for (qsizetype i = 1; i < words.size(); ++i) {
+    const QString& word = words[i];
+    if (word == QStringLiteral("--timetable") && i + 1 < words.size()) {
+      args.timetable = std::filesystem::path(words[++i].toStdString());
+    } else if (word.startsWith(QStringLiteral("--timetable="))) {
+      args.timetable = std::filesystem::path(word.mid(12).toStdString());
+    } else {
+      args.error = "lanzhou: unknown argument '" + word.toStdString() + "'\n";
+    }
+  }
+  return args;
+}
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
@@ -67,6 +96,11 @@ int main(int argc, char* argv[]) {
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("岚舟时刻"));
   QApplication::setApplicationDisplayName(QStringLiteral("岚舟时刻"));
+  const Arguments args = ParseArguments(QApplication::arguments());
+  if (!args.error.empty()) {
+    std::cerr << args.error << kHelpText;
+    return 2;
+  }
 
   lanzhou::data::ResourceRegistry registry;
 #if defined(LANZHOU_HAVE_TIMETABLE)
@@ -82,6 +116,7 @@ int main(int argc, char* argv[]) {
   deps.dialogs = &dialogs;
   deps.web_views = &lanzhou::ui::CreateEngineWebView;
   deps.net_check = lanzhou::net::NetCheckConfig{};
+  deps.timetable_file = lanzhou::system::TimetableAtStart(args.timetable);
   auto window = std::make_unique<lanzhou::ui::TFrmPelory>(std::move(deps));
   if (QScreen* screen = QGuiApplication::primaryScreen()) {
     window->move(screen->availableGeometry().center() - window->rect().center());
