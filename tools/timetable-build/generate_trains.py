@@ -35,10 +35,10 @@ LONG_CLASSES = {
     3: dict(count=20, km=(40, 300), ordinary=0.5, major=0.8, window=(6, 21), hs=True),
     4: dict(count=38, km=(900, 2600), ordinary=0.0, major=0.1, window=(17, 23), hs=False),
     5: dict(count=280, km=(500, 2600), ordinary=0.06, major=0.4, window=(14, 23), hs=False),
-    6: dict(count=888, km=(300, 3800), ordinary=0.1, major=0.48, window=(5, 23), hs=False),
-    7: dict(count=240, km=(200, 2500), ordinary=0.2, major=0.6, window=(5, 23), hs=False),
-    8: dict(count=308, km=(120, 1500), ordinary=0.35, major=0.7, window=(5, 23), hs=False),
-    9: dict(count=240, km=(150, 1800), ordinary=0.3, major=0.7, window=(5, 23), hs=False),
+    6: dict(count=888, km=(300, 3800), ordinary=0.08, major=0.48, window=(5, 23), hs=False),
+    7: dict(count=240, km=(200, 2500), ordinary=0.16, major=0.6, window=(5, 23), hs=False),
+    8: dict(count=308, km=(120, 1500), ordinary=0.3, major=0.7, window=(5, 23), hs=False),
+    9: dict(count=240, km=(150, 1800), ordinary=0.25, major=0.7, window=(5, 23), hs=False),
 }
 # Number pools per (prefix, class): numbers of the real numbering plan for the class.
 POOLS = {
@@ -357,10 +357,8 @@ class Numbers:
         """Numbers for a train whose route runs in `directions` (True = down the line files,
         odd numbers): one number, or one per change of direction."""
         pool = list(pool)
-        bases = pool[:]
-        if len(bases) > 1:
-            self.rng.shuffle(bases)
-        for base in bases[:2000]:
+        bases = self.rng.sample(pool, min(len(pool), 2000)) if len(pool) > 1 else pool
+        for base in bases:
             nums, n = [], base
             for i, down in enumerate(directions):
                 if i > 0:
