@@ -21,12 +21,14 @@
 namespace lanzhou::app {
 
 int RunProgram(int argc, char* argv[], const WindowHook& on_window) {
+#if defined(LANZHOU_WEB_ENGINE)
   // Chromium refuses to start its sandbox as root; the embedded pages are ours or the partner's.
   if (geteuid() == 0) {
     setenv("QTWEBENGINE_CHROMIUM_FLAGS", "--no-sandbox", 0);
   }
   // QtWebEngine shares OpenGL contexts with the widgets; this must precede the application.
   QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+#endif
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("岚舟时刻"));
   QApplication::setApplicationDisplayName(QStringLiteral("岚舟时刻"));
@@ -43,7 +45,7 @@ int RunProgram(int argc, char* argv[], const WindowHook& on_window) {
   ui::FrmPeloryDeps deps;
   deps.registry = &registry;
   deps.dialogs = &dialogs;
-  deps.web_views = &ui::CreateEngineWebView;
+  deps.web_views = &ui::CreatePageView;
   deps.net_check = net::NetCheckConfig{};
   auto window = std::make_unique<ui::TFrmPelory>(std::move(deps));
   if (on_window) on_window(*window);
