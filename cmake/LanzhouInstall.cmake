@@ -127,8 +127,12 @@ if(LANZHOU_DPKG_SHLIBDEPS)
   set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
   set(CPACK_DEBIAN_PACKAGE_DEPENDS "${lanzhou_runtime_depends}")
 else()
+  set(lanzhou_qt_depends "libqt6widgets6, libqt6printsupport6")
+  if(LANZHOU_WEB_ENGINE)
+    string(APPEND lanzhou_qt_depends ", libqt6webenginewidgets6")
+  endif()
   set(CPACK_DEBIAN_PACKAGE_DEPENDS
-      "libqt6widgets6, libqt6printsupport6, libqt6webenginewidgets6, zlib1g, libzip4, libstdc++6, libc6, ${lanzhou_runtime_depends}")
+      "${lanzhou_qt_depends}, zlib1g, libzip4, libstdc++6, libc6, ${lanzhou_runtime_depends}")
 endif()
 
 include(CPack)
