@@ -7,8 +7,8 @@
 #include <sstream>
 
 #include "import/source.h"
-#include "import/train_reader.h"
 #include "text/gbk.h"
+#include "import/train_reader.h"
 
 namespace lanzhou::timetable_build {
 namespace fs = std::filesystem;
