@@ -31,6 +31,8 @@ std::vector<FileGroup> ReadGroups(std::string_view text, std::string_view what) 
       std::string name = WithoutBlanks(field);
       if (name.empty()) continue;
       any = true;
+      // A name the tables cannot hold is no station a train calls at; it cannot be typed either.
+      if (!IsStationName(name)) continue;
       if (taken.insert(name).second) group.names.push_back(std::move(name));
     }
     if (!any) {

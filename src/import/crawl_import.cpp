@@ -31,21 +31,6 @@ bool IsTelegraphCode(std::string_view s) {
          std::all_of(s.begin(), s.end(), [](char c) { return c >= 'A' && c <= 'Z'; });
 }
 
-// Chinese characters GBK can hold, at most 20 (the width of the tables' Station field).
-bool IsStationName(std::string_view name) {
-  const auto chars = Utf8Characters(name);
-  if (chars.empty() || chars.size() > 20) return false;
-  for (const std::string& ch : chars) {
-    if (ch.size() != 3) return false;
-    const auto b0 = static_cast<unsigned char>(ch[0]);
-    const auto b1 = static_cast<unsigned char>(ch[1]);
-    const unsigned cp =
-        (b0 & 0x0Fu) << 12 | (b1 & 0x3Fu) << 6 | (static_cast<unsigned char>(ch[2]) & 0x3Fu);
-    if (cp < 0x3400 || cp > 0x9FFF || text::Utf8ToGbk(ch).size() != 2) return false;
-  }
-  return true;
-}
-
 constexpr std::array<std::string_view, 4> kDirections{"东", "西", "南", "北"};
 
 }  // namespace

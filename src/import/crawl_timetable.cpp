@@ -101,6 +101,11 @@ class Parser {
         Fail("dwell is neither minutes nor HH:MM");
       }
     }
+    // Elapsed times are written with at most two digits of hours.
+    if (stop.arrival - stops_.front().departure >= 100 * 60 ||
+        stop.departure - stops_.front().departure >= 100 * 60) {
+      Fail("stop 100 hours or more after the departure from the first stop");
+    }
     stops_.push_back(std::move(stop));
   }
 

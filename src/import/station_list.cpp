@@ -76,6 +76,19 @@ std::vector<std::string> Utf8Characters(std::string_view text) {
   return out;
 }
 
+bool IsStationName(std::string_view name) {
+  const auto chars = Utf8Characters(name);
+  if (chars.empty() || chars.size() > 10) return false;
+  for (const std::string& ch : chars) {
+    if (ch.size() != 3) return false;
+    const unsigned cp = (static_cast<unsigned char>(ch[0]) & 0x0Fu) << 12 |
+                        (static_cast<unsigned char>(ch[1]) & 0x3Fu) << 6 |
+                        (static_cast<unsigned char>(ch[2]) & 0x3Fu);
+    if (cp < 0x3400 || cp > 0x9FFF || text::Utf8ToGbk(ch).size() != 2) return false;
+  }
+  return true;
+}
+
 StationList::StationList(std::string_view text, std::string_view what) {
   int row = 0;
   ForEachLine(text, [&](int line_no, std::string_view line) {

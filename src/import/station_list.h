@@ -39,6 +39,10 @@ class StationList {
   std::unordered_map<std::string, std::map<char, int>> letters_;  // character -> letter counts
 };
 
+// 1 to 10 Chinese characters that GBK can hold: a name the tables can store (10 initials fill
+// the initials table's field).
+[[nodiscard]] bool IsStationName(std::string_view name);
+
 // The characters of a UTF-8 text, one string each.
 [[nodiscard]] std::vector<std::string> Utf8Characters(std::string_view text);
 

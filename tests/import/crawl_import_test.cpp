@@ -32,13 +32,13 @@ constexpr std::string_view kStations =
     "ayd,安阳东,ADF,anyangdong,ayd,14,1004,安阳,12,x\n";
 
 // 清河 has no train; 武昌 is not in the station list; no train calls at 重庆 or 大同; 西昌
-// and its group have no train at all.
+// and its group have no train at all. "Datong" is no station name and is passed over.
 constexpr std::string_view kGroups =
     "北京,北京南,清河\n"
     "武昌,汉口,武汉\n"
     "重庆,重庆北\n"
     "上海,上 海虹桥\n"
-    "大同,大同南\n"
+    "Datong,大同,大同南\n"
     "西昌,西昌南\n";
 
 constexpr std::string_view kTimetable =
@@ -225,6 +225,8 @@ TEST(CrawlImport, InputErrorsNameTheInputAndLine) {
       {"240000G10200,G102\nVNP,,06:00\n\xF0\x9F\x9A\x84,300\n", ok_stations,
        "timetable:3: not a station name: \xF0\x9F\x9A\x84"},
       {"240000G10200,G102\nVNP,,06:00\n", "bj,北京\n", "stations:1: fewer than 5 columns"},
+      {"240000G10200,G102\nVNP,,06:00\n一二三四五六七八九十一,300\n", ok_stations,
+       "timetable:3: not a station name: 一二三四五六七八九十一"},
   };
   for (const Bad& c : cases) {
     CrawlImportInput in = Input();

@@ -100,6 +100,10 @@ TEST(CrawlTimetable, ErrorsNameTheInputAndLine) {
        "t.csv:4: stop after the terminus (a stop without dwell)"},
       {"240000G10200,G102\nSYT\nAOH,3\n", "t.csv:3: stop after a stop without a time"},
       {"240000G10200,\nVNP,,07:00\n", "t.csv:1: header without a train number"},
+      {"240000G10200,G102\nVNP,,07:00\nAOH,5999,0\nNJH,1,0\n",
+       "t.csv:4: stop 100 hours or more after the departure from the first stop"},
+      {"240000G10200,G102\nVNP,,07:00\nAOH,5999,1\n",
+       "t.csv:3: stop 100 hours or more after the departure from the first stop"},
       {"240000G10200,G102\n  ,,07:00\n", "t.csv:2: stop without a station"},
   };
   for (const Bad& c : cases) {
