@@ -9,6 +9,7 @@ packages=(
   qt6-base-dev qt6-webengine-dev
   poppler-utils
   fonts-noto-cjk xvfb xauth
+  openbox
 )
 
 missing=()
