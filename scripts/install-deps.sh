@@ -10,6 +10,7 @@ packages=(
   help2man lintian appstream bash-completion desktop-file-utils dpkg-dev
   poppler-utils
   fonts-noto-cjk xvfb xauth
+  openbox
 )
 
 missing=()

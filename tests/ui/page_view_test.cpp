@@ -107,6 +107,10 @@ TEST(PageView, WithoutTheEngineAnAddressGoesToTheBrowser) {
   ASSERT_NE(text, nullptr);
   EXPECT_EQ(text->toPlainText().trimmed(), ui::HotelPage());
   opens.opened.clear();
+  parent.resize(600, 100);
+  view->Widget()->setGeometry(0, 0, 600, 100);
+  parent.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&parent));
   ClickText(*text, QStringLiteral("hotel"));
   EXPECT_EQ(opens.opened, (std::vector<QString>{ui::HotelPage()}));
 }
