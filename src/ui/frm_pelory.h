@@ -8,11 +8,13 @@
 #include <QString>
 #include <QWidget>
 #include <array>
+#include <filesystem>
 #include <memory>
 #include <optional>
 #include <vector>
 
 #include "data/resource_registry.h"
+#include "data/timetable_file.h"
 #include "data/timetable_store.h"
 #include "net/version_check.h"
 #include "query/input_checks.h"
@@ -49,6 +51,9 @@ struct FrmPeloryDeps {
   std::optional<net::NetCheckConfig> net_check;
   // False leaves the tables unloaded: the readiness notices are then the test's to send.
   bool start_loaders = true;
+  // A timetable file to answer from instead of the built-in tables of `registry`; one that
+  // cannot be used is reported and the built-in tables answer.
+  std::optional<std::filesystem::path> timetable_file;
 };
 
 class TFrmPelory : public QWidget {
@@ -91,6 +96,9 @@ class TFrmPelory : public QWidget {
   void MAboutClick();
   void MDesktopClick();
   void NStartClick();
+  // 打开时刻表… and 使用内置示例时刻表 (frm_pelory_timetable.cpp); both remember the choice.
+  void MOpenTimetableClick();
+  void MSampleTimetableClick();
 
  protected:
   // ComboFZKeyPress, ComboDZKeyPress, ComboCZKeyPress: Enter moves the focus on.
@@ -103,6 +111,20 @@ class TFrmPelory : public QWidget {
   void LoadAboutPage();
   void StartVersionCheck();
   [[nodiscard]] QString AboutHtml() const;
+
+  // ---- Which timetable answers (frm_pelory_timetable.cpp) -------------------------------
+  // Opens `file` (nullopt: the built-in tables) and starts loading it in place of the tables
+  // in hand. A file that cannot be used is reported; then the tables in hand stay, or at start
+  // the built-in ones load. True when the file's tables are loading.
+  bool UseTimetable(const std::optional<std::filesystem::path>& file, bool at_start);
+  // Replaces the store and starts its loaders; notices of earlier stores are ignored.
+  void StartTables(std::unique_ptr<data::TimetableFile> file, std::filesystem::path path);
+  // The loaders of load `generation` have ended: a file whose tables did not all load gives way
+  // to the built-in tables.
+  void OnTablesFinished(int generation);
+  void ShowTimetableProblem(const std::filesystem::path& file, const QString& reason,
+                            const QString& detail, const QString& consequence);
+  void RememberTimetable(const std::optional<std::filesystem::path>& file);
 
   // ---- Layout (frm_pelory_layout.cpp) --------------------------------------------------
   void BuildWindow();
@@ -132,6 +154,12 @@ class TFrmPelory : public QWidget {
   [[nodiscard]] std::string BoxText(const QComboBox* box) const;
 
   FrmPeloryDeps deps_;
+  // The open timetable file and the registry of its tables (null for the built-in tables);
+  // declared before tables_, whose loaders read them.
+  std::unique_ptr<data::TimetableFile> timetable_;
+  std::filesystem::path timetable_path_;
+  data::ResourceRegistry timetable_registry_;
+  int load_generation_ = 0;
   std::unique_ptr<data::TimetableStore> tables_;
   std::unique_ptr<net::TThreadNet> net_thread_;
   query::QueryState state_;

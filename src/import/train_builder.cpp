@@ -1,6 +1,6 @@
 // Building the trains: everything here is integer or exactly rounded arithmetic in a fixed
 // order, so the same source always gives the same rows.
-#include "train_builder.h"
+#include "import/train_builder.h"
 
 #include <algorithm>
 #include <cmath>
