@@ -13,8 +13,9 @@ the source; rerun only to regenerate the sample.
 Numbering follows the railway's conventions: a letter for the class (G high-speed, D and C
 multiple units, Z, T and K expresses, digits alone for the slow trains), odd numbers one way and
 even numbers the other, the return working of a corridor train taking the next even number
-(G1 out, G2 back). No two trains leave one station in the same minute, and the trains of a
-corridor leave their city at least five minutes apart.
+(G1 out, G2 back). No two generated trains leave a station in the same minute, nor leave the
+first station of a hand-written train at its departure, and the trains of a corridor leave their
+city at least five minutes apart.
 """
 import heapq
 import math
