@@ -23,6 +23,7 @@
 #include "ui/frm_zzz.h"
 #include "ui/grid_view.h"
 #include "ui/print_grid.h"
+#include "ui/station_box.h"
 
 namespace lanzhou::ui {
 namespace {
@@ -81,6 +82,9 @@ void TFrmPelory::StartQuery() {
   for (QCheckBox* box : {cbsf_, cbzd_, cbjq_, cbdc_}) box->setChecked(false);
   query::ClearResultGrid(result_);
   state_.TransferStation.clear();
+  // The cleared grid shows no rows, so print and export must not find any until a fill: an
+  // answer without rows (no through train, a chooser closed without a pick) fills nothing.
+  state_.VisibleCount = 0;
   RefreshResultGrid();
 }
 
@@ -260,10 +264,12 @@ void TFrmPelory::ComboFZChange(QComboBox* box) {
       box->setCurrentIndex(-1);
       edit->setText(trimmed);
       edit->setCursorPosition(static_cast<int>(trimmed.size()));
-      if (query::IsAllLetters(trimmed.toStdString()) && box->completer() != nullptr) {
-        box->completer()->setCompletionPrefix(QString());
-        box->completer()->complete();
-      }
+    }
+    // Only letters open the list; anything else (a chosen name, a digit, no text) closes it.
+    if (query::IsAllLetters(trimmed.toStdString())) {
+      OpenStationList(box);
+    } else {
+      CloseStationList(box);
     }
   }
   in_combo_change_ = false;
@@ -273,11 +279,11 @@ bool TFrmPelory::eventFilter(QObject* watched, QEvent* event) {
   if (event->type() == QEvent::KeyPress) {
     const int key = static_cast<QKeyEvent*>(event)->key();
     if (key == Qt::Key_Return || key == Qt::Key_Enter) {
-      if (watched == combo_fz_->lineEdit()) {
+      if (watched == combo_fz_) {
         combo_dz_->setFocus(Qt::TabFocusReason);
-      } else if (watched == combo_dz_->lineEdit()) {
+      } else if (watched == combo_dz_) {
         if (btn_zzcx_->isEnabled()) btn_zzcx_->setFocus(Qt::TabFocusReason);
-      } else if (watched == combo_cz_->lineEdit()) {
+      } else if (watched == combo_cz_) {
         if (btn_czcx_->isEnabled()) btn_czcx_->setFocus(Qt::TabFocusReason);
       }
     }
