@@ -9,6 +9,7 @@
 
 #include "data/resource_registry.h"
 #include "lanzhou_ui_resources.h"
+#include "ui/application.h"
 #include "ui/dialogs.h"
 #include "ui/frm_pelory.h"
 #include "ui/web_view.h"
@@ -26,8 +27,7 @@ int main(int argc, char* argv[]) {
   // QtWebEngine shares OpenGL contexts with the widgets; this must precede the application.
   QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
   QApplication app(argc, argv);
-  QApplication::setApplicationName(QStringLiteral("岚舟时刻"));
-  QApplication::setApplicationDisplayName(QStringLiteral("岚舟时刻"));
+  lanzhou::ui::SetUpApplication(app);
 
   lanzhou::data::ResourceRegistry registry;
 #if defined(LANZHOU_HAVE_TIMETABLE)

@@ -16,6 +16,7 @@
 #include "query/transfer_search.h"
 #include "report/grid_export.h"
 #include "system/shortcut.h"
+#include "ui/application.h"
 #include "ui/export_dialog.h"
 #include "ui/frm_about.h"
 #include "ui/frm_msg.h"
@@ -222,12 +223,14 @@ void TFrmPelory::MAboutClick() {
 void TFrmPelory::MDesktopClick() {
   // The result is not shown; a failure goes unnoticed, as a shortcut is a convenience.
   (void)system::CreateShortcut(QCoreApplication::applicationFilePath().toStdString(),
-                               system::kShortcutName, {}, system::kNoSpecialFolder);
+                               system::kShortcutName, {}, system::kNoSpecialFolder,
+                               kApplicationId);
 }
 
 void TFrmPelory::NStartClick() {
   (void)system::CreateShortcut(QCoreApplication::applicationFilePath().toStdString(),
-                               system::kShortcutName, {}, system::kProgramsFolder);
+                               system::kShortcutName, {}, system::kProgramsFolder,
+                               kApplicationId);
 }
 
 void TFrmPelory::ShowTripCities(const query::TripCities& cities) {
