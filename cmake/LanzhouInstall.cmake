@@ -119,10 +119,10 @@ set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "${CPACK_PACKAGE_DESCRIPTION}")
 
 # Shared-library dependencies (Qt Widgets, PrintSupport, WebEngine, zlib, libzip, the C++ runtime) are
 # read from the binaries by dpkg-shlibdeps, versions included. What the binaries cannot show is
-# listed by hand: the Qt platform plugins that let a Widgets program open a window, and the CJK
-# font every text of the window needs.
+# listed by hand: the Qt platform plugins that let a Widgets program open a window, the CJK
+# font every text of the window needs, and Qt's own Chinese texts for its standard dialogs.
 find_program(LANZHOU_DPKG_SHLIBDEPS dpkg-shlibdeps)
-set(lanzhou_runtime_depends "qt6-qpa-plugins, fonts-noto-cjk")
+set(lanzhou_runtime_depends "qt6-qpa-plugins, qt6-translations-l10n, fonts-noto-cjk")
 if(LANZHOU_DPKG_SHLIBDEPS)
   set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
   set(CPACK_DEBIAN_PACKAGE_DEPENDS "${lanzhou_runtime_depends}")

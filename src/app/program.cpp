@@ -17,6 +17,7 @@
 #include "lanzhou_ui_resources.h"
 #include "net/version_check.h"
 #include "system/settings.h"
+#include "ui/application.h"
 #include "ui/dialogs.h"
 #include "ui/frm_pelory.h"
 #include "ui/web_view.h"
@@ -98,8 +99,7 @@ int RunProgram(int argc, char* argv[], const WindowHook& on_window) {
   QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
 #endif
   QApplication app(argc, argv);
-  QApplication::setApplicationName(QStringLiteral("岚舟时刻"));
-  QApplication::setApplicationDisplayName(QStringLiteral("岚舟时刻"));
+  ui::SetUpApplication(app);
   const Arguments args = ParseArguments(QApplication::arguments());
   if (!args.error.empty()) {
     std::cerr << args.error << kHelpText;

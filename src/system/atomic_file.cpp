@@ -19,11 +19,13 @@ namespace fs = std::filesystem;
 }
 
 [[noreturn]] void ThrowCreate(const fs::path& path, int error) {
-  throw FileWriteError("Cannot create file \"" + path.string() + "\". " + Reason(error));
+  throw FileWriteError("Cannot create file \"" + path.string() + "\". " + Reason(error), path,
+                       true, error);
 }
 
 [[noreturn]] void ThrowWrite(const fs::path& path, int error) {
-  throw FileWriteError("Cannot write file \"" + path.string() + "\". " + Reason(error));
+  throw FileWriteError("Cannot write file \"" + path.string() + "\". " + Reason(error), path,
+                       false, error);
 }
 
 // A name beside the target that no other writer (thread or process) picks at the same moment.

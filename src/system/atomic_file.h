@@ -11,9 +11,22 @@ namespace lanzhou::system {
 
 // A file that could not be written; what() is the text shown to the user, in the form
 // `Cannot create file "<path>". <reason>` or `Cannot write file "<path>". <reason>`.
+// The parts stay available for callers that word the message themselves.
 class FileWriteError : public std::runtime_error {
  public:
   using std::runtime_error::runtime_error;
+  FileWriteError(const std::string& text, std::filesystem::path path, bool creating, int error)
+      : std::runtime_error(text), path_(std::move(path)), creating_(creating), error_(error) {}
+  [[nodiscard]] const std::filesystem::path& path() const { return path_; }
+  // True when the file could not be made at all, false when its bytes could not be written.
+  [[nodiscard]] bool creating() const { return creating_; }
+  // The errno value of the failure (0 when unknown).
+  [[nodiscard]] int error() const { return error_; }
+
+ private:
+  std::filesystem::path path_;
+  bool creating_ = false;
+  int error_ = 0;
 };
 
 // Writes `bytes` as the whole content of `path`, replacing an existing file. The new file gets

@@ -155,7 +155,10 @@ std::string ShortestDecimalText(double value) {
 }
 
 void ComputeSectionFares(query::TPub_GridResult& row) {
-  if (row.StartStation == row.FromStation &&
+  // The train list often names the origin by its city (北京 for a first stop at 北京南); stop 1
+  // is the first station whatever it is called.
+  const bool from_first_station = row.FromNo == 1 || row.StartStation == row.FromStation;
+  if (from_first_station &&
       (row.ToP1 != "-" || row.ToP2 != "-" || row.ToP3 != "-" || row.ToP4 != "-")) {
     row.FareHardSeat = row.ToP1;
     row.FareSoftSeat = row.ToP2;

@@ -86,8 +86,9 @@ struct BaseFareResult {
 
 // Fills FareHardSeat, FareSoftSeat, FareHardSleeper, FareSoftSleeper of a row that holds the
 // train fields, both stops and SegDistance: the alighting stop's fares unchanged when the section
-// starts at the train's first station and at least one of them is not "-", else computed by
-// MultipleUnitFares (NType below 4) or TariffFares.
+// starts at the train's first station (stop 1, whatever the train list calls the origin) and at
+// least one of them is not "-", else computed by MultipleUnitFares (NType below 4) or
+// TariffFares.
 void ComputeSectionFares(query::TPub_GridResult& row);
 
 // Multiple-unit rule: "D" trains from a per-km rate derived from the whole-run hard-seat fare,

@@ -5,6 +5,7 @@
 #include <span>
 
 #include "report/grid_export.h"
+#include "system/atomic_file.h"
 #include "ui/dialogs.h"
 
 class QWidget;
@@ -15,6 +16,9 @@ namespace lanzhou::ui {
 inline constexpr char kExportFilter[] = "Excel文件(*.csv)";
 inline constexpr char kExportSuffix[] = "csv";
 inline constexpr char kExportCaption[] = "另存为";
+
+// The error box's text for a file that could not be written, in the program's words.
+[[nodiscard]] QString WriteErrorText(const system::FileWriteError& error);
 
 // ExportGridCsv: asks for a file name and writes the export of the rows (all of them) there as
 // GBK text with CR LF line ends, replacing a file of that name. Cancelling, or a name of blanks

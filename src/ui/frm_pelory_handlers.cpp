@@ -16,6 +16,7 @@
 #include "query/transfer_search.h"
 #include "report/grid_export.h"
 #include "system/shortcut.h"
+#include "ui/application.h"
 #include "ui/export_dialog.h"
 #include "ui/frm_about.h"
 #include "ui/frm_msg.h"
@@ -23,6 +24,7 @@
 #include "ui/frm_zzz.h"
 #include "ui/grid_view.h"
 #include "ui/print_grid.h"
+#include "ui/station_box.h"
 
 namespace lanzhou::ui {
 namespace {
@@ -81,6 +83,9 @@ void TFrmPelory::StartQuery() {
   for (QCheckBox* box : {cbsf_, cbzd_, cbjq_, cbdc_}) box->setChecked(false);
   query::ClearResultGrid(result_);
   state_.TransferStation.clear();
+  // The cleared grid shows no rows, so print and export must not find any until a fill: an
+  // answer without rows (no through train, a chooser closed without a pick) fills nothing.
+  state_.VisibleCount = 0;
   RefreshResultGrid();
 }
 
@@ -218,12 +223,14 @@ void TFrmPelory::MAboutClick() {
 void TFrmPelory::MDesktopClick() {
   // The result is not shown; a failure goes unnoticed, as a shortcut is a convenience.
   (void)system::CreateShortcut(QCoreApplication::applicationFilePath().toStdString(),
-                               system::kShortcutName, {}, system::kNoSpecialFolder);
+                               system::kShortcutName, {}, system::kNoSpecialFolder,
+                               kApplicationId);
 }
 
 void TFrmPelory::NStartClick() {
   (void)system::CreateShortcut(QCoreApplication::applicationFilePath().toStdString(),
-                               system::kShortcutName, {}, system::kProgramsFolder);
+                               system::kShortcutName, {}, system::kProgramsFolder,
+                               kApplicationId);
 }
 
 void TFrmPelory::ShowTripCities(const query::TripCities& cities) {
@@ -260,10 +267,12 @@ void TFrmPelory::ComboFZChange(QComboBox* box) {
       box->setCurrentIndex(-1);
       edit->setText(trimmed);
       edit->setCursorPosition(static_cast<int>(trimmed.size()));
-      if (query::IsAllLetters(trimmed.toStdString()) && box->completer() != nullptr) {
-        box->completer()->setCompletionPrefix(QString());
-        box->completer()->complete();
-      }
+    }
+    // Only letters open the list; anything else (a chosen name, a digit, no text) closes it.
+    if (query::IsAllLetters(trimmed.toStdString())) {
+      OpenStationList(box);
+    } else {
+      CloseStationList(box);
     }
   }
   in_combo_change_ = false;
@@ -273,11 +282,11 @@ bool TFrmPelory::eventFilter(QObject* watched, QEvent* event) {
   if (event->type() == QEvent::KeyPress) {
     const int key = static_cast<QKeyEvent*>(event)->key();
     if (key == Qt::Key_Return || key == Qt::Key_Enter) {
-      if (watched == combo_fz_->lineEdit()) {
+      if (watched == combo_fz_) {
         combo_dz_->setFocus(Qt::TabFocusReason);
-      } else if (watched == combo_dz_->lineEdit()) {
+      } else if (watched == combo_dz_) {
         if (btn_zzcx_->isEnabled()) btn_zzcx_->setFocus(Qt::TabFocusReason);
-      } else if (watched == combo_cz_->lineEdit()) {
+      } else if (watched == combo_cz_) {
         if (btn_czcx_->isEnabled()) btn_czcx_->setFocus(Qt::TabFocusReason);
       }
     }

@@ -4,7 +4,6 @@
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QCompleter>
 #include <QFrame>
 #include <QGroupBox>
 #include <QLabel>
@@ -13,12 +12,14 @@
 #include <QPushButton>
 #include <QToolButton>
 #include <QValidator>
+#include <algorithm>
 #include <array>
 
 #include "ui/frm_pelory.h"
 #include "ui/frm_style.h"
 #include "ui/grid_view.h"
 #include "ui/links.h"
+#include "ui/station_box.h"
 
 namespace lanzhou::ui {
 namespace {
@@ -34,7 +35,7 @@ constexpr std::array<int, query::kResultColumns> kResultWidths = {97, 77, 77, 70
                                                                   32, 45, 37, 42, 43, 91, 70};
 constexpr int kGridLeft = 14;
 constexpr int kStationEntries = 12;  // empty entries of a station box at creation
-constexpr int kDropDownRows = 8;
+constexpr int kDropDownRows = kStationListRows;
 
 // ECC: typed Latin letters become capitals as they are typed.
 class UpperCaseValidator : public QValidator {
@@ -58,11 +59,25 @@ QToolButton* MakeToolButton(QWidget* parent, const QString& name, const QString&
   button->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
   button->setCursor(Qt::PointingHandCursor);
   button->setFont(WindowFont());
+  // White whatever the state: the down button shows only by its down image, and no focus frame
+  // marks a second button as if it were down too.
+  button->setFocusPolicy(Qt::NoFocus);
   button->setStyleSheet(QStringLiteral(
-      "QToolButton { background: #FFFFFF; color: #000000; border: none; }"
-      "QToolButton:hover, QToolButton:checked, QToolButton:pressed { background: #FFFFFF; }"
-      "QToolButton:focus { border: 1px dotted #6A8DF4; }"));
+      "QToolButton, QToolButton:hover, QToolButton:checked, QToolButton:pressed,"
+      " QToolButton:checked:hover { background: #FFFFFF; color: #000000; border: none; }"));
   return button;
+}
+
+// A group box whose title sits on its frame's top line, the frame clear of the controls below.
+QGroupBox* MakeGroupBox(QWidget* parent, const QString& name, const QString& title, QRect rect) {
+  auto* group = new QGroupBox(title, parent);
+  group->setObjectName(name);
+  group->setGeometry(rect);
+  group->setStyleSheet(QStringLiteral(
+      "QGroupBox { border: 1px solid #A9B4B8; margin-top: 7px; }"
+      "QGroupBox::title { subcontrol-origin: margin; subcontrol-position: top left;"
+      " left: 6px; padding: 0px 2px; }"));
+  return group;
 }
 
 QFrame* MakeLine(QWidget* parent, const QString& name, int top) {
@@ -150,12 +165,19 @@ void TFrmPelory::BuildTopStrip() {
 
 void TFrmPelory::BuildResultArea(QWidget* p1) {
   const QColor heading = QColor::fromRgb(kHeadingBoxColour);
+  // Each heading sits in its box above the column-title row (top 24): at 7 where the font is as
+  // short as 宋体, raised as far as it must be where the CJK face stands taller.
+  const auto heading_label = [p1](const char* name, const char* text, int left) {
+    QLabel* label = MakeLabel(p1, QString::fromUtf8(name), QString::fromUtf8(text), left, 7,
+                              Qt::black, 14);
+    label->move(left, std::max(3, std::min(7, 24 - label->height())));
+  };
   MakeBox(p1, QStringLiteral("Shape2"), 14, 3, 326, 22, heading, QColor(0xC8, 0xC8, 0xB0));
-  MakeLabel(p1, QStringLiteral("LabLcxx"), QStringLiteral("列  车  信  息"), 130, 7, Qt::black, 14);
+  heading_label("LabLcxx", "列  车  信  息", 130);
   MakeBox(p1, QStringLiteral("Shape4"), 339, 3, 366, 22, heading, QColor(0xC8, 0xC8, 0xB0));
-  MakeLabel(p1, QStringLiteral("Labcxqj"), QStringLiteral("查  询  区  间"), 469, 7, Qt::black, 14);
+  heading_label("Labcxqj", "查  询  区  间", 469);
   MakeBox(p1, QStringLiteral("Shape5"), 704, 3, 269, 22, heading, QColor(0xC8, 0xC8, 0xB0));
-  MakeLabel(p1, QStringLiteral("Labckpj"), QStringLiteral("参  考  票  价"), 762, 7, Qt::black, 14);
+  heading_label("Labckpj", "参  考  票  价", 762);
 
   // One title box per column, each over its column and the grid line right of it.
   int x = kGridLeft;
@@ -237,15 +259,12 @@ QComboBox* TFrmPelory::MakeStationBox(QWidget* parent, const QString& name, int 
   for (int i = 0; i < kStationEntries; ++i) box->addItem(QString());
   box->setCurrentIndex(-1);
   box->setEditText(QString());
-  // The list opens under the box while the typing goes on in the box: a popup completer over
-  // the box's own entries, shown whole (the entries are already the matches).
-  auto* completer = new QCompleter(box->model(), box);
-  completer->setCompletionMode(QCompleter::UnfilteredPopupCompletion);
-  completer->setMaxVisibleItems(kDropDownRows);
-  box->setCompleter(completer);
+  // The list opens under the box while the typing goes on in the box.
+  AttachStationList(box);
   box->setEnabled(false);
   connect(box, &QComboBox::editTextChanged, this, [this, box] { ComboFZChange(box); });
-  box->lineEdit()->installEventFilter(this);
+  // Keys reach the box itself (its line edit only through it).
+  box->installEventFilter(this);
   return box;
 }
 
@@ -264,9 +283,8 @@ QLabel* TFrmPelory::MakeLinkLabel(QWidget* parent, const QString& name, const QS
 }
 
 void TFrmPelory::BuildQueryBoxes(QWidget* p1) {
-  auto* group1 = new QGroupBox(QStringLiteral("站站查询"), p1);
-  group1->setObjectName(QStringLiteral("GroupBox1"));
-  group1->setGeometry(12, 353, 473, 46);
+  QGroupBox* group1 = MakeGroupBox(p1, QStringLiteral("GroupBox1"), QStringLiteral("站站查询"),
+                                    QRect(12, 353, 473, 46));
   MakeLabel(group1, QStringLiteral("LabFz"), QStringLiteral("发站"), 6, 21);
   combo_fz_ = MakeStationBox(group1, QStringLiteral("ComboFZ"), 35, 17);
   MakeLabel(group1, QStringLiteral("LabDz"), QStringLiteral("到站"), 150, 21);
@@ -285,9 +303,8 @@ void TFrmPelory::BuildQueryBoxes(QWidget* p1) {
   connect(btn_zzzz_, &QPushButton::clicked, this, [this] { BTNZZCXClick(1); });
   connect(btn_zzfx_, &QPushButton::clicked, this, &TFrmPelory::BTNZZFXClick);
 
-  auto* group2 = new QGroupBox(QStringLiteral("车次查询"), p1);
-  group2->setObjectName(QStringLiteral("GroupBox2"));
-  group2->setGeometry(483, 353, 178, 46);
+  QGroupBox* group2 = MakeGroupBox(p1, QStringLiteral("GroupBox2"), QStringLiteral("车次查询"),
+                                    QRect(483, 353, 178, 46));
   ecc_ = new QLineEdit(group2);
   ecc_->setObjectName(QStringLiteral("ECC"));
   ecc_->setGeometry(8, 17, 108, 20);
@@ -301,9 +318,8 @@ void TFrmPelory::BuildQueryBoxes(QWidget* p1) {
     if (btn_cccx_->isEnabled()) btn_cccx_->click();
   });
 
-  auto* group3 = new QGroupBox(QStringLiteral("车站全部车次查询"), p1);
-  group3->setObjectName(QStringLiteral("GroupBox3"));
-  group3->setGeometry(659, 353, 186, 46);
+  QGroupBox* group3 = MakeGroupBox(p1, QStringLiteral("GroupBox3"), QStringLiteral("车站全部车次查询"),
+                                    QRect(659, 353, 186, 46));
   combo_cz_ = MakeStationBox(group3, QStringLiteral("ComboCZ"), 15, 17);
   btn_czcx_ =
       MakeButton(group3, QStringLiteral("BTNCZCX"), QStringLiteral("查询"), 124, 15, 53, 24);

@@ -55,6 +55,8 @@ QPushButton* MakeButton(QWidget* parent, const QString& name, const QString& tex
   auto* button = new QPushButton(text, parent);
   button->setObjectName(name);
   button->setGeometry(left, top, width, height);
+  // Enter on a focused button presses it, in the main window as in the dialogs.
+  button->setAutoDefault(true);
   button->setStyleSheet(QStringLiteral(
       "QPushButton { background: #F4F4F0; border: 1px solid #8E8F8F; border-radius: 2px; }"
       "QPushButton:hover { border: 1px solid #FFC73C; }"

@@ -4,6 +4,7 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QScrollBar>
+#include <QStyle>
 #include <QStyledItemDelegate>
 #include <QWheelEvent>
 
@@ -53,6 +54,12 @@ QVariant StringGridModel::data(const QModelIndex& index, int role) const {
   switch (role) {
     case Qt::DisplayRole:
       return QString::fromStdString(grid_.Cell(index.column(), row));
+    case Qt::ToolTipRole: {
+      // The whole text of a cell too narrow for it (a train with several numbers).
+      const QString text = QString::fromStdString(grid_.Cell(index.column(), row));
+      if (clipped_ && !text.isEmpty() && clipped_(index.column(), text)) return text;
+      return {};
+    }
     case Qt::TextAlignmentRole:
       return QVariant::fromValue(Qt::AlignCenter);
     case Qt::BackgroundRole:
@@ -102,7 +109,12 @@ GridView::GridView(query::StringGrid& grid, RowColourFn colour,
   setEditTriggers(QAbstractItemView::NoEditTriggers);
   setShowGrid(true);
   setWordWrap(false);
-  setTextElideMode(Qt::ElideNone);
+  // A text wider than its cell keeps its beginning, ends in "…" and shows whole as a tip.
+  setTextElideMode(Qt::ElideRight);
+  model_.SetClipTest([this](int column, const QString& text) {
+    const int margins = 2 * (style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 1);
+    return fontMetrics().horizontalAdvance(text) + margins > columnWidth(column);
+  });
   setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   setVerticalScrollMode(QAbstractItemView::ScrollPerItem);

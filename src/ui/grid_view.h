@@ -32,6 +32,10 @@ class StringGridModel : public QAbstractTableModel {
   int columnCount(const QModelIndex& parent = {}) const override;
   QVariant data(const QModelIndex& index, int role) const override;
   Qt::ItemFlags flags(const QModelIndex& index) const override;
+  // Tells whether a cell's text is wider than its column; such cells carry it as their tip.
+  void SetClipTest(std::function<bool(int column, const QString& text)> clipped) {
+    clipped_ = std::move(clipped);
+  }
   // After the core changed cells or the row count.
   void Reset();
   // After the selection moved: repaint without resetting the view.
@@ -40,6 +44,7 @@ class StringGridModel : public QAbstractTableModel {
  private:
   const query::StringGrid& grid_;
   RowColourFn colour_;
+  std::function<bool(int column, const QString& text)> clipped_;
 };
 
 class GridView : public QTableView {

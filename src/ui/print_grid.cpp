@@ -2,6 +2,7 @@
 
 #include <QFont>
 #include <QFontMetrics>
+#include <QPageSize>
 #include <QPainter>
 #include <QPrinter>
 #include <QPrinterInfo>
@@ -28,16 +29,20 @@ namespace {
   return font;
 }
 
-constexpr char kNoPrinter[] = "There is no default printer currently selected";
-constexpr char kCannotStart[] = "The printer could not start the document";
-constexpr char kCannotNewPage[] = "The printer could not start a new page";
-constexpr char kCannotFinish[] = "The printer could not finish the document";
+constexpr char kNoPrinter[] = "未设置默认打印机。";
+constexpr char kCannotStart[] = "打印机无法开始打印文档。";
+constexpr char kCannotNewPage[] = "打印机无法换到新的一页。";
+constexpr char kCannotFinish[] = "打印机无法完成打印文档。";
+constexpr char kOfferPdf[] = "未设置默认打印机。要打印到 PDF 文件吗？";
 
 }  // namespace
 
 void ShowStandardError(Dialogs& dialogs, QWidget* parent, const QString& text) {
   QString message = text;
-  if (!message.isEmpty() && !message.endsWith(QLatin1Char('.'))) message += QLatin1Char('.');
+  if (!message.isEmpty() && !message.endsWith(QLatin1Char('.')) &&
+      !message.endsWith(QChar(0x3002))) {  // 。
+    message += QLatin1Char('.');
+  }
   dialogs.Message(parent, QMessageBox::Critical, QString::fromUtf8(kApplicationTitle), message,
                   QMessageBox::Ok);
 }
@@ -97,10 +102,31 @@ bool PrintGrid(Dialogs& dialogs, QWidget* parent, QPrinter* printer, report::Gri
   }
 }
 
+bool PrintGridOrPdf(Dialogs& dialogs, QWidget* parent, QPrinter* printer, report::GridKind kind,
+                    std::span<const report::GridRow> rows, QDate date) {
+  if (printer != nullptr) return PrintGrid(dialogs, parent, printer, kind, rows, date);
+  // Most desktops here have no printer queue: the same pages can still become a PDF file.
+  if (dialogs.Message(parent, QMessageBox::Question, QString::fromUtf8(kApplicationTitle),
+                      QString::fromUtf8(kOfferPdf),
+                      QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes) {
+    return false;
+  }
+  const QString name =
+      dialogs.SaveFileName(parent, QString::fromUtf8(kPdfCaption), QString::fromUtf8(kPdfFilter),
+                           QString::fromUtf8(kPdfSuffix))
+          .trimmed();
+  if (name.isEmpty()) return false;
+  QPrinter pdf(QPrinter::HighResolution);
+  pdf.setOutputFormat(QPrinter::PdfFormat);
+  pdf.setPageSize(QPageSize(QPageSize::A4));
+  pdf.setOutputFileName(name);
+  return PrintGrid(dialogs, parent, &pdf, kind, rows, date);
+}
+
 bool PrintGrid(Dialogs& dialogs, QWidget* parent, report::GridKind kind,
                std::span<const report::GridRow> rows) {
   const std::unique_ptr<QPrinter> printer = DefaultPrinter();
-  return PrintGrid(dialogs, parent, printer.get(), kind, rows, QDate::currentDate());
+  return PrintGridOrPdf(dialogs, parent, printer.get(), kind, rows, QDate::currentDate());
 }
 
 }  // namespace lanzhou::ui

@@ -20,7 +20,7 @@ namespace lanzhou::ui {
 inline constexpr char kApplicationTitle[] = "岚舟时刻";
 
 // The application's standard error box: the error's text (with a final "." added when it ends
-// otherwise), caption kApplicationTitle, error icon, OK.
+// in neither "." nor "。"), caption kApplicationTitle, error icon, OK.
 void ShowStandardError(Dialogs& dialogs, QWidget* parent, const QString& text);
 
 // MPrintClick's question "确实要打印吗？" (caption " 打印提示", no icon, Yes/No/Cancel); true only
@@ -49,7 +49,17 @@ void DrawPrintLayout(QPrinter& printer, const report::PrintLayout& layout);
 bool PrintGrid(Dialogs& dialogs, QWidget* parent, QPrinter* printer, report::GridKind kind,
                std::span<const report::GridRow> rows, QDate date);
 
-// PrintGrid on the default printer, dated today.
+// The save dialog of a print to a PDF file.
+inline constexpr char kPdfCaption[] = "打印到 PDF 文件…";
+inline constexpr char kPdfFilter[] = "PDF 文件(*.pdf)";
+inline constexpr char kPdfSuffix[] = "pdf";
+
+// PrintGrid on `printer`; without one (nullptr), offers to print the same pages to a PDF file
+// named in the save dialog instead. No, or a cancelled dialog, prints nothing.
+bool PrintGridOrPdf(Dialogs& dialogs, QWidget* parent, QPrinter* printer, report::GridKind kind,
+                    std::span<const report::GridRow> rows, QDate date);
+
+// PrintGridOrPdf on the default printer, dated today.
 bool PrintGrid(Dialogs& dialogs, QWidget* parent, report::GridKind kind,
                std::span<const report::GridRow> rows);
 

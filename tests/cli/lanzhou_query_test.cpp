@@ -85,7 +85,7 @@ TEST(cli_lanzhou_query, BetweenInTheThreeFormats) {
       "\"ToNo\":4,\"ArriveTime\":\"13:48\",\"ToRunTime\":\"4:48\",\"ToDistance\":1318,"
       "\"ToP1\":\"555\",\"ToP2\":\"935\",\"ToP3\":\"-\",\"ToP4\":\"-\",\"Stops\":3,"
       "\"SegDistance\":1318,\"SegTime\":\"04:48\",\"FareHardSeat\":\"555\","
-      "\"FareSoftSeat\":\"935\",\"FareHardSleeper\":\"\",\"FareSoftSleeper\":\"\"}\n"
+      "\"FareSoftSeat\":\"935\",\"FareHardSleeper\":\"-\",\"FareSoftSleeper\":\"-\"}\n"
       "]\n");
 }
 

@@ -105,7 +105,7 @@ TEST_F(StationQuery, LeavingRowRunsToTheTerminal) {
             "G101|2|高速动车|北京|石家庄|1:40|280|128.5|205.5|-|-\n"
             "北京南|1|0|||||07:00|0\n"
             "石家庄|4|08:40|1:40|280|128.5|205.5|-|-\n"
-            "3|280|01:40|129|206||\n");
+            "3|280|01:40|128.5|205.5|-|-\n");  // from stop 1: stored, not rounded
 }
 
 TEST_F(StationQuery, EndingRowRunsFromTheFirstStation) {

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "query/grid_result.h"
+#include "query/through_query.h"
 #include "shipped_tables.h"
 #include "timetable/fares.h"
 #include "timetable/times.h"
@@ -187,6 +188,45 @@ TEST_F(Shipped, TariffFaresAreReproducedByTheFareRule) {
   ::testing::Test::RecordProperty("tariff_sections", sections);
   ::testing::Test::RecordProperty("tariff_matched", matched);
   EXPECT_GT(sections, 10000);
+}
+
+// A section that boards at a train's first stop shows the fares stored at the alighting stop,
+// whatever name the train list gives the origin (often the city: 北京 for 北京南).
+TEST_F(Shipped, SectionsFromTheFirstStopShowTheStoredFares) {
+  int sections = 0;
+  for (std::size_t k = 0; k < trains_.size(); ++k) {
+    const Train& train = trains_[k];
+    const auto view = [&train](const Stop& s) {
+      lanzhou::query::StopView v;
+      v.ID = train.id;
+      v.Station = s.station;
+      v.A_Time = s.a_time;
+      v.D_Time = s.d_time;
+      v.R_Date = s.r_date;
+      v.P1 = s.fares[0];
+      v.P2 = s.fares[1];
+      v.P3 = s.fares[2];
+      v.P4 = s.fares[3];
+      v.S_No = s.s_no;
+      v.Distance = s.distance;
+      return v;
+    };
+    for (std::size_t i = 1; i < train.stops.size(); ++i) {
+      const Stop& to = train.stops[i];
+      if (to.fares[1].empty() || to.fares[1] == "-") continue;
+      lanzhou::query::TPub_GridResult row;
+      ASSERT_TRUE(lanzhou::query::FillTrainFields(store_->KMList, train.id, row)) << train.id;
+      lanzhou::query::SetBoardingStop(row, view(train.stops.front()));
+      lanzhou::query::SetAlightingStop(row, view(to));
+      lanzhou::query::CompleteSection(row);
+      ++sections;
+      EXPECT_EQ(row.FareSoftSeat, to.fares[1])
+          << train.id << " " << train.stops.front().station << " -> " << to.station
+          << " (train list origin " << row.StartStation << ")";
+      EXPECT_EQ(row.FareHardSeat, to.fares[0]) << train.id;
+    }
+  }
+  EXPECT_GT(sections, 0);
 }
 
 }  // namespace

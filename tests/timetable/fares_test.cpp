@@ -388,15 +388,31 @@ TEST(ComputeSectionFares, FromTheFirstStationWithoutArrivalFaresComputes) {
   EXPECT_EQ(row.FareHardSeat, "31");
 }
 
-TEST(ComputeSectionFares, StationNamesCompareExactly) {
-  // The train list names the origin by city (北京) while the first stop is 北京西: computed.
-  TPub_GridResult row = MultipleUnitRow("D301", 1, 1000, "300");
-  row.StartStation = "北京";
-  row.FromStation = "北京西";
-  row.ToP1 = "13";
-  row.SegDistance = 100;
-  ComputeSectionFares(row);
-  EXPECT_EQ(row.FareHardSeat, "31");
+TEST(ComputeSectionFares, BoardingAtStopOneCopiesWhateverTheTrainListCallsTheOrigin) {
+  // The train list names the origin by city (北京) while the first stop is 北京南: the stop
+  // number says the section starts at the first station. Later stops of another name compute.
+  struct Case {
+    const char* from;
+    int from_no;
+    const char* hard_seat;
+    const char* soft_seat;
+  };
+  for (const Case& c : {Case{"北京南", 1, "49", "58"}, Case{"北京", 1, "49", "58"},
+                        Case{"北京", 0, "49", "58"}, Case{"北京西", 0, "31", "37"},
+                        Case{"天津南", 2, "31", "37"}}) {
+    TPub_GridResult row = MultipleUnitRow("D1", 1, 1000, "300");
+    row.StartStation = "北京";
+    row.FromStation = c.from;
+    row.FromNo = c.from_no;
+    row.FromP1 = c.from_no == 1 ? "" : "10";  // the first stop holds no fares
+    row.FromP2 = c.from_no == 1 ? "" : "12";
+    row.ToP1 = "49";
+    row.ToP2 = "58";
+    row.SegDistance = 100;
+    ComputeSectionFares(row);
+    EXPECT_EQ(row.FareHardSeat, c.hard_seat) << c.from << " " << c.from_no;
+    EXPECT_EQ(row.FareSoftSeat, c.soft_seat) << c.from << " " << c.from_no;
+  }
 }
 
 TEST(ComputeSectionFares, ClassFourAndAboveUseTheTariff) {

@@ -179,8 +179,8 @@ TEST(ExportGridCsv, WriteFailuresShowTheErrorAndKeepTheOldFile) {
   dialogs.file_name = dir.File("missing/out.csv");
   EXPECT_FALSE(ExportGridCsv(dialogs, nullptr, report::GridKind::Main, kMainRows));
   ASSERT_EQ(dialogs.messages.size(), 1u);
-  EXPECT_EQ(dialogs.messages[0], QStringLiteral("Cannot create file \"") + dialogs.file_name +
-                                     QStringLiteral("\". No such file or directory."));
+  EXPECT_EQ(dialogs.messages[0], QStringLiteral("无法创建文件“") + dialogs.file_name +
+                                     QStringLiteral("”：文件夹不存在。"));
 
   // The disk refuses the bytes part way through: the old file stays as it was.
   dialogs.file_name = dir.File("old.csv");
@@ -197,8 +197,8 @@ TEST(ExportGridCsv, WriteFailuresShowTheErrorAndKeepTheOldFile) {
     ::signal(SIGXFSZ, old_handler);
   }
   ASSERT_EQ(dialogs.messages.size(), 2u);
-  EXPECT_EQ(dialogs.messages[1], QStringLiteral("Cannot write file \"") + dialogs.file_name +
-                                     QStringLiteral("\". File too large."));
+  EXPECT_EQ(dialogs.messages[1], QStringLiteral("无法写入文件“") + dialogs.file_name +
+                                     QStringLiteral("”：文件过大。"));
   EXPECT_EQ(ReadBytes(dialogs.file_name), "old\r\n");
   EXPECT_EQ(dir.Count(), 1u);  // no temporary file left beside it
 }

@@ -5,6 +5,7 @@
 #include <stdlib.h>
 
 #include <QApplication>
+#include <QFile>
 #include <QPageSize>
 #include <QPrinter>
 #include <QProcess>
@@ -55,10 +56,13 @@ class ScriptedDialogs : public Dialogs {
     asked.push_back({icon, caption, text, buttons});
     return answer;
   }
-  QString SaveFileName(QWidget*, const QString&, const QString&, const QString&) override {
-    ADD_FAILURE() << "printing asks for no file";
-    return {};
+  QString SaveFileName(QWidget*, const QString& caption, const QString& filter,
+                       const QString& suffix) override {
+    saved.push_back(caption + QLatin1Char('|') + filter + QLatin1Char('|') + suffix);
+    return save_name;
   }
+  std::vector<QString> saved;  // caption|filter|suffix of each save dialog
+  QString save_name;
 };
 
 class TempDir {
@@ -200,8 +204,7 @@ TEST(PrintGrid, PrinterFailuresShowTheStandardErrorBox) {
   ASSERT_EQ(dialogs.asked.size(), 1u);
   EXPECT_EQ(dialogs.asked[0].icon, QMessageBox::Critical);
   EXPECT_EQ(dialogs.asked[0].caption, QStringLiteral("岚舟时刻"));
-  EXPECT_EQ(dialogs.asked[0].text,
-            QStringLiteral("There is no default printer currently selected."));
+  EXPECT_EQ(dialogs.asked[0].text, QStringLiteral("未设置默认打印机。"));
   EXPECT_EQ(dialogs.asked[0].buttons, QMessageBox::Ok);
 
   // A printer that cannot start the document (its output cannot be created).
@@ -211,10 +214,52 @@ TEST(PrintGrid, PrinterFailuresShowTheStandardErrorBox) {
   EXPECT_FALSE(
       PrintGrid(dialogs, nullptr, &printer, report::GridKind::Main, rows, QDate(2011, 8, 15)));
   ASSERT_EQ(dialogs.asked.size(), 2u);
-  EXPECT_EQ(dialogs.asked[1].text, QStringLiteral("The printer could not start the document."));
+  EXPECT_EQ(dialogs.asked[1].text, QStringLiteral("打印机无法开始打印文档。"));
   EXPECT_FALSE(fs::exists(dir.File("missing").toStdString()));
 
   // A text that already ends in a full stop keeps it single.
   ShowStandardError(dialogs, nullptr, QStringLiteral("Done."));
   EXPECT_EQ(dialogs.asked.back().text, QStringLiteral("Done."));
+  ShowStandardError(dialogs, nullptr, QStringLiteral("完成。"));
+  EXPECT_EQ(dialogs.asked.back().text, QStringLiteral("完成。"));
+}
+
+TEST(PrintGridOrPdf, WithoutAPrinterTheSamePagesCanGoToAPdfFile) {
+  TempDir dir;
+  const std::vector<report::GridRow> rows = MainRows(3);
+  const QString pdf = dir.File("rows.pdf");
+  struct Case {
+    QMessageBox::StandardButton answer;
+    QString name;
+    bool printed;
+  };
+  for (const Case& c : {Case{QMessageBox::No, pdf, false}, Case{QMessageBox::Yes, QString(), false},
+                        Case{QMessageBox::Yes, pdf, true}}) {
+    ScriptedDialogs dialogs;
+    dialogs.answer = c.answer;
+    dialogs.save_name = c.name;
+    EXPECT_EQ(PrintGridOrPdf(dialogs, nullptr, nullptr, report::GridKind::Main, rows,
+                             QDate(2011, 8, 15)),
+              c.printed);
+    ASSERT_EQ(dialogs.asked.size(), 1u);
+    EXPECT_EQ(dialogs.asked[0].icon, QMessageBox::Question);
+    EXPECT_EQ(dialogs.asked[0].caption, QStringLiteral("岚舟时刻"));
+    EXPECT_EQ(dialogs.asked[0].text, QStringLiteral("未设置默认打印机。要打印到 PDF 文件吗？"));
+    EXPECT_EQ(dialogs.asked[0].buttons, QMessageBox::Yes | QMessageBox::No);
+    EXPECT_EQ(dialogs.saved.size(), c.answer == QMessageBox::Yes ? 1u : 0u);
+    if (!dialogs.saved.empty()) {
+      EXPECT_EQ(dialogs.saved[0], QStringLiteral("打印到 PDF 文件…|PDF 文件(*.pdf)|pdf"));
+    }
+    EXPECT_EQ(fs::exists(pdf.toStdString()), c.printed);
+  }
+  // The file holds the printed report's page.
+  QFile file(pdf);
+  ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+  EXPECT_TRUE(file.read(5) == "%PDF-");
+  if (!QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty()) {
+    const QString text = PdfText(pdf);
+    EXPECT_THAT(text.toStdString(), HasSubstr("岚舟列车时刻表"));
+    EXPECT_THAT(text.toStdString(), HasSubstr("K7702"));
+    EXPECT_TRUE(text.contains(QRegularExpression(QStringLiteral("第\\s+1\\s+页"))));
+  }
 }

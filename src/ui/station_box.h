@@ -1,0 +1,29 @@
+#pragma once
+// The drop-down list of a station box (ComboFZ, ComboDZ, ComboCZ): the box's own entries shown
+// under it while the typing goes on in the box. The list opens only when the window asks
+// (letters typed), shows whole rows, and a click elsewhere while it is open both closes it and
+// reaches what was clicked.
+#include <QObject>
+
+class QAbstractItemView;
+class QComboBox;
+class QCompleter;
+
+namespace lanzhou::ui {
+
+// The object name of a box's list completer (a direct child of the box).
+inline constexpr char kStationListName[] = "StationList";
+
+// Rows the list shows at a time.
+inline constexpr int kStationListRows = 8;
+
+// Gives an editable box its list (replacing the line edit's own completion, which would open it
+// on every edit). Choosing an entry, by Enter or a click, makes it the box's current entry.
+QCompleter* AttachStationList(QComboBox* box);
+
+// Opens the list over the box's current entries, exactly kStationListRows rows high.
+void OpenStationList(QComboBox* box);
+void CloseStationList(QComboBox* box);
+[[nodiscard]] bool StationListOpen(const QComboBox* box);
+
+}  // namespace lanzhou::ui
