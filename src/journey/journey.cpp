@@ -167,6 +167,17 @@ Planner::Planner(const Network& network)
 
 Planner::~Planner() = default;
 
+std::size_t Planner::MemoryBytes() const {
+  const Scratch& x = *scratch_;
+  const auto bytes = [](const auto& v) { return v.capacity() * sizeof(v[0]); };
+  return bytes(x.is_from) + bytes(x.is_to) + bytes(x.hop_to) + bytes(x.feeder_begin) +
+         bytes(x.feeders) + bytes(x.next_to) + bytes(x.last_hop) + bytes(x.train_mark) +
+         bytes(x.ridden_stop) + bytes(x.ridden_shift) + bytes(x.from_stations) +
+         bytes(x.to_stations) + bytes(x.to_trains) + bytes(x.hop_stations) + bytes(x.hop_trains) +
+         bytes(x.ridden_trains) + bytes(x.events) + bytes(x.alights) + bytes(x.candidates) +
+         bytes(x.feeder_keys) + bytes(x.feeder_items);
+}
+
 std::vector<Journey> Planner::Find(const Request& request) {
   if (CheckRequest(request)) return {};
   const Network& net = network_;
@@ -328,12 +339,11 @@ std::vector<Journey> Planner::Find(const Request& request) {
         record(1, a);
         break;
       }
-      if (max_legs >= 2) x.alights.push_back({s, a, i});
+      // A change here leads to journeys of two or three legs.
+      if (max_legs >= 2 && a < best[2]) x.alights.push_back({s, a, i});
     }
-    for (const std::int32_t t : x.ridden_trains) x.ridden_shift[U(t)] = kNever;
-    x.ridden_trains.clear();
     for (const Alight& al : x.alights) {
-      if (al.arrive >= best[1]) break;
+      if (al.arrive >= best[2]) break;
       building.legs[0].alight = al.stop;
       each_place(al.station, [&](std::int32_t p, std::int32_t change) {
         if (x.is_to[U(p)]) return;
@@ -346,16 +356,19 @@ std::vector<Journey> Planner::Find(const Request& request) {
                         record(2, net.stops[U(end)].arrive + shift);
                       });
         if (max_legs < 3) return;
-        // Two changes: any train to a station from which one goes on.
+        // Two changes: any train to a station from which one goes on. What follows has three
+        // legs, so best[3] bounds it.
         const bool boarded_in_from = x.is_from[U(p)] != 0;
         each_boarding(
-            net.calls, net.call_begin[U(p)], net.call_begin[U(p) + 1], al.arrive, ready, best[2],
+            net.calls, net.call_begin[U(p)], net.call_begin[U(p) + 1], al.arrive, ready, best[3],
             [&](const NetCall& call, std::int32_t shift2) {
               const std::int32_t t2 = call.train;
               const std::int32_t last = x.last_hop[U(t2)];
               if (last <= call.stop) return;
               if (!boarded_in_from) {
-                // The same run boarded earlier on this departure saw every stop from here on.
+                // The same run, ridden before from this stop or an earlier one (for this or a
+                // later departure), met every change from here on; what it led to is in best[3]
+                // already, whatever the first leg was.
                 if (x.ridden_shift[U(t2)] == shift2 && x.ridden_stop[U(t2)] <= call.stop) return;
                 if (x.ridden_shift[U(t2)] == kNever) x.ridden_trains.push_back(t2);
                 x.ridden_shift[U(t2)] = shift2;
@@ -363,7 +376,7 @@ std::vector<Journey> Planner::Find(const Request& request) {
               }
               for (std::int32_t j = call.stop + 1; j <= last; ++j) {
                 const std::int32_t a2 = net.stops[U(j)].arrive + shift2;
-                if (a2 >= best[2]) break;
+                if (a2 >= best[3]) break;
                 const std::int32_t y = station_of(j);
                 if (x.is_to[U(y)]) break;
                 if (boarded_in_from && x.is_from[U(y)]) continue;
