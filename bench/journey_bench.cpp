@@ -110,16 +110,24 @@ void BM_Journeys(benchmark::State& state, Pick pick, const char* from, const cha
   state.counters["bytes"] = static_cast<double>(planner.MemoryBytes());
 }
 
-#define JOURNEY_BENCHES(size, pick)                                                            \
-  BENCHMARK_CAPTURE(BM_BuildNetwork, size, pick)->Unit(benchmark::kMillisecond);               \
-  BENCHMARK_CAPTURE(BM_Journeys, size##_lasa_sanya, pick, "拉萨", "三亚")                      \
-      ->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond);                                         \
-  BENCHMARK_CAPTURE(BM_Journeys, size##_harbin_haikou, pick, "哈尔滨", "海口")                 \
-      ->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond);                                         \
-  BENCHMARK_CAPTURE(BM_Journeys, size##_urumqi_shanghai, pick, "乌鲁木齐", "上海")             \
-      ->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond);                                         \
-  BENCHMARK_CAPTURE(BM_Journeys, size##_beijing_shanghai, pick, "北京", "上海")                \
-      ->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)
+#define JOURNEY_BENCHES(size, pick)                                                \
+  BENCHMARK_CAPTURE(BM_BuildNetwork, size, pick)->Unit(benchmark::kMillisecond);   \
+  BENCHMARK_CAPTURE(BM_Journeys, size##_lasa_sanya, pick, "拉萨", "三亚")          \
+      ->Arg(1)                                                                     \
+      ->Arg(2)                                                                     \
+      ->Unit(benchmark::kMillisecond);                                             \
+  BENCHMARK_CAPTURE(BM_Journeys, size##_harbin_haikou, pick, "哈尔滨", "海口")     \
+      ->Arg(1)                                                                     \
+      ->Arg(2)                                                                     \
+      ->Unit(benchmark::kMillisecond);                                             \
+  BENCHMARK_CAPTURE(BM_Journeys, size##_urumqi_shanghai, pick, "乌鲁木齐", "上海") \
+      ->Arg(1)                                                                     \
+      ->Arg(2)                                                                     \
+      ->Unit(benchmark::kMillisecond);                                             \
+  BENCHMARK_CAPTURE(BM_Journeys, size##_beijing_shanghai, pick, "北京", "上海")    \
+      ->Arg(1)                                                                     \
+      ->Arg(2)                                                                     \
+      ->Unit(benchmark::kMillisecond)
 
 JOURNEY_BENCHES(shipped, &Shipped);
 #if defined(LANZHOU_NATIONAL_TABLES)

@@ -5,6 +5,7 @@
 #include <exception>
 #include <string_view>
 
+#include "cli/command_words.h"
 #include "cli/table_loading.h"
 #include "cli/text_output.h"
 #include "data/timetable_store.h"
@@ -19,8 +20,8 @@ constexpr std::string_view kProgram = "lanzhou-query: ";
 // Options of this command that take a value, and those of the other commands (so that the
 // command word is found behind them too).
 constexpr std::array<std::string_view, 10> kJourneyValued = {
-    "--after",   "--before", "--max-changes", "--min-change", "--min-change-city",
-    "--max-wait", "--sort",  "--limit",       "--format",     "--data"};
+    "--after",    "--before", "--max-changes", "--min-change", "--min-change-city",
+    "--max-wait", "--sort",   "--limit",       "--format",     "--data"};
 constexpr std::array<std::string_view, 3> kOtherValued = {"--filter", "--via", "--row"};
 
 template <std::size_t N>
@@ -95,7 +96,7 @@ std::vector<std::string> RowCells(const journey::Journey& j) {
 }
 
 const std::vector<std::string>& Captions() {
-  static const std::vector<std::string> captions = {"出发", "到达", "历时", "换乘",
+  static const std::vector<std::string> captions = {"出发", "到达",   "历时", "换乘",
                                                     "车次", "换乘站", "等候", "参考票价"};
   return captions;
 }
@@ -155,33 +156,13 @@ bool IsJourneysCommandLine(const std::vector<std::string>& words) {
 
 JourneysParse ParseJourneysArguments(const std::vector<std::string>& words) {
   JourneysOptions o;
-  std::vector<std::string> positional;
-  bool options_done = false;
-  for (std::size_t i = 0; i < words.size(); ++i) {
-    const std::string& word = words[i];
-    if (options_done || word.size() < 2 || word[0] != '-') {
-      positional.push_back(word);
-      continue;
-    }
-    if (word == "--") {
-      options_done = true;
-      continue;
-    }
-    if (word == "--help" || word == "-h") return HelpRequest{};
-    std::string name = word;
-    std::optional<std::string> value;
-    if (const std::size_t eq = word.find('='); word.starts_with("--") && eq != std::string::npos) {
-      name = word.substr(0, eq);
-      value = word.substr(eq + 1);
-    }
-    if (!OneOf(name, kJourneyValued)) {
-      return Usage("unknown option '" + word + "' for journeys");
-    }
-    if (!value) {
-      if (i + 1 >= words.size()) return Usage("option " + name + " needs a value");
-      value = words[++i];
-    }
-    const std::string& v = *value;
+  auto split = SplitCommandWords(words, kJourneyValued);
+  if (const auto* help = std::get_if<HelpRequest>(&split)) return *help;
+  if (const auto* usage = std::get_if<UsageError>(&split)) return *usage;
+  const std::vector<std::string>& positional = std::get<CommandWords>(split).positional;
+  for (const OptionValue& option : std::get<CommandWords>(split).options) {
+    const std::string& name = option.name;
+    const std::string& v = option.value;
     // Whole minutes within [low, high].
     const auto minutes = [&](std::int32_t low, std::int32_t high,
                              std::int32_t& slot) -> std::optional<UsageError> {
@@ -196,7 +177,8 @@ JourneysParse ParseJourneysArguments(const std::vector<std::string>& words) {
     std::optional<UsageError> error;
     if (name == "--after" || name == "--before") {
       const auto clock = ClockValue(v);
-      if (!clock) return Usage(name + " takes a time of day HH:MM (00:00 to 23:59), not '" + v + "'");
+      if (!clock)
+        return Usage(name + " takes a time of day HH:MM (00:00 to 23:59), not '" + v + "'");
       (name == "--after" ? o.request.after : o.request.before) = *clock;
     } else if (name == "--max-changes") {
       const auto n = WholeNumber(v);
@@ -213,21 +195,16 @@ JourneysParse ParseJourneysArguments(const std::vector<std::string>& words) {
       o.descending = column.ends_with(":desc");
       if (o.descending) column.remove_suffix(5);
       o.sort = journey::SortKeyFromCaption(column);
-      if (!o.sort) return Usage("--sort takes 出发, 到达, 历时 or 换乘 (optionally :desc), not '" + v + "'");
+      if (!o.sort)
+        return Usage("--sort takes 出发, 到达, 历时 or 换乘 (optionally :desc), not '" + v + "'");
     } else if (name == "--limit") {
       const auto n = WholeNumber(v);
       if (!n || *n < 1) return Usage("--limit takes a number of journeys from 1, not '" + v + "'");
       o.limit = *n;
     } else if (name == "--format") {
-      if (v == "table") {
-        o.format = OutputFormat::Table;
-      } else if (v == "csv") {
-        o.format = OutputFormat::Csv;
-      } else if (v == "json") {
-        o.format = OutputFormat::Json;
-      } else {
-        return Usage("--format takes table, csv or json, not '" + v + "'");
-      }
+      const auto format = ParseFormat(v);
+      if (!format) return Usage("--format takes table, csv or json, not '" + v + "'");
+      o.format = *format;
     } else {  // --data
       if (v.empty()) return Usage("--data needs a folder");
       o.data_dir = v;
@@ -270,26 +247,15 @@ int RunJourneysCommandLine(const std::vector<std::string>& words,
                            const data::ResourceRegistry* embedded, std::ostream& out,
                            std::ostream& err) {
   const JourneysParse parsed = ParseJourneysArguments(words);
-  if (std::holds_alternative<HelpRequest>(parsed)) {
-    out << HelpText();
-    return kExitOk;
-  }
-  if (const auto* usage = std::get_if<UsageError>(&parsed)) {
-    err << kProgram << usage->message << "\nTry 'lanzhou-query --help' for more information.\n";
-    return kExitRefused;
-  }
+  if (const auto code = HelpOrUsage(parsed, out, err)) return *code;
   const JourneysOptions& o = std::get<JourneysOptions>(parsed);
   if (!o.data_dir && !embedded) {
     err << kProgram << "no timetable is built into this program; give --data DIR\n";
     return kExitLoadFailed;
   }
-  const data::ResourceRegistry no_resources;
-  data::TimetableStore store(embedded ? *embedded : no_resources);
-  const TableSource source =
-      o.data_dir ? TableSource::Folder(*o.data_dir) : TableSource::Embedded(*embedded);
-  const std::vector<LoadFailure> failures = LoadTables(source, store);
-  for (const LoadFailure& f : failures) err << kProgram << f.table << ": " << f.message << "\n";
-  if (!failures.empty()) return kExitLoadFailed;
+  CommandTables tables(o.data_dir, embedded, err);
+  if (!tables.failures.empty()) return kExitLoadFailed;
+  data::TimetableStore& store = tables.store;
   try {
     const query::InputCheck check = query::CheckThroughQuery(o.from, o.to, store);
     if (check.verdict == query::CheckVerdict::ShowMessage) {

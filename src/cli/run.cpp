@@ -5,6 +5,7 @@
 #include <string_view>
 #include <variant>
 
+#include "cli/command_words.h"
 #include "cli/grid_views.h"
 #include "cli/journeys_command.h"
 #include "cli/query_output.h"
@@ -148,12 +149,9 @@ int Run(const Options& options, const data::ResourceRegistry* embedded, std::ost
     err << kProgram << "no timetable is built into this program; give --data DIR\n";
     return kExitLoadFailed;
   }
-  const data::ResourceRegistry no_resources;
-  data::TimetableStore store(embedded ? *embedded : no_resources);
-  const TableSource source =
-      options.data_dir ? TableSource::Folder(*options.data_dir) : TableSource::Embedded(*embedded);
-  const std::vector<LoadFailure> failures = LoadTables(source, store);
-  for (const LoadFailure& f : failures) err << kProgram << f.table << ": " << f.message << "\n";
+  CommandTables tables(options.data_dir, embedded, err);
+  data::TimetableStore& store = tables.store;
+  const std::vector<LoadFailure>& failures = tables.failures;
 
   if (options.command == Command::Info) {
     out << FormatInfo(store, options.format);
@@ -189,14 +187,7 @@ int RunCommandLine(const std::vector<std::string>& words, const data::ResourceRe
                    std::ostream& out, std::ostream& err) {
   if (IsJourneysCommandLine(words)) return RunJourneysCommandLine(words, embedded, out, err);
   const ParseResult parsed = ParseArguments(words);
-  if (std::holds_alternative<HelpRequest>(parsed)) {
-    out << HelpText();
-    return kExitOk;
-  }
-  if (const auto* usage = std::get_if<UsageError>(&parsed)) {
-    err << kProgram << usage->message << "\nTry 'lanzhou-query --help' for more information.\n";
-    return kExitRefused;
-  }
+  if (const auto code = HelpOrUsage(parsed, out, err)) return *code;
   return Run(std::get<Options>(parsed), embedded, out, err);
 }
 

@@ -117,4 +117,15 @@ std::vector<LoadFailure> LoadTables(const TableSource& source, data::TimetableSt
   return failures;
 }
 
+CommandTables::CommandTables(const std::optional<std::string>& data_dir,
+                             const data::ResourceRegistry* embedded, std::ostream& err)
+    : store(embedded ? *embedded : no_resources_) {
+  const TableSource source =
+      data_dir ? TableSource::Folder(*data_dir) : TableSource::Embedded(*embedded);
+  failures = LoadTables(source, store);
+  for (const LoadFailure& f : failures) {
+    err << "lanzhou-query: " << f.table << ": " << f.message << "\n";
+  }
+}
+
 }  // namespace lanzhou::cli

@@ -5,6 +5,8 @@
 // The window's loader threads end silently on a failure; a script needs the reader's message,
 // so the command line loads the tables itself, in the loaders' order, and reports each failure.
 #include <filesystem>
+#include <optional>
+#include <ostream>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -53,5 +55,23 @@ class TableSource {
 // order; empty when all four stand.
 [[nodiscard]] std::vector<LoadFailure> LoadTables(const TableSource& source,
                                                   data::TimetableStore& store);
+
+// The tables of one command: from the folder of --data when given, else from the built-in
+// resources (embedded, which must then be given and outlive this). Each failure is also written
+// to err as "lanzhou-query: TABLE: message".
+class CommandTables {
+ public:
+  CommandTables(const std::optional<std::string>& data_dir, const data::ResourceRegistry* embedded,
+                std::ostream& err);
+  CommandTables(const CommandTables&) = delete;
+  CommandTables& operator=(const CommandTables&) = delete;
+
+ private:
+  data::ResourceRegistry no_resources_;  // the store's registry when nothing is built in
+
+ public:
+  data::TimetableStore store;
+  std::vector<LoadFailure> failures;
+};
 
 }  // namespace lanzhou::cli

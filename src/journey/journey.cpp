@@ -157,7 +157,7 @@ struct Planner::Scratch {
   std::vector<std::int32_t> shortest_feeder;  // per station: shortest feeder ride, kNever
   std::vector<std::int32_t> rest_to;          // per station: least change + feeder ride
   std::vector<std::int32_t> reach_bound;      // per stop: see Find
-  std::vector<std::int32_t> last_hop;  // last stop index at a hop_to station, -1 when none
+  std::vector<std::int32_t> last_hop;         // last stop index at a hop_to station, -1 when none
   std::vector<std::uint8_t> train_mark;
   std::vector<std::int32_t> ridden_stop;   // this departure's rides: boarded from this stop
   std::vector<std::int32_t> ridden_shift;  // ... on this day
@@ -188,8 +188,8 @@ std::size_t Planner::MemoryBytes() const {
          bytes(x.to_stations) + bytes(x.to_trains) + bytes(x.hop_stations) + bytes(x.hop_trains) +
          bytes(x.ridden_trains) + bytes(x.events) + bytes(x.alights) + bytes(x.candidates) +
          bytes(x.feeder_keys) + bytes(x.feeder_items) + bytes(x.shortest_feeder) +
-         bytes(x.rest_to) + bytes(x.reach_bound) + bytes(x.explored) +
-         bytes(x.explored_stations) + [&x] {
+         bytes(x.rest_to) + bytes(x.reach_bound) + bytes(x.explored) + bytes(x.explored_stations) +
+         [&x] {
            std::size_t inner = 0;
            for (const auto& seen : x.explored) inner += seen.capacity() * sizeof(std::int32_t);
            return inner;
@@ -249,7 +249,8 @@ std::vector<Journey> Planner::Find(const Request& request) {
   // Feeders by station and minute (counting sort by station, then each station's slice).
   std::fill(x.feeder_begin.begin(), x.feeder_begin.end(), 0);
   for (const std::int32_t s : x.feeder_keys) ++x.feeder_begin[U(s) + 1];
-  for (std::size_t s = 1; s < x.feeder_begin.size(); ++s) x.feeder_begin[s] += x.feeder_begin[s - 1];
+  for (std::size_t s = 1; s < x.feeder_begin.size(); ++s)
+    x.feeder_begin[s] += x.feeder_begin[s - 1];
   x.feeders.resize(x.feeder_items.size());
   {
     // Stable placement: walk the items and write each at its station's next free slot.
@@ -266,8 +267,8 @@ std::vector<Journey> Planner::Find(const Request& request) {
   const std::size_t feeder_station_count = x.hop_stations.size();
   for (std::size_t h = 0; h < feeder_station_count; ++h) {
     const std::int32_t s = x.hop_stations[h];
-    std::sort(x.feeders.begin() + x.feeder_begin[U(s)], x.feeders.begin() + x.feeder_begin[U(s) + 1],
-              [](const NetCall& a, const NetCall& b) {
+    std::sort(x.feeders.begin() + x.feeder_begin[U(s)],
+              x.feeders.begin() + x.feeder_begin[U(s) + 1], [](const NetCall& a, const NetCall& b) {
                 return a.minute != b.minute ? a.minute < b.minute : a.stop < b.stop;
               });
     for (std::int32_t p = net.city_peer_begin[U(s)]; p < net.city_peer_begin[U(s) + 1]; ++p) {
@@ -321,7 +322,8 @@ std::vector<Journey> Planner::Find(const Request& request) {
   for (const std::int32_t s : x.from_stations) {
     for (std::int32_t c = net.call_begin[U(s)]; c < net.call_begin[U(s) + 1]; ++c) {
       const NetCall& call = net.calls[U(c)];
-      if (InWindow(call.minute, request.after, request.before)) x.events.push_back({call.minute, call});
+      if (InWindow(call.minute, request.after, request.before))
+        x.events.push_back({call.minute, call});
     }
   }
   std::stable_sort(x.events.begin(), x.events.end(),
@@ -350,9 +352,9 @@ std::vector<Journey> Planner::Find(const Request& request) {
     if (n == 0 || covered >= ready + kMinutesPerDay - 1) return;
     const std::int32_t ready_minute = DayMinute(ready);
     const std::int32_t from_minute = DayMinute(std::max(ready, covered + 1));
-    const auto first = std::lower_bound(
-        list.begin() + begin, list.begin() + end, from_minute,
-        [](const NetCall& c, std::int32_t m) { return c.minute < m; });
+    const auto first =
+        std::lower_bound(list.begin() + begin, list.begin() + end, from_minute,
+                         [](const NetCall& c, std::int32_t m) { return c.minute < m; });
     const std::int32_t start = static_cast<std::int32_t>(first - list.begin()) - begin;
     for (std::int32_t j = 0; j < n; ++j) {
       const NetCall& call = list[U(begin + (start + j) % n)];
@@ -422,43 +424,43 @@ std::vector<Journey> Planner::Find(const Request& request) {
         // Two changes: any train to a station from which one goes on. What follows has three
         // legs, so best[3] bounds it.
         const bool boarded_in_from = x.is_from[U(p)] != 0;
-        each_boarding(
-            net.calls, net.call_begin[U(p)], net.call_begin[U(p) + 1], al.arrive, ready, covered,
-            best[3],
-            [&](const NetCall& call, std::int32_t shift2) {
-              const std::int32_t t2 = call.train;
-              const std::int32_t last = x.last_hop[U(t2)];
-              if (last <= call.stop) return;
-              if (std::int64_t{x.reach_bound[U(call.stop + 1)]} + shift2 >= best[3]) return;
-              if (!boarded_in_from) {
-                // The same run, ridden before from this stop or an earlier one (for this or a
-                // later departure), met every change from here on; what it led to is in best[3]
-                // already, whatever the first leg was.
-                if (x.ridden_shift[U(t2)] == shift2 && x.ridden_stop[U(t2)] <= call.stop) return;
-                if (x.ridden_shift[U(t2)] == kNever) x.ridden_trains.push_back(t2);
-                x.ridden_shift[U(t2)] = shift2;
-                x.ridden_stop[U(t2)] = call.stop;
-              }
-              for (std::int32_t j = call.stop + 1; j <= last; ++j) {
-                if (std::int64_t{x.reach_bound[U(j)]} + shift2 >= best[3]) break;
-                const std::int32_t a2 = net.stops[U(j)].arrive + shift2;
-                const std::int32_t y = station_of(j);
-                if (x.is_to[U(y)]) break;
-                if (boarded_in_from && x.is_from[U(y)]) continue;
-                if (!x.hop_to[U(y)]) continue;
-                building.legs[1] = {t2, call.stop, j, shift2};
-                each_place(y, [&](std::int32_t q, std::int32_t change2) {
-                  if (x.is_to[U(q)]) return;
-                  each_boarding(x.feeders, x.feeder_begin[U(q)], x.feeder_begin[U(q) + 1], a2,
-                                a2 + change2, kNothingCovered, best[3],
-                                [&](const NetCall& c3, std::int32_t shift3) {
-                                  const std::int32_t end = x.next_to[U(c3.stop)];
-                                  building.legs[2] = {c3.train, c3.stop, end, shift3};
-                                  record(3, net.stops[U(end)].arrive + shift3);
-                                });
-                });
-              }
-            });
+        each_boarding(net.calls, net.call_begin[U(p)], net.call_begin[U(p) + 1], al.arrive, ready,
+                      covered, best[3], [&](const NetCall& call, std::int32_t shift2) {
+                        const std::int32_t t2 = call.train;
+                        const std::int32_t last = x.last_hop[U(t2)];
+                        if (last <= call.stop) return;
+                        if (std::int64_t{x.reach_bound[U(call.stop + 1)]} + shift2 >= best[3])
+                          return;
+                        if (!boarded_in_from) {
+                          // The same run, ridden before from this stop or an earlier one (for this
+                          // or a later departure), met every change from here on; what it led to is
+                          // in best[3] already, whatever the first leg was.
+                          if (x.ridden_shift[U(t2)] == shift2 && x.ridden_stop[U(t2)] <= call.stop)
+                            return;
+                          if (x.ridden_shift[U(t2)] == kNever) x.ridden_trains.push_back(t2);
+                          x.ridden_shift[U(t2)] = shift2;
+                          x.ridden_stop[U(t2)] = call.stop;
+                        }
+                        for (std::int32_t j = call.stop + 1; j <= last; ++j) {
+                          if (std::int64_t{x.reach_bound[U(j)]} + shift2 >= best[3]) break;
+                          const std::int32_t a2 = net.stops[U(j)].arrive + shift2;
+                          const std::int32_t y = station_of(j);
+                          if (x.is_to[U(y)]) break;
+                          if (boarded_in_from && x.is_from[U(y)]) continue;
+                          if (!x.hop_to[U(y)]) continue;
+                          building.legs[1] = {t2, call.stop, j, shift2};
+                          each_place(y, [&](std::int32_t q, std::int32_t change2) {
+                            if (x.is_to[U(q)]) return;
+                            each_boarding(x.feeders, x.feeder_begin[U(q)], x.feeder_begin[U(q) + 1],
+                                          a2, a2 + change2, kNothingCovered, best[3],
+                                          [&](const NetCall& c3, std::int32_t shift3) {
+                                            const std::int32_t end = x.next_to[U(c3.stop)];
+                                            building.legs[2] = {c3.train, c3.stop, end, shift3};
+                                            record(3, net.stops[U(end)].arrive + shift3);
+                                          });
+                          });
+                        }
+                      });
       });
     }
   }

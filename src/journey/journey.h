@@ -49,15 +49,15 @@ void SetEndpoints(data::MemTable& KMSM, std::string_view from_text, std::string_
 // One train ridden from one stop to a later one. Times are minutes from 00:00 of the day of
 // the journey's first departure (so 1500 is 01:00 on the next day).
 struct Leg {
-  std::int32_t train = -1;    // the network's train number
-  std::string train_id;       // KMTrain ID ("K1043", "1112/1113")
-  std::string from;           // boarding station
-  std::string to;             // alighting station
-  std::int32_t from_no = 0;   // S_No of the boarding stop
-  std::int32_t to_no = 0;     // S_No of the alighting stop
+  std::int32_t train = -1;   // the network's train number
+  std::string train_id;      // KMTrain ID ("K1043", "1112/1113")
+  std::string from;          // boarding station
+  std::string to;            // alighting station
+  std::int32_t from_no = 0;  // S_No of the boarding stop
+  std::int32_t to_no = 0;    // S_No of the alighting stop
   std::int32_t depart = 0;
   std::int32_t arrive = 0;
-  std::int32_t wait = 0;      // minutes since the previous leg's arrival; 0 on the first leg
+  std::int32_t wait = 0;        // minutes since the previous leg's arrival; 0 on the first leg
   bool station_change = false;  // boards at another station of the city than the last leg left
   std::int32_t distance = -1;   // km of the section, -1 where the data does not tell
   std::string fare;             // hard-seat (second-class) section fare, "" where none
@@ -65,7 +65,7 @@ struct Leg {
 };
 
 struct Journey {
-  std::vector<Leg> legs;  // 1 to 3
+  std::vector<Leg> legs;       // 1 to 3
   std::int32_t distance = -1;  // sum of the legs', -1 unless every leg has one
   std::string fare;            // sum of the legs' fares, "" unless every leg has one
 

@@ -78,10 +78,10 @@ std::optional<Network> BuildNetwork(const data::TimetableStore& tables) {
             c_r = Column(KMTrain, "R_Date"), c_dist = Column(KMTrain, "Distance");
   net.stop_columns = {Column(KMTrain, "S_No"), Column(KMTrain, "P1"), Column(KMTrain, "P2"),
                       Column(KMTrain, "P3"), Column(KMTrain, "P4")};
-  net.train_columns = {Column(KMList, "ID"),       Column(KMList, "NType"),
+  net.train_columns = {Column(KMList, "ID"),           Column(KMList, "NType"),
                        Column(KMList, "StartStation"), Column(KMList, "Distance"),
-                       Column(KMList, "P1"),       Column(KMList, "P2"),
-                       Column(KMList, "P3"),       Column(KMList, "P4")};
+                       Column(KMList, "P1"),           Column(KMList, "P2"),
+                       Column(KMList, "P3"),           Column(KMList, "P4")};
   const int c_sno = net.stop_columns.S_No;
 
   // Trains of the train list by number.
@@ -127,8 +127,8 @@ std::optional<Network> BuildNetwork(const data::TimetableStore& tables) {
     return ids[static_cast<std::size_t>(a)] < ids[static_cast<std::size_t>(b)];
   });
   std::vector<std::int32_t> rank(ids.size());
-  for (std::size_t i = 0; i < order.size(); ++i) rank[static_cast<std::size_t>(order[i])] =
-      static_cast<std::int32_t>(i);
+  for (std::size_t i = 0; i < order.size(); ++i)
+    rank[static_cast<std::size_t>(order[i])] = static_cast<std::int32_t>(i);
   const auto train_count = static_cast<std::int32_t>(ids.size());
   net.train_ids.resize(ids.size());
   net.train_list_record.resize(ids.size());
@@ -162,7 +162,8 @@ std::optional<Network> BuildNetwork(const data::TimetableStore& tables) {
   net.stops.resize(stop_records.size());
   for (std::int32_t t = 0; t < train_count; ++t) {
     const auto first = static_cast<std::size_t>(net.train_stop_begin[static_cast<std::size_t>(t)]);
-    const auto last = static_cast<std::size_t>(net.train_stop_begin[static_cast<std::size_t>(t) + 1]);
+    const auto last =
+        static_cast<std::size_t>(net.train_stop_begin[static_cast<std::size_t>(t) + 1]);
     // Running order by stop number (already so when the table came in that order).
     const auto by_number = [&](std::uint32_t a, std::uint32_t b) {
       return KMTrain.IntOfRecord(a, c_sno) < KMTrain.IntOfRecord(b, c_sno);
@@ -190,8 +191,8 @@ std::optional<Network> BuildNetwork(const data::TimetableStore& tables) {
         stop.arrive = stop.depart = base;
       } else {
         // Absolute arrival from the elapsed time; the dwell from the two clock times.
-        stop.arrive = std::max(previous,
-                               base + timetable::ElapsedToMinutes(KMTrain.TextOfRecord(r, c_r)));
+        stop.arrive =
+            std::max(previous, base + timetable::ElapsedToMinutes(KMTrain.TextOfRecord(r, c_r)));
         const std::int32_t dwell = (a && d) ? DayMinute(*d - *a) : 0;
         stop.depart = stop.arrive + dwell;
       }
@@ -233,7 +234,8 @@ std::optional<Network> BuildNetwork(const data::TimetableStore& tables) {
     for (std::size_t i = 0; i < grouped.size();) {
       std::size_t j = i;
       const std::int32_t g = net.station_group[static_cast<std::size_t>(grouped[i])];
-      while (j < grouped.size() && net.station_group[static_cast<std::size_t>(grouped[j])] == g) ++j;
+      while (j < grouped.size() && net.station_group[static_cast<std::size_t>(grouped[j])] == g)
+        ++j;
       for (std::size_t a = i; a < j; ++a) {
         for (std::size_t b = i; b < j; ++b) {
           if (a == b) continue;

@@ -25,11 +25,11 @@ namespace lanzhou::journey {
 
 // One stop of a train's run, in running order.
 struct NetStop {
-  std::int32_t station = 0;  // station number
-  std::int32_t arrive = 0;   // absolute minutes; the departure at the first stop
-  std::int32_t depart = 0;   // absolute minutes; the arrival at the last stop
-  std::int32_t distance = 0; // km from the train's first station
-  std::uint32_t record = 0;  // KMTrain record (load number) of the stop
+  std::int32_t station = 0;   // station number
+  std::int32_t arrive = 0;    // absolute minutes; the departure at the first stop
+  std::int32_t depart = 0;    // absolute minutes; the arrival at the last stop
+  std::int32_t distance = 0;  // km from the train's first station
+  std::uint32_t record = 0;   // KMTrain record (load number) of the stop
 };
 
 // A train calling at a station: the planner's way from a station to the trains leaving it.

@@ -26,7 +26,9 @@ int FloorDiv(int a, int b) {
 
 SpecTimetable RandomTimetable(std::mt19937& rng, int station_count, int train_count) {
   SpecTimetable t;
-  const auto uniform = [&rng](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
+  const auto uniform = [&rng](int lo, int hi) {
+    return std::uniform_int_distribution<int>(lo, hi)(rng);
+  };
   const auto name = [](int s) { return "站" + std::to_string(s); };
   // Cities: 0-2 (departure), 3-4 (arrival), 5-6, 7-8; the rest stand alone.
   for (const auto& [s, g] : std::vector<std::pair<int, int>>{
@@ -87,7 +89,8 @@ std::set<Triple> BruteForce(const SpecTimetable& t, const Request& r) {
   for (const OLeg& leg : legs) {
     legs_near[leg.from].push_back(leg);
     for (const auto& [s, g] : t.groups) {
-      if (s != leg.from && group.count(leg.from) && g == group[leg.from]) legs_near[s].push_back(leg);
+      if (s != leg.from && group.count(leg.from) && g == group[leg.from])
+        legs_near[s].push_back(leg);
     }
   }
   std::set<Triple> all;

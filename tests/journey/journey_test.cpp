@@ -56,16 +56,18 @@ std::vector<Case> Cases() {
       Train("T3", {{"丙", -1, 10 * H + 29}, {"乙", 11 * H, -1}}),
   }};
   const SpecTimetable city_change{{
-      Train("T1", {{"甲", -1, 8 * H}, {"丙", 10 * H, -1}}),
-      Train("T2", {{"丙东", -1, 11 * H + 29}, {"乙", 13 * H, -1}}),
-      Train("T3", {{"丙东", -1, 11 * H + 30}, {"乙", 14 * H, -1}}),
-  }, {{"丙", 7}, {"丙东", 7}}};
+                                      Train("T1", {{"甲", -1, 8 * H}, {"丙", 10 * H, -1}}),
+                                      Train("T2", {{"丙东", -1, 11 * H + 29}, {"乙", 13 * H, -1}}),
+                                      Train("T3", {{"丙东", -1, 11 * H + 30}, {"乙", 14 * H, -1}}),
+                                  },
+                                  {{"丙", 7}, {"丙东", 7}}};
   const SpecTimetable midnight{{
       Train("T1", {{"甲", -1, 22 * H}, {"丙", 23 * H + 50, -1}}),
       Train("T2", {{"丙", -1, 30}, {"乙", 2 * H, -1}}),
   }};
   const SpecTimetable three_days{{
-      Train("K9", {{"甲", -1, 10 * H}, {"丙", 2 * D + 9 * H, 2 * D + 9 * H + 10},
+      Train("K9", {{"甲", -1, 10 * H},
+                   {"丙", 2 * D + 9 * H, 2 * D + 9 * H + 10},
                    {"乙", 2 * D + 12 * H, -1}}),
   }};
   const SpecTimetable long_wait{{
@@ -78,9 +80,10 @@ std::vector<Case> Cases() {
       Train("T3", {{"丙", -1, 10 * H}, {"甲", 11 * H, -1}}),
   }};
   const SpecTimetable shuttle{{
-      Train("S1", {{"甲东", -1, 8 * H}, {"甲西", 8 * H + 30, -1}}),
-      Train("T2", {{"甲西", -1, 9 * H}, {"乙", 10 * H, -1}}),
-  }, {{"甲东", 3}, {"甲西", 3}}};
+                                  Train("S1", {{"甲东", -1, 8 * H}, {"甲西", 8 * H + 30, -1}}),
+                                  Train("T2", {{"甲西", -1, 9 * H}, {"乙", 10 * H, -1}}),
+                              },
+                              {{"甲东", 3}, {"甲西", 3}}};
   const SpecTimetable through_wins{{
       Train("T1", {{"甲", -1, 8 * H}, {"乙", 12 * H, -1}}),
       Train("T2", {{"甲", -1, 8 * H}, {"丙", 9 * H, -1}}),
@@ -103,49 +106,74 @@ std::vector<Case> Cases() {
   }};
   const Request plain = Between({"甲"}, {"乙"});
   return {
-      {"change at exactly the minimum, not a minute less", exact_change, plain,
+      {"change at exactly the minimum, not a minute less",
+       exact_change,
+       plain,
        {"08:00 12:00 1 | T1 甲 08:00 丙 10:00 | wait 30 T2 丙 10:30 乙 12:00"}},
-      {"a shorter minimum lets the tighter change through", exact_change,
+      {"a shorter minimum lets the tighter change through",
+       exact_change,
        With(plain, [](Request& r) { r.min_change = 29; }),
        {"08:00 11:00 1 | T1 甲 08:00 丙 10:00 | wait 29 T3 丙 10:29 乙 11:00"}},
-      {"change of station within the city needs its own minimum", city_change, plain,
+      {"change of station within the city needs its own minimum",
+       city_change,
+       plain,
        {"08:00 14:00 1 | T1 甲 08:00 丙 10:00 | wait 90 city T3 丙东 11:30 乙 14:00"}},
-      {"connection across midnight", midnight, plain,
+      {"connection across midnight",
+       midnight,
+       plain,
        {"22:00 02:00+1 1 | T1 甲 22:00 丙 23:50 | wait 40 T2 丙 00:30+1 乙 02:00+1"}},
-      {"a train running three days", three_days, plain,
+      {"a train running three days",
+       three_days,
+       plain,
        {"10:00 12:00+2 0 | K9 甲 10:00 乙 12:00+2"}},
       {"a wait over the limit is no connection", long_wait, plain, {}},
-      {"a longer limit lets it through", long_wait,
+      {"a longer limit lets it through",
+       long_wait,
        With(plain, [](Request& r) { r.max_wait = 13 * H; }),
        {"08:00 23:00 1 | T1 甲 08:00 丙 09:00 | wait 780 T2 丙 22:00 乙 23:00"}},
-      {"no limit at all", long_wait, With(plain, [](Request& r) { r.max_wait = 0; }),
+      {"no limit at all",
+       long_wait,
+       With(plain, [](Request& r) { r.max_wait = 0; }),
        {"08:00 23:00 1 | T1 甲 08:00 丙 09:00 | wait 780 T2 丙 22:00 乙 23:00"}},
       {"no journey between the two", apart, plain, {}},
       {"a later arrival catches what an earlier one would wait too long for",
-       later_arrival_catches, With(plain, [](Request& r) { r.max_wait = 60; }),
+       later_arrival_catches,
+       With(plain, [](Request& r) { r.max_wait = 60; }),
        {"08:00 12:00 1 | S 甲 08:00 丙 11:00 | wait 30 T 丙 11:30 乙 12:00"}},
-      {"no shuttle inside the departure city", shuttle,
-       With(Between({"甲东", "甲西"}, {"乙"}), [](Request& r) { r.before = 8 * H + 30; }), {}},
-      {"the departure city's train itself is fine", shuttle, Between({"甲东", "甲西"}, {"乙"}),
+      {"no shuttle inside the departure city",
+       shuttle,
+       With(Between({"甲东", "甲西"}, {"乙"}), [](Request& r) { r.before = 8 * H + 30; }),
+       {}},
+      {"the departure city's train itself is fine",
+       shuttle,
+       Between({"甲东", "甲西"}, {"乙"}),
        {"09:00 10:00 0 | T2 甲西 09:00 乙 10:00"}},
-      {"a through train beats a slower change; a later faster change stays", through_wins, plain,
+      {"a through train beats a slower change; a later faster change stays",
+       through_wins,
+       plain,
        {"08:00 12:00 0 | T1 甲 08:00 乙 12:00",
         "08:30 11:00 1 | T4 甲 08:30 丙 09:20 | wait 30 T5 丙 09:50 乙 11:00"}},
-      {"two changes beat a slow through train", two_changes, plain,
+      {"two changes beat a slow through train",
+       two_changes,
+       plain,
        {"05:00 20:00 0 | T4 甲 05:00 乙 20:00",
         "06:00 09:00 2 | T1 甲 06:00 丙 07:00 | wait 30 T2 丙 07:30 丁 08:00 | wait 30 T3 丁 08:30 "
         "乙 09:00"}},
-      {"at most one change leaves the through train", two_changes,
+      {"at most one change leaves the through train",
+       two_changes,
        With(plain, [](Request& r) { r.max_changes = 1; }),
        {"05:00 20:00 0 | T4 甲 05:00 乙 20:00"}},
-      {"the window keeps departures inside it", through_wins,
+      {"the window keeps departures inside it",
+       through_wins,
        With(plain, [](Request& r) { r.after = 8 * H + 1; }),
        {"08:30 11:00 1 | T4 甲 08:30 丙 09:20 | wait 30 T5 丙 09:50 乙 11:00"}},
-      {"a window over midnight", midnight,
-       With(plain, [](Request& r) {
-         r.after = 21 * H;
-         r.before = 1 * H;
-       }),
+      {"a window over midnight",
+       midnight,
+       With(plain,
+            [](Request& r) {
+              r.after = 21 * H;
+              r.before = 1 * H;
+            }),
        {"22:00 02:00+1 1 | T1 甲 22:00 丙 23:50 | wait 40 T2 丙 00:30+1 乙 02:00+1"}},
   };
 }
@@ -195,7 +223,7 @@ TEST(JourneyPlanner, RefusedRequestsAndUnknownStations) {
 
 TEST(JourneyPlanner, SetEndpointsReadsCityGroups) {
   SpecTables t({{Train("T1", {{"北京西", -1, 8 * H}, {"上海", 9 * H, -1}})},
-                      {{"北京", 5}, {"北京西", 5}, {"上海", 8}, {"上海虹桥", 8}}});
+                {{"北京", 5}, {"北京西", 5}, {"上海", 8}, {"上海虹桥", 8}}});
   Request r;
   SetEndpoints(t.tables.store.KMSM, "北京", " 上海虹桥 ", r);
   EXPECT_THAT(r.from, ElementsAre("北京", "北京西"));

@@ -17,7 +17,7 @@ struct SpecStop {
   std::int32_t arrive = -1;  // absolute minutes; -1 at the first stop
   std::int32_t depart = -1;  // absolute minutes; -1 at the last stop
   std::int32_t distance = 0;
-  std::string fare = "";     // hard-seat fare from the first station ("" at the first stop)
+  std::string fare = "";  // hard-seat fare from the first station ("" at the first stop)
 };
 
 struct SpecTrain {

@@ -5,10 +5,9 @@
 // exactly as fast.
 #include <gtest/gtest.h>
 
-#include <iostream>
-
 #include <algorithm>
 #include <filesystem>
+#include <iostream>
 #include <limits>
 #include <map>
 #include <set>
@@ -48,9 +47,10 @@ std::map<std::string, std::vector<Stop>> ReadTrains(data::MemTable& KMTrain) {
       stops.push_back({std::string(KMTrain.TextAt(station)), base, base});
       continue;
     }
-    const int arrive = std::max(stops.back().depart,
-                                stops.front().depart + timetable::ElapsedToMinutes(KMTrain.TextAt(r)));
-    const int dwell = (!at.empty() && !dt.empty()) ? ((Clock(dt) - Clock(at)) % 1440 + 1440) % 1440 : 0;
+    const int arrive = std::max(
+        stops.back().depart, stops.front().depart + timetable::ElapsedToMinutes(KMTrain.TextAt(r)));
+    const int dwell =
+        (!at.empty() && !dt.empty()) ? ((Clock(dt) - Clock(at)) % 1440 + 1440) % 1440 : 0;
     stops.push_back({std::string(KMTrain.TextAt(station)), arrive, arrive + dwell});
   }
   return trains;
@@ -82,15 +82,16 @@ TEST(JourneyRealData, LhasaToSanyaIsNoSlowerThanAnyOneChangePair) {
   {
     data::MemTable& KMSM = store.KMSM;
     const int s = KMSM.FindField("Station"), g = KMSM.FindField("Gp");
-    for (KMSM.First(); !KMSM.Eof(); KMSM.Next()) group[std::string(KMSM.TextAt(s))] = static_cast<int>(KMSM.IntAt(g));
+    for (KMSM.First(); !KMSM.Eof(); KMSM.Next())
+      group[std::string(KMSM.TextAt(s))] = static_cast<int>(KMSM.IntAt(g));
   }
   const auto trains = ReadTrains(store.KMTrain);
   struct Ride {
     std::string from, to;
     int depart, arrive;
   };
-  std::vector<Ride> first_legs;   // from the departure set
-  std::vector<Ride> last_legs;    // into the arrival set
+  std::vector<Ride> first_legs;  // from the departure set
+  std::vector<Ride> last_legs;   // into the arrival set
   int best = std::numeric_limits<int>::max();
   for (const auto& [id, stops] : trains) {
     for (std::size_t i = 0; i < stops.size(); ++i) {
@@ -98,7 +99,8 @@ TEST(JourneyRealData, LhasaToSanyaIsNoSlowerThanAnyOneChangePair) {
         const Ride ride{stops[i].station, stops[j].station, stops[i].depart, stops[j].arrive};
         if (from.count(ride.from) && from.count(ride.to)) continue;
         if (to.count(ride.from)) continue;
-        if (from.count(ride.from) && to.count(ride.to)) best = std::min(best, ride.arrive - ride.depart);
+        if (from.count(ride.from) && to.count(ride.to))
+          best = std::min(best, ride.arrive - ride.depart);
         if (from.count(ride.from) && !to.count(ride.to)) first_legs.push_back(ride);
         if (to.count(ride.to) && !from.count(ride.from)) last_legs.push_back(ride);
       }
