@@ -4,6 +4,8 @@
 #include <charconv>
 #include <utility>
 
+#include "cli/command_words.h"
+
 namespace lanzhou::cli {
 
 namespace {
@@ -99,35 +101,16 @@ bool IsQueryCommand(Command command) {
 
 ParseResult ParseArguments(const std::vector<std::string>& words) {
   Options options;
-  std::vector<std::string> positional;
-  bool options_done = false;
   bool sort_or_filter_given = false;
-  for (std::size_t i = 0; i < words.size(); ++i) {
-    const std::string& word = words[i];
-    if (options_done || word.size() < 2 || word[0] != '-') {
-      positional.push_back(word);
-      continue;
-    }
-    if (word == "--") {
-      options_done = true;
-      continue;
-    }
-    if (word == "--help" || word == "-h") return HelpRequest{};
-    std::string name = word;
-    std::optional<std::string> value;
-    if (const std::size_t eq = word.find('='); word.starts_with("--") && eq != std::string::npos) {
-      name = word.substr(0, eq);
-      value = word.substr(eq + 1);
-    }
-    constexpr std::array<std::string_view, 7> kValued = {
-        "--filter", "--sort", "--format", "--data", "--timetable", "--via", "--row"};
-    bool known = false;
-    for (std::string_view v : kValued) known = known || name == v;
-    if (!known) return Usage("unknown option '" + word + "'");
-    if (!value) {
-      if (i + 1 >= words.size()) return Usage("option " + name + " needs a value");
-      value = words[++i];
-    }
+  constexpr std::array<std::string_view, 7> kValued = {
+      "--filter", "--sort", "--format", "--data", "--timetable", "--via", "--row"};
+  auto split = SplitCommandWords(words, kValued);
+  if (const auto* help = std::get_if<HelpRequest>(&split)) return *help;
+  if (const auto* usage = std::get_if<UsageError>(&split)) return *usage;
+  std::vector<std::string>& positional = std::get<CommandWords>(split).positional;
+  for (const OptionValue& option : std::get<CommandWords>(split).options) {
+    const std::string& name = option.name;
+    const std::string* value = &option.value;
     if (name == "--filter") {
       if (!AddFilters(*value, options.filters)) {
         return Usage("--filter takes sf, zd, jq and dc separated by commas, not '" + *value + "'");
@@ -138,15 +121,9 @@ ParseResult ParseArguments(const std::vector<std::string>& words) {
       if (!options.sort) return Usage("--sort takes COLUMN or COLUMN:desc, not '" + *value + "'");
       sort_or_filter_given = true;
     } else if (name == "--format") {
-      if (*value == "table") {
-        options.format = OutputFormat::Table;
-      } else if (*value == "csv") {
-        options.format = OutputFormat::Csv;
-      } else if (*value == "json") {
-        options.format = OutputFormat::Json;
-      } else {
-        return Usage("--format takes table, csv or json, not '" + *value + "'");
-      }
+      const auto format = ParseFormat(*value);
+      if (!format) return Usage("--format takes table, csv or json, not '" + *value + "'");
+      options.format = *format;
     } else if (name == "--data") {
       if (value->empty()) return Usage("--data needs a folder");
       options.data_dir = *value;
@@ -227,6 +204,16 @@ Commands:
   detail --row N QUERY       the stops of the train in shown row N (from 0) of QUERY, one of
                              the four above with its own options; e.g.
                                lanzhou-query detail --row 0 between 北京 上海
+  journeys FROM TO           journeys with up to two changes of train that really connect
+                             (waits, day markers +1天, fares), Pareto-optimal over later
+                             departure, earlier arrival and fewer changes; its options:
+      --after HH:MM --before HH:MM   departure window of the first train (whole day)
+      --max-changes N        0, 1 or 2 (2)
+      --min-change MIN       at the same station (30)
+      --min-change-city MIN  to another station of the city (90)
+      --max-wait MIN         longest wait at a change, 0 = no limit (720)
+      --sort 出发|到达|历时|换乘[:desc]   --limit N
+                             --format as below (json: see docs/journeys.md)
   complete LETTERS           the stations whose pinyin initials begin with LETTERS, one a
                              line, in the order of the initials table
   info                       record counts and ready state of the four tables

@@ -5,7 +5,9 @@
 #include <string_view>
 #include <variant>
 
+#include "cli/command_words.h"
 #include "cli/grid_views.h"
+#include "cli/journeys_command.h"
 #include "cli/query_output.h"
 #include "cli/table_loading.h"
 #include "data/timetable_file.h"
@@ -144,30 +146,11 @@ std::optional<Stop> RunResultCommand(const Options& options, data::TimetableStor
 
 int Run(const Options& options, const data::ResourceRegistry* embedded, std::ostream& out,
         std::ostream& err) {
-  // A timetable file's tables are read as the built-in ones, from a registry of their own.
-  data::TimetableFile file;
-  data::ResourceRegistry file_tables;
-  if (options.timetable_file) {
-    try {
-      file = data::ReadTimetableFile(*options.timetable_file);
-    } catch (const data::TimetableFileError& e) {
-      err << kProgram << e.what() << "\n";
-      return kExitLoadFailed;
-    }
-    data::RegisterTimetable(file, file_tables);
-    embedded = &file_tables;
-  }
-  if (!options.data_dir && !embedded) {
-    err << kProgram << "no timetable is built into this program; give --data DIR\n";
-    return kExitLoadFailed;
-  }
-  const data::ResourceRegistry no_resources;
-  data::TimetableStore store(embedded ? *embedded : no_resources);
-  const TableSource source =
-      options.data_dir ? TableSource::Folder(*options.data_dir) : TableSource::Embedded(*embedded);
-  const std::vector<LoadFailure> failures =
-      LoadTables(source, store, TablesFor(options.command));
-  for (const LoadFailure& f : failures) err << kProgram << f.table << ": " << f.message << "\n";
+  CommandTables tables({options.data_dir, options.timetable_file, embedded},
+                       TablesFor(options.command), err);
+  if (tables.unusable) return kExitLoadFailed;
+  data::TimetableStore& store = tables.store;
+  const std::vector<LoadFailure>& failures = tables.failures;
 
   if (options.command == Command::Info) {
     out << FormatInfo(store, options.format);
@@ -201,15 +184,9 @@ int Run(const Options& options, const data::ResourceRegistry* embedded, std::ost
 
 int RunCommandLine(const std::vector<std::string>& words, const data::ResourceRegistry* embedded,
                    std::ostream& out, std::ostream& err) {
+  if (IsJourneysCommandLine(words)) return RunJourneysCommandLine(words, embedded, out, err);
   const ParseResult parsed = ParseArguments(words);
-  if (std::holds_alternative<HelpRequest>(parsed)) {
-    out << HelpText();
-    return kExitOk;
-  }
-  if (const auto* usage = std::get_if<UsageError>(&parsed)) {
-    err << kProgram << usage->message << "\nTry 'lanzhou-query --help' for more information.\n";
-    return kExitRefused;
-  }
+  if (const auto code = HelpOrUsage(parsed, out, err)) return *code;
   return Run(std::get<Options>(parsed), embedded, out, err);
 }
 

@@ -140,4 +140,31 @@ std::vector<LoadFailure> LoadTables(const TableSource& source, data::TimetableSt
   return failures;
 }
 
+CommandTables::CommandTables(const TableOrigin& origin, TableNeeds needs, std::ostream& err)
+    : store(origin.embedded ? *origin.embedded : no_resources_) {
+  const data::ResourceRegistry* embedded = origin.embedded;
+  if (origin.timetable_file) {
+    try {
+      file_ = data::ReadTimetableFile(*origin.timetable_file);
+    } catch (const data::TimetableFileError& e) {
+      err << "lanzhou-query: " << e.what() << "\n";
+      unusable = true;
+      return;
+    }
+    data::RegisterTimetable(file_, file_tables_);
+    embedded = &file_tables_;
+  }
+  if (!origin.data_dir && !embedded) {
+    err << "lanzhou-query: no timetable is built into this program; give --data DIR\n";
+    unusable = true;
+    return;
+  }
+  const TableSource source = origin.data_dir ? TableSource::Folder(*origin.data_dir)
+                                             : TableSource::Embedded(*embedded);
+  failures = LoadTables(source, store, needs);
+  for (const LoadFailure& f : failures) {
+    err << "lanzhou-query: " << f.table << ": " << f.message << "\n";
+  }
+}
+
 }  // namespace lanzhou::cli

@@ -5,12 +5,15 @@
 // The window's loader threads end silently on a failure; a script needs the reader's message,
 // so the command line loads the tables itself, in the loaders' order, and reports each failure.
 #include <filesystem>
+#include <optional>
+#include <ostream>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "cli/options.h"
 #include "data/resource_registry.h"
+#include "data/timetable_file.h"
 #include "data/timetable_store.h"
 
 namespace lanzhou::cli {
@@ -69,5 +72,33 @@ struct TableNeeds {
 [[nodiscard]] std::vector<LoadFailure> LoadTables(const TableSource& source,
                                                   data::TimetableStore& store,
                                                   TableNeeds needs = {});
+
+// Where one command reads its tables: the folder of --data, the timetable file of --timetable,
+// or the built-in resources (embedded, which must then outlive the tables).
+struct TableOrigin {
+  std::optional<std::string> data_dir;
+  std::optional<std::string> timetable_file;
+  const data::ResourceRegistry* embedded = nullptr;
+};
+
+// The tables of one command, those it needs loaded. Each failure is also written to err as
+// "lanzhou-query: TABLE: message"; a timetable file that cannot be opened at all, or no
+// timetable anywhere, as "lanzhou-query: reason", with unusable set and no table loaded.
+class CommandTables {
+ public:
+  CommandTables(const TableOrigin& origin, TableNeeds needs, std::ostream& err);
+  CommandTables(const CommandTables&) = delete;
+  CommandTables& operator=(const CommandTables&) = delete;
+
+ private:
+  data::TimetableFile file_;            // the opened timetable file's packed tables
+  data::ResourceRegistry file_tables_;  // ... registered as the built-in ones are
+  data::ResourceRegistry no_resources_;  // the store's registry when nothing is built in
+
+ public:
+  data::TimetableStore store;
+  std::vector<LoadFailure> failures;
+  bool unusable = false;  // no table could be read at all: the file or the timetable is missing
+};
 
 }  // namespace lanzhou::cli

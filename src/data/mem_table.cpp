@@ -318,7 +318,10 @@ MemTable::MemTable() = default;
 MemTable::~MemTable() = default;
 
 std::int64_t MemTable::IntAtSlow(const Column& c) const {
-  const std::uint32_t r = current_;
+  return IntOfRecordSlow(c, current_);
+}
+
+std::int64_t MemTable::IntOfRecordSlow(const Column& c, std::uint32_t r) const {
   if (c.kind == Kind::Float) {
     if (c.nulls[r]) return 0;
     const double v = std::round(c.floats[r]);

@@ -201,6 +201,17 @@ class MemTable {
   }
   // Load number of the current record; -1 when the table is empty or closed.
   [[nodiscard]] std::int64_t RecNo() const;
+  // Reads of one record by load number (0 .. RecordCount()-1, not range-checked), leaving the
+  // cursor alone: a loaded table may be read so from another thread while its owner browses.
+  [[nodiscard]] std::string_view TextOfRecord(std::uint32_t record, int column) const {
+    const Column& c = columns_[static_cast<std::size_t>(column)];
+    return c.kind == Column::Kind::Text ? c.Text(record) : std::string_view{};
+  }
+  [[nodiscard]] std::int64_t IntOfRecord(std::uint32_t record, int column) const {
+    const Column& c = columns_[static_cast<std::size_t>(column)];
+    if (c.kind == Column::Kind::Integer || c.kind == Column::Kind::Boolean) return c.ints[record];
+    return IntOfRecordSlow(c, record);
+  }
 
   // ---- Definitions and loading ---------------------------------------------------------
   // A closed table keeps its field and index definitions and the working index name, but no
@@ -241,6 +252,7 @@ class MemTable {
 
   using Column = detail::MemColumn;
   [[nodiscard]] std::int64_t IntAtSlow(const Column& c) const;
+  [[nodiscard]] std::int64_t IntOfRecordSlow(const Column& c, std::uint32_t record) const;
 
   [[nodiscard]] bool HasCurrent() const { return appending_ || record_count_ > 0; }
   [[nodiscard]] const Column& ColumnAt(int column) const {
