@@ -57,7 +57,10 @@ void BM_OpenTimetableFile(benchmark::State& state) {
 }
 // Wall time until every table is ready (what the user waits for), and the CPU time of all
 // threads, which does not grow when other processes share the machine.
-BENCHMARK(BM_OpenTimetableFile)->Unit(benchmark::kMillisecond)->UseRealTime()->MeasureProcessCPUTime();
+BENCHMARK(BM_OpenTimetableFile)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->MeasureProcessCPUTime();
 
 }  // namespace
 
