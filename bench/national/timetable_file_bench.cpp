@@ -1,7 +1,7 @@
 // Opening a national timetable file as the program does: read and check the archive, hand the
 // packed tables to the two loader threads, wait until every table is ready. The file is built
 // from the national timetable of 2024-07-05 into the build folder by bench/national/CMakeLists.txt
-// (lanzhou-timetable build); LANZHOU_NATIONAL_TIMETABLE_FILE in the environment names another.
+// (lanzhou-timetable import-crawl); LANZHOU_NATIONAL_TIMETABLE_FILE in the environment names another.
 //
 //   build/bench/national/timetable_file_bench --benchmark_repetitions=5
 //       --benchmark_report_aggregates_only=true

@@ -165,7 +165,8 @@ int Run(const Options& options, const data::ResourceRegistry* embedded, std::ost
   data::TimetableStore store(embedded ? *embedded : no_resources);
   const TableSource source =
       options.data_dir ? TableSource::Folder(*options.data_dir) : TableSource::Embedded(*embedded);
-  const std::vector<LoadFailure> failures = LoadTables(source, store);
+  const std::vector<LoadFailure> failures =
+      LoadTables(source, store, TablesFor(options.command));
   for (const LoadFailure& f : failures) err << kProgram << f.table << ": " << f.message << "\n";
 
   if (options.command == Command::Info) {

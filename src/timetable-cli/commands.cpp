@@ -12,6 +12,11 @@ constexpr std::array kSubcommands{
                "build SOURCE_DIR -o FILE [--name NAME] [--valid YYYY-MM-DD] [--source TEXT]",
                "build a timetable file from a timetable source folder", &RunBuild},
     Subcommand{"info", "info FILE", "print a timetable file's metadata and table sizes", &RunInfo},
+    Subcommand{"import-crawl",
+               "import-crawl --timetable CSV --stations CSV --groups CSV --day YYYY-MM-DD "
+               "-o FILE [--name NAME] [--tables DIR]",
+               "import one day's trains from the raw crawl of the national timetable",
+               &RunImportCrawl},
 };
 
 std::string HelpText() {

@@ -30,6 +30,7 @@ struct Subcommand {
 // The subcommands.
 int RunBuild(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 int RunInfo(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+int RunImportCrawl(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 
 // The whole program after its name.
 [[nodiscard]] int RunTimetableTool(const std::vector<std::string>& words, std::ostream& out,

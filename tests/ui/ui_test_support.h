@@ -24,6 +24,7 @@
 #include "ui/dialogs.h"
 #include "ui/frm_pelory.h"
 #include "ui/grid_view.h"
+#include "ui/links.h"
 #include "ui/web_view.h"
 
 namespace lanzhou::testing {
@@ -77,6 +78,19 @@ class ScriptedDialogs : public ui::Dialogs {
   std::deque<QMessageBox::StandardButton> answers;
   QString save_name;
   QString open_name;
+};
+
+// Records the addresses opened while it lives, instead of starting a browser.
+class RecordedOpens {
+ public:
+  RecordedOpens() {
+    previous_ = ui::SetUrlOpener([this](const QString& address) { opened.push_back(address); });
+  }
+  ~RecordedOpens() { ui::SetUrlOpener(previous_); }
+  std::vector<QString> opened;
+
+ private:
+  ui::UrlOpener previous_;
 };
 
 // A widget with a child standing for the browser's render surface; remembers what it was told.
