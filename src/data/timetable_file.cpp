@@ -37,7 +37,9 @@ std::string LibzipText(int code) {
   return text;
 }
 
-std::string LibzipText(zip_t* archive) { return zip_error_strerror(zip_get_error(archive)); }
+std::string LibzipText(zip_t* archive) {
+  return zip_error_strerror(zip_get_error(archive));
+}
 
 struct ArchiveCloser {
   void operator()(zip_t* archive) const { zip_discard(archive); }
@@ -68,8 +70,8 @@ std::string_view Trim(std::string_view text) {
   return text;
 }
 
-long ParseCount(const std::map<std::string, std::string, std::less<>>& fields,
-                std::string_view key, const fs::path& path) {
+long ParseCount(const std::map<std::string, std::string, std::less<>>& fields, std::string_view key,
+                const fs::path& path) {
   const std::string& text = fields.find(key)->second;
   long value = 0;
   const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
@@ -120,8 +122,9 @@ std::string ReadMember(zip_t* archive, std::string_view name, const fs::path& pa
     }
     if (got == 0) break;
     if (into == &probe) {
-      throw TimetableFileError(TimetableFileProblem::kDamaged, path,
-                               "member " + std::string(name) + " is longer than its directory says");
+      throw TimetableFileError(
+          TimetableFileProblem::kDamaged, path,
+          "member " + std::string(name) + " is longer than its directory says");
     }
     filled += static_cast<std::size_t>(got);
   }
@@ -170,7 +173,8 @@ std::string ArchiveBytes(const std::string& meta, const PackedTimetable& tables,
                          const fs::path& path) {
   zip_error_t error;
   zip_error_init(&error);
-  std::unique_ptr<zip_source_t, SourceFreer> buffer(zip_source_buffer_create(nullptr, 0, 0, &error));
+  std::unique_ptr<zip_source_t, SourceFreer> buffer(
+      zip_source_buffer_create(nullptr, 0, 0, &error));
   if (!buffer) {
     const std::string text = zip_error_strerror(&error);
     zip_error_fini(&error);
@@ -245,7 +249,8 @@ TimetableMeta ParseMetaText(std::string_view text, const fs::path& path) {
     text = end == std::string_view::npos ? std::string_view() : text.substr(end + 1);
     const std::size_t colon = line.find(':');
     if (Trim(line).empty() || colon == std::string_view::npos) continue;
-    fields.emplace(std::string(Trim(line.substr(0, colon))), std::string(Trim(line.substr(colon + 1))));
+    fields.emplace(std::string(Trim(line.substr(0, colon))),
+                   std::string(Trim(line.substr(colon + 1))));
   }
   const std::string meta_name(kTimetableMetaMember);
   for (const std::string_view key : {"format", "name", "valid", "trains", "stops", "stations"}) {

@@ -96,8 +96,7 @@ void WriteTimetableFile(const std::filesystem::path& path, const TimetableMeta& 
 // The metadata text of meta.txt and its reader (which throws TimetableFileError with kBadMeta or
 // kWrongVersion, naming `path`).
 [[nodiscard]] std::string MetaText(const TimetableMeta& meta);
-[[nodiscard]] TimetableMeta ParseMetaText(std::string_view text,
-                                          const std::filesystem::path& path);
+[[nodiscard]] TimetableMeta ParseMetaText(std::string_view text, const std::filesystem::path& path);
 
 // Adds the four packed tables to `registry` under the names the loaders ask for; `file` must
 // outlive the registry's use.

@@ -47,15 +47,17 @@ Settings ReadSettings() {
 void WriteSettings(const Settings& settings) {
   const auto file = SettingsFile();
   if (!file) {
-    throw FileWriteError("Cannot create file \"lanzhou.conf\". Neither XDG_CONFIG_HOME nor HOME "
-                         "names a folder for it.");
+    throw FileWriteError(
+        "Cannot create file \"lanzhou.conf\". Neither XDG_CONFIG_HOME nor HOME "
+        "names a folder for it.");
   }
   std::error_code ec;
   std::filesystem::create_directories(file->parent_path(), ec);
   if (ec) {
     throw FileWriteError("Cannot create file \"" + file->string() + "\". " + ec.message());
   }
-  if (settings.timetable && settings.timetable->string().find_first_of("\r\n") != std::string::npos) {
+  if (settings.timetable &&
+      settings.timetable->string().find_first_of("\r\n") != std::string::npos) {
     throw FileWriteError("Cannot write file \"" + file->string() +
                          "\". The timetable's path holds a line break.");
   }

@@ -28,8 +28,7 @@ int RunBuild(const std::vector<std::string>& words, std::ostream& out, std::ostr
   std::string valid;
   std::string source;
   if (!TakeOption(args, "output", "o", output, err) || !TakeOption(args, "name", "", name, err) ||
-      !TakeOption(args, "valid", "", valid, err) ||
-      !TakeOption(args, "source", "", source, err)) {
+      !TakeOption(args, "valid", "", valid, err) || !TakeOption(args, "source", "", source, err)) {
     return kExitUsage;
   }
   std::erase(args, std::string("--"));

@@ -8,7 +8,8 @@ namespace lanzhou::timetable_cli {
 namespace {
 
 constexpr std::array kSubcommands{
-    Subcommand{"build", "build SOURCE_DIR -o FILE [--name NAME] [--valid YYYY-MM-DD] [--source TEXT]",
+    Subcommand{"build",
+               "build SOURCE_DIR -o FILE [--name NAME] [--valid YYYY-MM-DD] [--source TEXT]",
                "build a timetable file from a timetable source folder", &RunBuild},
     Subcommand{"info", "info FILE", "print a timetable file's metadata and table sizes", &RunInfo},
     Subcommand{"import-crawl",
@@ -34,7 +35,9 @@ std::string HelpText() {
 
 }  // namespace
 
-std::span<const Subcommand> Subcommands() { return kSubcommands; }
+std::span<const Subcommand> Subcommands() {
+  return kSubcommands;
+}
 
 std::string MadeNow() {
   const std::time_t now = std::time(nullptr);
@@ -71,8 +74,7 @@ bool TakeOption(std::vector<std::string>& args, std::string_view long_name,
   return true;
 }
 
-int RunTimetableTool(const std::vector<std::string>& words, std::ostream& out,
-                     std::ostream& err) {
+int RunTimetableTool(const std::vector<std::string>& words, std::ostream& out, std::ostream& err) {
   if (words.empty()) {
     err << HelpText();
     return kExitUsage;

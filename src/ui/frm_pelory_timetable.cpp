@@ -16,9 +16,13 @@
 namespace lanzhou::ui {
 namespace {
 
-QString FromStd(const std::string& text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
+QString FromStd(const std::string& text) {
+  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
 
-QString PathText(const std::filesystem::path& path) { return FromStd(path.string()); }
+QString PathText(const std::filesystem::path& path) {
+  return FromStd(path.string());
+}
 
 // What is wrong with a refused file, in the user's words.
 QString ProblemText(data::TimetableFileProblem problem) {
@@ -82,7 +86,8 @@ bool TFrmPelory::UseTimetable(const std::optional<std::filesystem::path>& file, 
   return true;
 }
 
-void TFrmPelory::StartTables(std::unique_ptr<data::TimetableFile> file, std::filesystem::path path) {
+void TFrmPelory::StartTables(std::unique_ptr<data::TimetableFile> file,
+                             std::filesystem::path path) {
   const int generation = ++load_generation_;
   // The old loaders stop after the table in hand and are joined before their sources go.
   tables_.reset();
@@ -90,18 +95,21 @@ void TFrmPelory::StartTables(std::unique_ptr<data::TimetableFile> file, std::fil
   timetable_path_ = std::move(path);
   timetable_registry_ = data::ResourceRegistry();
   if (timetable_) data::RegisterTimetable(*timetable_, timetable_registry_);
-  tables_ = std::make_unique<data::TimetableStore>(timetable_ ? timetable_registry_
-                                                              : *deps_.registry);
+  tables_ =
+      std::make_unique<data::TimetableStore>(timetable_ ? timetable_registry_ : *deps_.registry);
   status_panels_[1]->setText(StatusText(timetable_.get()));
   status_panels_[1]->setToolTip(timetable_ ? PathText(timetable_path_) : QString());
 
   // The boxes keep their text; the controls wait for the new tables, and a result from the old
   // ones is not left to be printed or opened against the new.
-  for (QWidget* control : std::initializer_list<QWidget*>{combo_fz_, combo_dz_, combo_cz_, btn_zzcx_,
-                                                          btn_zzzz_, btn_cccx_, btn_czcx_}) {
+  for (QWidget* control : std::initializer_list<QWidget*>{
+           combo_fz_, combo_dz_, combo_cz_, btn_zzcx_, btn_zzzz_, btn_cccx_, btn_czcx_}) {
     control->setEnabled(false);
   }
-  if (generation > 1) StartQuery();
+  if (generation > 1) {
+    state_ = query::QueryState{};
+    StartQuery();
+  }
 
   if (!deps_.start_loaders) return;
   // Notices of this load only: a late notice of a replaced store must not enable the controls.
@@ -154,10 +162,10 @@ void TFrmPelory::RememberTimetable(const std::optional<std::filesystem::path>& f
   try {
     system::WriteSettings(settings);
   } catch (const system::FileWriteError& e) {
-    deps_.dialogs->Message(this, QMessageBox::Warning, QStringLiteral("打开时刻表"),
-                           QStringLiteral("时刻表已打开，但下次启动时不会记得这一选择：\n") +
-                               FromStd(e.what()),
-                           QMessageBox::Ok);
+    deps_.dialogs->Message(
+        this, QMessageBox::Warning, QStringLiteral("打开时刻表"),
+        QStringLiteral("时刻表已打开，但下次启动时不会记得这一选择：\n") + FromStd(e.what()),
+        QMessageBox::Ok);
   }
 }
 

@@ -56,8 +56,8 @@ TEST(lanzhou_timetable, BuildMakesTheBuildersTablesAndInfoShowsThem) {
   const fs::path source = WriteSource("good", Source());
   const fs::path file = kWork / "good.lzt";
   fs::remove(file);
-  RunResult r = Tool({"build", source.string(), "-o", file.string(), "--name", "沪宁",
-                      "--valid", "2024-07-05"});
+  RunResult r = Tool(
+      {"build", source.string(), "-o", file.string(), "--name", "沪宁", "--valid", "2024-07-05"});
   ASSERT_EQ(r.exit_code, 0) << r.err;
   EXPECT_EQ(r.out, "lanzhou-timetable: " + file.string() + ": 2 trains, 6 stops, 3 stations\n");
 
@@ -122,12 +122,14 @@ TEST(lanzhou_timetable, CommandLinesAndFilesItRefuses) {
       {{"frobnicate"}, 2, "unknown command 'frobnicate'"},
       {{"build", source.string()}, 2, "Usage: lanzhou-timetable build SOURCE_DIR -o FILE"},
       {{"build", source.string(), "-o"}, 2, "-o needs a value"},
-      {{"build", source.string(), "-o", out, "--valid", "5.7.2024"}, 2,
+      {{"build", source.string(), "-o", out, "--valid", "5.7.2024"},
+       2,
        "--valid takes a date YYYY-MM-DD"},
       {{"build", source.string(), "-o", out, "--fast"}, 2, "unknown option '--fast'"},
       {{"build", (kWork / "no_such_folder").string(), "-o", out}, 1, "is not a folder"},
       {{"info"}, 2, "Usage: lanzhou-timetable info FILE"},
-      {{"info", (kWork / "missing.lzt").string()}, 1,
+      {{"info", (kWork / "missing.lzt").string()},
+       1,
        "timetable file " + (kWork / "missing.lzt").string() + ": No such file"},
       {{"info", (source / "stations.txt").string()}, 1, "Not a zip archive"},
   };

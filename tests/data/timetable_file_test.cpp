@@ -57,7 +57,8 @@ void WriteBytes(const fs::path& path, const std::string& bytes) {
 }
 
 // A zip archive with exactly these members, made without the code under test.
-void WriteZip(const fs::path& path, const std::vector<std::pair<std::string, std::string>>& members) {
+void WriteZip(const fs::path& path,
+              const std::vector<std::pair<std::string, std::string>>& members) {
   int error = 0;
   zip_t* archive = zip_open(path.c_str(), ZIP_CREATE | ZIP_TRUNCATE, &error);
   ASSERT_NE(archive, nullptr);
@@ -160,8 +161,10 @@ std::vector<std::pair<std::string, std::string>> GoodMembers(const std::string& 
                                                              bool drop = false) {
   const TimetableTexts texts = FixtureTexts();
   std::vector<std::pair<std::string, std::string>> members = {
-      {"meta.txt", GoodMetaText()},           {"STRAIN", PackResource(texts.strain)},
-      {"SLIST", PackResource(texts.slist)},   {"SM", PackResource(texts.sm)},
+      {"meta.txt", GoodMetaText()},
+      {"STRAIN", PackResource(texts.strain)},
+      {"SLIST", PackResource(texts.slist)},
+      {"SM", PackResource(texts.sm)},
       {"SPY", PackResource(texts.spy)}};
   std::erase_if(members, [&](auto& m) {
     if (m.first != change) return false;

@@ -67,7 +67,9 @@ struct ConfigHome {
   TempDir dir;
 };
 
-QString StatusText(const TestWindow& t) { return t.Find<QLabel>("StatusPanel1")->text(); }
+QString StatusText(const TestWindow& t) {
+  return t.Find<QLabel>("StatusPanel1")->text();
+}
 
 bool Ready(const TestWindow& t) {
   return t.Find<QPushButton>("BTNZZCX")->isEnabled() && t.Find<QComboBox>("ComboFZ")->isEnabled() &&
@@ -122,7 +124,8 @@ TEST(TimetableChoice, AFileThatCannotBeUsedAtStartIsReportedAndTheSampleAnswers)
     EXPECT_TRUE(text.startsWith(QStringLiteral("无法打开时刻表文件“%1”：\n%2")
                                     .arg(QString::fromStdString(path.string()), c.reason)))
         << text.toStdString();
-    EXPECT_TRUE(text.endsWith(QStringLiteral("\n\n现在使用内置示例时刻表。"))) << text.toStdString();
+    EXPECT_TRUE(text.endsWith(QStringLiteral("\n\n现在使用内置示例时刻表。")))
+        << text.toStdString();
     EXPECT_EQ(StatusText(t), QStringLiteral("示例时刻表（非真实数据）"));
     EXPECT_EQ(t.window->Tables().KMList.RecordCount(), 9u);
   }
@@ -143,6 +146,8 @@ TEST(TimetableChoice, TheMenusChoiceIsRememberedAndAFailedOpenKeepsWhatTheUserHa
   EXPECT_EQ(t.window->Tables().KMList.RecordCount(), 8u);
   EXPECT_EQ(StatusText(t), QStringLiteral("时刻表：2024-07-05 全国（8 车次）"));
   EXPECT_EQ(t.Result(), QStringLiteral("结果:0"));
+  EXPECT_EQ(t.window->State().VisibleCount, 0);
+  EXPECT_TRUE(t.window->State().ResultList.empty());
   EXPECT_EQ(t.Find<QComboBox>("ComboFZ")->currentText(), QStringLiteral("郑州"));
   EXPECT_THAT(config.Settings(), HasSubstr("\ntimetable=" + file.string() + "\n"));
   EXPECT_EQ(system::TimetableAtStart(std::nullopt), file);
