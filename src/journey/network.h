@@ -35,7 +35,8 @@ struct NetStop {
 // A train calling at a station: the planner's way from a station to the trains leaving it.
 struct NetCall {
   std::int32_t train = 0;
-  std::int32_t stop = 0;  // index into Network::stops
+  std::int32_t stop = 0;    // index into Network::stops
+  std::int32_t minute = 0;  // the stop's departure minute of the day (0 .. 1439)
 };
 
 struct Network {
@@ -50,6 +51,10 @@ struct Network {
   // departure minute of the day: calls[call_begin[s] .. call_begin[s+1]).
   std::vector<std::int32_t> call_begin;
   std::vector<NetCall> calls;
+  // Every stop at a station, the last stops of runs included, in no particular order:
+  // visits[visit_begin[s] .. visit_begin[s+1]).
+  std::vector<std::int32_t> visit_begin;
+  std::vector<NetCall> visits;
   std::unordered_map<std::string, std::int32_t> station_by_name;
 
   // ---- Trains: 0 .. TrainCount()-1, in train-number order ---------------------------------
@@ -59,9 +64,16 @@ struct Network {
   std::vector<std::string_view> train_ids;       // KMTrain ID (views into KMTrain)
   std::vector<std::uint32_t> train_list_record;  // KMList record of the train
 
-  // The tables the network was built from (fare texts and stop numbers of reported legs).
+  // The tables the network was built from (fare texts and stop numbers of reported legs), and
+  // the column numbers read there.
   const data::MemTable* KMTrain = nullptr;
   const data::MemTable* KMList = nullptr;
+  struct StopColumns {
+    int S_No = -1, P1 = -1, P2 = -1, P3 = -1, P4 = -1;
+  } stop_columns;
+  struct TrainColumns {
+    int ID = -1, NType = -1, StartStation = -1, Distance = -1, P1 = -1, P2 = -1, P3 = -1, P4 = -1;
+  } train_columns;
 
   [[nodiscard]] std::int32_t StationCount() const {
     return static_cast<std::int32_t>(station_names.size());

@@ -1,0 +1,541 @@
+#include "journey/journey.h"
+
+#include <algorithm>
+#include <array>
+#include <cstdio>
+#include <limits>
+
+#include "query/grid_result.h"
+#include "query/station_match.h"
+#include "timetable/fares.h"
+
+namespace lanzhou::journey {
+namespace {
+
+constexpr std::int32_t kNever = std::numeric_limits<std::int32_t>::max();
+
+std::int32_t FloorDiv(std::int32_t a, std::int32_t b) {
+  return a >= 0 ? a / b : -((-a + b - 1) / b);
+}
+
+std::int32_t DayMinute(std::int32_t minutes) {
+  return minutes - FloorDiv(minutes, kMinutesPerDay) * kMinutesPerDay;
+}
+
+bool InWindow(std::int32_t minute, std::int32_t after, std::int32_t before) {
+  return after <= before ? (minute >= after && minute <= before)
+                         : (minute >= after || minute <= before);
+}
+
+std::size_t U(std::int32_t i) {
+  return static_cast<std::size_t>(i);
+}
+
+// One ridden train in a journey under construction: the network's stops and the minutes added
+// to the train's own times for the day it is ridden on.
+struct LegRef {
+  std::int32_t train = -1;
+  std::int32_t board = -1;   // index into Network::stops
+  std::int32_t alight = -1;  // index into Network::stops
+  std::int32_t shift = 0;    // multiple of 1440
+};
+
+struct Candidate {
+  std::int32_t depart = 0;
+  std::int32_t arrive = 0;
+  std::int32_t leg_count = 0;
+  std::array<LegRef, 3> legs{};
+};
+
+struct Event {
+  std::int32_t minute;  // departure minute of the day
+  NetCall call;
+};
+
+struct Alight {
+  std::int32_t station;
+  std::int32_t arrive;
+  std::int32_t stop;
+};
+
+}  // namespace
+
+// ---- Request -------------------------------------------------------------------------------
+
+void SetEndpoints(data::MemTable& KMSM, std::string_view from_text, std::string_view to_text,
+                  Request& request) {
+  query::TPub_FZStruct from;
+  query::TPub_DZStruct to;
+  const bool exact = query::ResolveStationPair(from_text, to_text, KMSM, from, to);
+  const auto side = [exact](const query::TPub_FZStruct& spec) {
+    if (exact || spec.Stations.empty()) return std::vector<std::string>{spec.Name};
+    return spec.Stations;
+  };
+  request.from = side(from);
+  request.to = side(to);
+}
+
+std::optional<std::string> CheckRequest(const Request& r) {
+  const auto out_of = [](std::string_view what, std::int32_t value, std::string_view range) {
+    return std::string(what) + " must be " + std::string(range) + ", not " + std::to_string(value);
+  };
+  if (r.after < 0 || r.after >= kMinutesPerDay) return out_of("after", r.after, "0 .. 1439");
+  if (r.before < 0 || r.before >= kMinutesPerDay) return out_of("before", r.before, "0 .. 1439");
+  if (r.max_changes < 0 || r.max_changes > 2) {
+    return out_of("max changes", r.max_changes, "0, 1 or 2");
+  }
+  if (r.min_change < 0 || r.min_change > kMinutesPerDay) {
+    return out_of("min change", r.min_change, "0 .. 1440 minutes");
+  }
+  if (r.min_change_city < 0 || r.min_change_city > kMinutesPerDay) {
+    return out_of("min change city", r.min_change_city, "0 .. 1440 minutes");
+  }
+  if (r.max_wait < 0 || r.max_wait > 7 * kMinutesPerDay) {
+    return out_of("max wait", r.max_wait, "0 .. 10080 minutes");
+  }
+  return std::nullopt;
+}
+
+// ---- Texts ---------------------------------------------------------------------------------
+
+std::string ClockText(std::int32_t minutes) {
+  const std::int32_t m = DayMinute(minutes);
+  char text[16];
+  std::snprintf(text, sizeof text, "%02d:%02d", static_cast<int>(m / 60), static_cast<int>(m % 60));
+  return text;
+}
+
+std::int32_t DayOf(std::int32_t minutes) {
+  return FloorDiv(minutes, kMinutesPerDay);
+}
+
+std::string DurationText(std::int32_t minutes) {
+  char text[24];
+  std::snprintf(text, sizeof text, "%02d:%02d", static_cast<int>(minutes / 60),
+                static_cast<int>(minutes % 60));
+  return text;
+}
+
+std::string TrainChainText(const Journey& journey) {
+  std::string text;
+  for (const Leg& leg : journey.legs) {
+    if (!text.empty()) text += " → ";
+    text += leg.train_id;
+  }
+  return text;
+}
+
+// ---- Planner -------------------------------------------------------------------------------
+
+struct Planner::Scratch {
+  explicit Scratch(const Network& net)
+      : is_from(U(net.StationCount()), 0),
+        is_to(U(net.StationCount()), 0),
+        hop_to(U(net.StationCount()), 0),
+        feeder_begin(U(net.StationCount()) + 1, 0),
+        next_to(net.stops.size(), -1),
+        last_hop(U(net.TrainCount()), -1),
+        train_mark(U(net.TrainCount()), 0),
+        ridden_stop(U(net.TrainCount()), 0),
+        ridden_shift(U(net.TrainCount()), kNever) {}
+
+  // Per station.
+  std::vector<std::uint8_t> is_from;
+  std::vector<std::uint8_t> is_to;
+  std::vector<std::uint8_t> hop_to;  // the station or a peer has a train on to the arrival set
+  std::vector<std::int32_t> feeder_begin;
+  std::vector<NetCall> feeders;  // by station, then departure minute
+  // Per stop: the first later stop of the train in the arrival set, -1 when none.
+  std::vector<std::int32_t> next_to;
+  // Per train.
+  std::vector<std::int32_t> last_hop;  // last stop index at a hop_to station, -1 when none
+  std::vector<std::uint8_t> train_mark;
+  std::vector<std::int32_t> ridden_stop;   // this departure's rides: boarded from this stop
+  std::vector<std::int32_t> ridden_shift;  // ... on this day
+  // Lists of what was set, to reset it.
+  std::vector<std::int32_t> from_stations, to_stations, to_trains, hop_stations, hop_trains,
+      ridden_trains;
+  std::vector<Event> events;
+  std::vector<Alight> alights;
+  std::vector<Candidate> candidates;
+  std::vector<std::int32_t> feeder_keys;
+  std::vector<NetCall> feeder_items;
+};
+
+Planner::Planner(const Network& network)
+    : network_(network), scratch_(std::make_unique<Scratch>(network)) {}
+
+Planner::~Planner() = default;
+
+std::vector<Journey> Planner::Find(const Request& request) {
+  if (CheckRequest(request)) return {};
+  const Network& net = network_;
+  Scratch& x = *scratch_;
+  const std::int32_t max_legs = request.max_changes + 1;
+  const std::int32_t W = request.max_wait;
+  const std::int32_t mc = request.min_change;
+  const std::int32_t mcc = request.min_change_city;
+
+  const auto station_of = [&](std::int32_t stop) { return net.stops[U(stop)].station; };
+  const auto train_end = [&](std::int32_t t) { return net.train_stop_begin[U(t) + 1]; };
+
+  // ---- Endpoints.
+  for (const std::string& name : request.from) {
+    if (const auto s = net.StationNumber(name); s && !x.is_from[U(*s)]) {
+      x.is_from[U(*s)] = 1;
+      x.from_stations.push_back(*s);
+    }
+  }
+  for (const std::string& name : request.to) {
+    if (const auto s = net.StationNumber(name); s && !x.is_to[U(*s)] && !x.is_from[U(*s)]) {
+      x.is_to[U(*s)] = 1;
+      x.to_stations.push_back(*s);
+    }
+  }
+
+  // ---- Trains on to the arrival set: for each of their stops, the first later stop there.
+  for (const std::int32_t s : x.to_stations) {
+    for (std::int32_t v = net.visit_begin[U(s)]; v < net.visit_begin[U(s) + 1]; ++v) {
+      const std::int32_t t = net.visits[U(v)].train;
+      if (x.train_mark[U(t)]) continue;
+      x.train_mark[U(t)] = 1;
+      x.to_trains.push_back(t);
+    }
+  }
+  x.feeder_keys.clear();
+  x.feeder_items.clear();
+  for (const std::int32_t t : x.to_trains) {
+    std::int32_t next = -1;
+    for (std::int32_t i = train_end(t) - 1; i >= net.train_stop_begin[U(t)]; --i) {
+      x.next_to[U(i)] = next;
+      const std::int32_t s = station_of(i);
+      if (x.is_to[U(s)]) {
+        next = i;
+      } else if (next >= 0) {
+        x.feeder_keys.push_back(s);
+        x.feeder_items.push_back({t, i, DayMinute(net.stops[U(i)].depart)});
+      }
+    }
+  }
+  // Feeders by station and minute (counting sort by station, then each station's slice).
+  std::fill(x.feeder_begin.begin(), x.feeder_begin.end(), 0);
+  for (const std::int32_t s : x.feeder_keys) ++x.feeder_begin[U(s) + 1];
+  for (std::size_t s = 1; s < x.feeder_begin.size(); ++s) x.feeder_begin[s] += x.feeder_begin[s - 1];
+  x.feeders.resize(x.feeder_items.size());
+  {
+    // Stable placement: walk the items and write each at its station's next free slot.
+    std::vector<std::int32_t> next_slot(x.feeder_begin.begin(), x.feeder_begin.end() - 1);
+    for (std::size_t i = 0; i < x.feeder_items.size(); ++i) {
+      x.feeders[U(next_slot[U(x.feeder_keys[i])]++)] = x.feeder_items[i];
+      const std::int32_t s = x.feeder_keys[i];
+      if (!x.hop_to[U(s)]) {
+        x.hop_to[U(s)] = 1;
+        x.hop_stations.push_back(s);
+      }
+    }
+  }
+  const std::size_t feeder_station_count = x.hop_stations.size();
+  for (std::size_t h = 0; h < feeder_station_count; ++h) {
+    const std::int32_t s = x.hop_stations[h];
+    std::sort(x.feeders.begin() + x.feeder_begin[U(s)], x.feeders.begin() + x.feeder_begin[U(s) + 1],
+              [](const NetCall& a, const NetCall& b) {
+                return a.minute != b.minute ? a.minute < b.minute : a.stop < b.stop;
+              });
+    for (std::int32_t p = net.city_peer_begin[U(s)]; p < net.city_peer_begin[U(s) + 1]; ++p) {
+      const std::int32_t peer = net.city_peers[U(p)];
+      if (!x.hop_to[U(peer)]) {
+        x.hop_to[U(peer)] = 1;
+        x.hop_stations.push_back(peer);
+      }
+    }
+  }
+  // For each train, the last stop from which a change leads on to the arrival set.
+  if (max_legs >= 3) {
+    for (const std::int32_t s : x.hop_stations) {
+      for (std::int32_t v = net.visit_begin[U(s)]; v < net.visit_begin[U(s) + 1]; ++v) {
+        const NetCall& visit = net.visits[U(v)];
+        std::int32_t& last = x.last_hop[U(visit.train)];
+        if (last < 0) x.hop_trains.push_back(visit.train);
+        last = std::max(last, visit.stop);
+      }
+    }
+  }
+
+  // ---- Departures from the departure set inside the window, latest first.
+  x.events.clear();
+  for (const std::int32_t s : x.from_stations) {
+    for (std::int32_t c = net.call_begin[U(s)]; c < net.call_begin[U(s) + 1]; ++c) {
+      const NetCall& call = net.calls[U(c)];
+      if (InWindow(call.minute, request.after, request.before)) x.events.push_back({call.minute, call});
+    }
+  }
+  std::stable_sort(x.events.begin(), x.events.end(),
+                   [](const Event& a, const Event& b) { return a.minute > b.minute; });
+
+  // Best arrival of the journeys found so far (all depart no earlier than the current one)
+  // with at most 1, 2, 3 legs; a partial journey of m legs that cannot arrive before best[m]
+  // leads to nothing that would be listed.
+  std::array<std::int32_t, 4> best{kNever, kNever, kNever, kNever};
+  x.candidates.clear();
+  Candidate building;
+  const auto record = [&](std::int32_t legs, std::int32_t arrive) {
+    if (arrive >= best[U(legs)]) return;
+    for (std::int32_t m = legs; m <= 3; ++m) best[U(m)] = std::min(best[U(m)], arrive);
+    building.arrive = arrive;
+    building.leg_count = legs;
+    x.candidates.push_back(building);
+  };
+  // Calls of a sorted slice that can be boarded after arriving at `arrive` and being ready at
+  // `ready`: in order of departure, until the wait limit or `limit`.
+  const auto each_boarding = [&](const std::vector<NetCall>& list, std::int32_t begin,
+                                 std::int32_t end, std::int32_t arrive, std::int32_t ready,
+                                 std::int32_t limit, auto&& visit) {
+    const std::int32_t n = end - begin;
+    if (n == 0) return;
+    const std::int32_t ready_minute = DayMinute(ready);
+    const auto first = std::lower_bound(
+        list.begin() + begin, list.begin() + end, ready_minute,
+        [](const NetCall& c, std::int32_t m) { return c.minute < m; });
+    const std::int32_t start = static_cast<std::int32_t>(first - list.begin()) - begin;
+    for (std::int32_t j = 0; j < n; ++j) {
+      const NetCall& call = list[U(begin + (start + j) % n)];
+      const std::int32_t depart = ready + DayMinute(call.minute - ready_minute);
+      if (W > 0 && depart - arrive > W) return;
+      if (depart >= limit) return;
+      visit(call, depart - net.stops[U(call.stop)].depart);
+    }
+  };
+  const auto each_place = [&](std::int32_t s, auto&& visit) {
+    visit(s, mc);
+    for (std::int32_t p = net.city_peer_begin[U(s)]; p < net.city_peer_begin[U(s) + 1]; ++p) {
+      visit(net.city_peers[U(p)], mcc);
+    }
+  };
+
+  for (const Event& e : x.events) {
+    const std::int32_t t1 = e.call.train;
+    const std::int32_t shift1 = e.minute - net.stops[U(e.call.stop)].depart;
+    building.depart = e.minute;
+    building.legs[0] = {t1, e.call.stop, -1, shift1};
+    x.alights.clear();
+    for (std::int32_t i = e.call.stop + 1; i < train_end(t1); ++i) {
+      const std::int32_t a = net.stops[U(i)].arrive + shift1;
+      if (a >= best[1]) break;
+      const std::int32_t s = station_of(i);
+      if (x.is_from[U(s)]) continue;
+      if (x.is_to[U(s)]) {
+        building.legs[0].alight = i;
+        record(1, a);
+        break;
+      }
+      if (max_legs >= 2) x.alights.push_back({s, a, i});
+    }
+    for (const std::int32_t t : x.ridden_trains) x.ridden_shift[U(t)] = kNever;
+    x.ridden_trains.clear();
+    for (const Alight& al : x.alights) {
+      if (al.arrive >= best[1]) break;
+      building.legs[0].alight = al.stop;
+      each_place(al.station, [&](std::int32_t p, std::int32_t change) {
+        if (x.is_to[U(p)]) return;
+        const std::int32_t ready = al.arrive + change;
+        // One change: a train from here on to the arrival set.
+        each_boarding(x.feeders, x.feeder_begin[U(p)], x.feeder_begin[U(p) + 1], al.arrive, ready,
+                      best[2], [&](const NetCall& call, std::int32_t shift) {
+                        const std::int32_t end = x.next_to[U(call.stop)];
+                        building.legs[1] = {call.train, call.stop, end, shift};
+                        record(2, net.stops[U(end)].arrive + shift);
+                      });
+        if (max_legs < 3) return;
+        // Two changes: any train to a station from which one goes on.
+        const bool boarded_in_from = x.is_from[U(p)] != 0;
+        each_boarding(
+            net.calls, net.call_begin[U(p)], net.call_begin[U(p) + 1], al.arrive, ready, best[2],
+            [&](const NetCall& call, std::int32_t shift2) {
+              const std::int32_t t2 = call.train;
+              const std::int32_t last = x.last_hop[U(t2)];
+              if (last <= call.stop) return;
+              if (!boarded_in_from) {
+                // The same run boarded earlier on this departure saw every stop from here on.
+                if (x.ridden_shift[U(t2)] == shift2 && x.ridden_stop[U(t2)] <= call.stop) return;
+                if (x.ridden_shift[U(t2)] == kNever) x.ridden_trains.push_back(t2);
+                x.ridden_shift[U(t2)] = shift2;
+                x.ridden_stop[U(t2)] = call.stop;
+              }
+              for (std::int32_t j = call.stop + 1; j <= last; ++j) {
+                const std::int32_t a2 = net.stops[U(j)].arrive + shift2;
+                if (a2 >= best[2]) break;
+                const std::int32_t y = station_of(j);
+                if (x.is_to[U(y)]) break;
+                if (boarded_in_from && x.is_from[U(y)]) continue;
+                if (!x.hop_to[U(y)]) continue;
+                building.legs[1] = {t2, call.stop, j, shift2};
+                each_place(y, [&](std::int32_t q, std::int32_t change2) {
+                  if (x.is_to[U(q)]) return;
+                  each_boarding(x.feeders, x.feeder_begin[U(q)], x.feeder_begin[U(q) + 1], a2,
+                                a2 + change2, best[3],
+                                [&](const NetCall& c3, std::int32_t shift3) {
+                                  const std::int32_t end = x.next_to[U(c3.stop)];
+                                  building.legs[2] = {c3.train, c3.stop, end, shift3};
+                                  record(3, net.stops[U(end)].arrive + shift3);
+                                });
+                });
+              }
+            });
+      });
+    }
+  }
+
+  // ---- Reset the scratch arrays for the next request.
+  for (const std::int32_t s : x.from_stations) x.is_from[U(s)] = 0;
+  for (const std::int32_t s : x.to_stations) x.is_to[U(s)] = 0;
+  for (const std::int32_t s : x.hop_stations) x.hop_to[U(s)] = 0;
+  for (const std::int32_t t : x.to_trains) {
+    x.train_mark[U(t)] = 0;
+    for (std::int32_t i = net.train_stop_begin[U(t)]; i < train_end(t); ++i) x.next_to[U(i)] = -1;
+  }
+  for (const std::int32_t t : x.hop_trains) x.last_hop[U(t)] = -1;
+  for (const std::int32_t t : x.ridden_trains) x.ridden_shift[U(t)] = kNever;
+  x.from_stations.clear();
+  x.to_stations.clear();
+  x.hop_stations.clear();
+  x.to_trains.clear();
+  x.hop_trains.clear();
+  x.ridden_trains.clear();
+
+  // ---- The Pareto set: drop every candidate another one dominates (equal ones: the first).
+  std::vector<Candidate>& c = x.candidates;
+  std::stable_sort(c.begin(), c.end(), [](const Candidate& a, const Candidate& b) {
+    if (a.depart != b.depart) return a.depart > b.depart;
+    if (a.leg_count != b.leg_count) return a.leg_count < b.leg_count;
+    return a.arrive < b.arrive;
+  });
+  // Walking from the latest departure, fewest legs first: a candidate is kept when it arrives
+  // before every kept one with at most as many legs.
+  std::array<std::int32_t, 4> kept_best{kNever, kNever, kNever, kNever};
+  std::vector<Candidate> kept;
+  for (const Candidate& cand : c) {
+    if (cand.arrive >= kept_best[U(cand.leg_count)]) continue;
+    kept.push_back(cand);
+    for (std::int32_t m = cand.leg_count; m <= 3; ++m) {
+      kept_best[U(m)] = std::min(kept_best[U(m)], cand.arrive);
+    }
+  }
+  std::sort(kept.begin(), kept.end(), [](const Candidate& a, const Candidate& b) {
+    if (a.depart != b.depart) return a.depart < b.depart;
+    if (a.arrive != b.arrive) return a.arrive < b.arrive;
+    return a.leg_count < b.leg_count;
+  });
+
+  // ---- The answer's texts, distances and fares.
+  std::vector<Journey> journeys;
+  journeys.reserve(kept.size());
+  const data::MemTable& KMTrain = *net.KMTrain;
+  const data::MemTable& KMList = *net.KMList;
+  const Network::StopColumns& sc = net.stop_columns;
+  const Network::TrainColumns& tc = net.train_columns;
+  for (const Candidate& cand : kept) {
+    Journey j;
+    bool all_distances = true;
+    bool all_fares = true;
+    double fare_sum = 0;
+    std::int32_t distance_sum = 0;
+    for (std::int32_t k = 0; k < cand.leg_count; ++k) {
+      const LegRef& ref = cand.legs[U(k)];
+      const NetStop& board = net.stops[U(ref.board)];
+      const NetStop& alight = net.stops[U(ref.alight)];
+      Leg leg;
+      leg.train = ref.train;
+      leg.train_id = std::string(net.train_ids[U(ref.train)]);
+      leg.from = net.station_names[U(board.station)];
+      leg.to = net.station_names[U(alight.station)];
+      leg.from_no = static_cast<std::int32_t>(KMTrain.IntOfRecord(board.record, sc.S_No));
+      leg.to_no = static_cast<std::int32_t>(KMTrain.IntOfRecord(alight.record, sc.S_No));
+      leg.depart = board.depart + ref.shift;
+      leg.arrive = alight.arrive + ref.shift;
+      if (k > 0) {
+        const Leg& previous = j.legs.back();
+        leg.wait = leg.depart - previous.arrive;
+        leg.station_change = leg.from != previous.to;
+      }
+      const std::int32_t distance = alight.distance - board.distance;
+      leg.distance = distance > 0 ? distance : -1;
+      // The section fare as the station query prices it.
+      query::TPub_GridResult row;
+      const std::uint32_t lr = net.train_list_record[U(ref.train)];
+      row.TrainId = KMList.TextOfRecord(lr, tc.ID);
+      row.NType = static_cast<std::int32_t>(KMList.IntOfRecord(lr, tc.NType));
+      row.StartStation = KMList.TextOfRecord(lr, tc.StartStation);
+      row.TrainDistance = static_cast<std::int32_t>(KMList.IntOfRecord(lr, tc.Distance));
+      row.TrainP1 = KMList.TextOfRecord(lr, tc.P1);
+      row.TrainP2 = KMList.TextOfRecord(lr, tc.P2);
+      row.TrainP3 = KMList.TextOfRecord(lr, tc.P3);
+      row.TrainP4 = KMList.TextOfRecord(lr, tc.P4);
+      row.FromStation = leg.from;
+      row.FromP1 = KMTrain.TextOfRecord(board.record, sc.P1);
+      row.FromP2 = KMTrain.TextOfRecord(board.record, sc.P2);
+      row.FromP3 = KMTrain.TextOfRecord(board.record, sc.P3);
+      row.FromP4 = KMTrain.TextOfRecord(board.record, sc.P4);
+      row.ToP1 = KMTrain.TextOfRecord(alight.record, sc.P1);
+      row.ToP2 = KMTrain.TextOfRecord(alight.record, sc.P2);
+      row.ToP3 = KMTrain.TextOfRecord(alight.record, sc.P3);
+      row.ToP4 = KMTrain.TextOfRecord(alight.record, sc.P4);
+      row.FromDistance = board.distance;
+      row.ToDistance = alight.distance;
+      row.SegDistance = alight.distance - board.distance;
+      timetable::ComputeSectionFares(row);
+      const double fare = timetable::FarePart(row.FareHardSeat, 0);
+      if (fare > 0) {
+        leg.fare = row.FareHardSeat;
+        fare_sum += fare;
+      } else {
+        all_fares = false;
+      }
+      if (leg.distance > 0) {
+        distance_sum += leg.distance;
+      } else {
+        all_distances = false;
+      }
+      j.legs.push_back(std::move(leg));
+    }
+    j.distance = all_distances ? distance_sum : -1;
+    if (all_fares) j.fare = timetable::ShortestDecimalText(fare_sum);
+    journeys.push_back(std::move(j));
+  }
+  return journeys;
+}
+
+std::vector<Journey> FindJourneys(const Network& network, const Request& request) {
+  Planner planner(network);
+  return planner.Find(request);
+}
+
+// ---- Sorting -------------------------------------------------------------------------------
+
+std::optional<SortKey> SortKeyFromCaption(std::string_view caption) {
+  if (caption == "出发") return SortKey::Depart;
+  if (caption == "到达") return SortKey::Arrive;
+  if (caption == "历时") return SortKey::Duration;
+  if (caption == "换乘") return SortKey::Changes;
+  return std::nullopt;
+}
+
+void SortJourneys(std::vector<Journey>& journeys, SortKey key, bool descending) {
+  const auto value = [key](const Journey& j) {
+    switch (key) {
+      case SortKey::Depart:
+        return j.Depart();
+      case SortKey::Arrive:
+        return j.Arrive();
+      case SortKey::Duration:
+        return j.Minutes();
+      case SortKey::Changes:
+        return j.Changes();
+    }
+    return 0;
+  };
+  std::stable_sort(journeys.begin(), journeys.end(), [&](const Journey& a, const Journey& b) {
+    return descending ? value(a) > value(b) : value(a) < value(b);
+  });
+}
+
+}  // namespace lanzhou::journey
