@@ -83,6 +83,7 @@ void TimetableStore::TThreadLoad(std::stop_token stop) {
   LoadPackedTable(registry_, "SM", KMSM, sfCSV);
   KMSM.SetIndexName("SStation");
   KMSMReady = true;
+  if (notices_.on_groups_ready) notices_.on_groups_ready();
 }
 
 void TimetableStore::TThreadLoad1(std::stop_token /*stop*/) {

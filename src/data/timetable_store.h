@@ -26,6 +26,7 @@ namespace lanzhou::data {
 struct LoadNotices {
   std::function<void()> on_py_ready;     // KMPy loaded: the station boxes may be enabled
   std::function<void()> on_train_ready;  // KMTrain loaded: the query buttons may be enabled
+  std::function<void()> on_groups_ready;  // KMList and KMSM loaded (after on_py_ready)
 };
 
 class TimetableStore {

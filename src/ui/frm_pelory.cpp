@@ -42,6 +42,7 @@ TFrmPelory::TFrmPelory(FrmPeloryDeps deps, QWidget* parent)
 TFrmPelory::~TFrmPelory() {
   // Stop the threads before anything they hand notices to goes away.
   net_thread_.reset();
+  journey_builder_ = std::jthread();
   tables_.reset();
   if (right_click_filter_ != nullptr) qApp->removeEventFilter(right_click_filter_);
 }
@@ -57,6 +58,9 @@ void TFrmPelory::FormCreate() {
     };
     notices.on_train_ready = [self] {
       QMetaObject::invokeMethod(self, &TFrmPelory::OnTrainReady, Qt::QueuedConnection);
+    };
+    notices.on_groups_ready = [self] {
+      QMetaObject::invokeMethod(self, &TFrmPelory::OnGroupsReady, Qt::QueuedConnection);
     };
     tables_->StartLoading(std::move(notices));
   }
@@ -149,6 +153,7 @@ void TFrmPelory::OnTrainReady() {
   btn_zzzz_->setEnabled(true);
   btn_cccx_->setEnabled(true);
   btn_czcx_->setEnabled(true);
+  StartJourneyNetwork();
 }
 
 void TFrmPelory::OnNetConnected(bool online) {

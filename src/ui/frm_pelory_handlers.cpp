@@ -179,6 +179,12 @@ void TFrmPelory::ShowTransferChooser() {
         RefreshResultGrid();
       },
       this);
+  chooser.SetJourneysReady(journey_network_ != nullptr);
+  connect(this, &TFrmPelory::JourneyNetworkReady, &chooser, [&chooser] {
+    chooser.SetJourneysReady(true);
+  });
+  connect(&chooser, &TFrmZzz::JourneysRequested, &chooser,
+          [this, &chooser] { OpenJourneyWindow(&chooser); });
   chooser.exec();
 }
 
@@ -187,17 +193,7 @@ void TFrmPelory::ShowTrainDetail(int row) {
   std::optional<query::TrainDetail> detail =
       query::ShowTrainDetail(tables_->KMTrain, state_, result_.SGrid, row);
   if (!detail) return;
-  TFrmMsg window(std::move(*detail), this);
-  const auto rows = [&window] {
-    return GridRowsOf(window.Detail().MGrid, window.Detail().StopCount);
-  };
-  connect(&window, &TFrmMsg::PrintRequested, &window, [this, &window, rows] {
-    PrintGrid(*deps_.dialogs, &window, report::GridKind::Detail, rows());
-  });
-  connect(&window, &TFrmMsg::ExportRequested, &window, [this, &window, rows] {
-    ExportGridCsv(*deps_.dialogs, &window, report::GridKind::Detail, rows());
-  });
-  window.exec();
+  ShowTrainDetailWindow(std::move(*detail), *deps_.dialogs, this);
 }
 
 void TFrmPelory::MPrintClick() {

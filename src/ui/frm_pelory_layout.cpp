@@ -354,6 +354,7 @@ void TFrmPelory::BuildMenu() {
   mexport_->setObjectName(QStringLiteral("MExport"));
   connect(mprint_, &QAction::triggered, this, &TFrmPelory::MPrintClick);
   connect(mexport_, &QAction::triggered, this, &TFrmPelory::MExportClick);
+  BuildJourneyEntry();
   madvanced_->addSeparator()->setObjectName(QStringLiteral("N1"));
   QMenu* shortcuts = madvanced_->addMenu(QStringLiteral("创建快捷方式"));
   shortcuts->setObjectName(QStringLiteral("MShortcutsMenu"));
