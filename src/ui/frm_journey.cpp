@@ -25,8 +25,10 @@ constexpr int kHeight = 548;
 constexpr int kGridLeft = 14;
 constexpr int kListTop = 110;  // the journey list; its titles sit 20 pixels above
 constexpr int kLegsTop = 432;  // the legs; their titles and group headings above
-constexpr std::array<int, query::kJourneyColumns> kJourneyWidths = {52, 84, 56, 40,
-                                                                    230, 300, 70, 92};
+// 车次 and 换乘站 take what the short columns leave: three trains with double numbers, two
+// changes of station.
+constexpr std::array<int, query::kJourneyColumns> kJourneyWidths = {52, 72, 48, 34,
+                                                                    256, 354, 50, 60};
 // The result grid's columns, so the legs read as the main window's rows do.
 constexpr std::array<int, query::kResultColumns> kLegWidths = {97, 77, 77, 70, 77, 45, 77, 45,
                                                                32, 45, 37, 42, 43, 91, 70};
