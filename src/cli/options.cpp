@@ -221,6 +221,16 @@ Commands:
   detail --row N QUERY       the stops of the train in shown row N (from 0) of QUERY, one of
                              the four above with its own options; e.g.
                                lanzhou-query detail --row 0 between 北京 上海
+  journeys FROM TO           journeys with up to two changes of train that really connect
+                             (waits, day markers +1天, fares), Pareto-optimal over later
+                             departure, earlier arrival and fewer changes; its options:
+      --after HH:MM --before HH:MM   departure window of the first train (whole day)
+      --max-changes N        0, 1 or 2 (2)
+      --min-change MIN       at the same station (30)
+      --min-change-city MIN  to another station of the city (90)
+      --max-wait MIN         longest wait at a change, 0 = no limit (720)
+      --sort 出发|到达|历时|换乘[:desc]   --limit N
+                             --format as below (json: see docs/journeys.md)
   complete LETTERS           the stations whose pinyin initials begin with LETTERS, one a
                              line, in the order of the initials table
   info                       record counts and ready state of the four tables

@@ -6,6 +6,7 @@
 #include <variant>
 
 #include "cli/grid_views.h"
+#include "cli/journeys_command.h"
 #include "cli/query_output.h"
 #include "cli/table_loading.h"
 #include "data/timetable_store.h"
@@ -186,6 +187,7 @@ int Run(const Options& options, const data::ResourceRegistry* embedded, std::ost
 
 int RunCommandLine(const std::vector<std::string>& words, const data::ResourceRegistry* embedded,
                    std::ostream& out, std::ostream& err) {
+  if (IsJourneysCommandLine(words)) return RunJourneysCommandLine(words, embedded, out, err);
   const ParseResult parsed = ParseArguments(words);
   if (std::holds_alternative<HelpRequest>(parsed)) {
     out << HelpText();

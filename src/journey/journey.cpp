@@ -13,6 +13,7 @@ namespace lanzhou::journey {
 namespace {
 
 constexpr std::int32_t kNever = std::numeric_limits<std::int32_t>::max();
+constexpr std::int32_t kNothingCovered = std::numeric_limits<std::int32_t>::min() / 2;
 
 std::int32_t FloorDiv(std::int32_t a, std::int32_t b) {
   return a >= 0 ? a / b : -((-a + b - 1) / b);
@@ -134,10 +135,15 @@ struct Planner::Scratch {
         hop_to(U(net.StationCount()), 0),
         feeder_begin(U(net.StationCount()) + 1, 0),
         next_to(net.stops.size(), -1),
+        shortest_feeder(U(net.StationCount()), kNever),
+        rest_to(U(net.StationCount()), kNever),
+        reach_bound(net.stops.size(), kNever),
         last_hop(U(net.TrainCount()), -1),
         train_mark(U(net.TrainCount()), 0),
         ridden_stop(U(net.TrainCount()), 0),
-        ridden_shift(U(net.TrainCount()), kNever) {}
+        ridden_shift(U(net.TrainCount()), kNever) {
+    explored.resize(U(net.StationCount()));
+  }
 
   // Per station.
   std::vector<std::uint8_t> is_from;
@@ -148,6 +154,9 @@ struct Planner::Scratch {
   // Per stop: the first later stop of the train in the arrival set, -1 when none.
   std::vector<std::int32_t> next_to;
   // Per train.
+  std::vector<std::int32_t> shortest_feeder;  // per station: shortest feeder ride, kNever
+  std::vector<std::int32_t> rest_to;          // per station: least change + feeder ride
+  std::vector<std::int32_t> reach_bound;      // per stop: see Find
   std::vector<std::int32_t> last_hop;  // last stop index at a hop_to station, -1 when none
   std::vector<std::uint8_t> train_mark;
   std::vector<std::int32_t> ridden_stop;   // this departure's rides: boarded from this stop
@@ -158,6 +167,9 @@ struct Planner::Scratch {
   std::vector<Event> events;
   std::vector<Alight> alights;
   std::vector<Candidate> candidates;
+  // Per station: the arrivals by one train whose changes were explored, ascending.
+  std::vector<std::vector<std::int32_t>> explored;
+  std::vector<std::int32_t> explored_stations;
   std::vector<std::int32_t> feeder_keys;
   std::vector<NetCall> feeder_items;
 };
@@ -166,6 +178,23 @@ Planner::Planner(const Network& network)
     : network_(network), scratch_(std::make_unique<Scratch>(network)) {}
 
 Planner::~Planner() = default;
+
+std::size_t Planner::MemoryBytes() const {
+  const Scratch& x = *scratch_;
+  const auto bytes = [](const auto& v) { return v.capacity() * sizeof(v[0]); };
+  return bytes(x.is_from) + bytes(x.is_to) + bytes(x.hop_to) + bytes(x.feeder_begin) +
+         bytes(x.feeders) + bytes(x.next_to) + bytes(x.last_hop) + bytes(x.train_mark) +
+         bytes(x.ridden_stop) + bytes(x.ridden_shift) + bytes(x.from_stations) +
+         bytes(x.to_stations) + bytes(x.to_trains) + bytes(x.hop_stations) + bytes(x.hop_trains) +
+         bytes(x.ridden_trains) + bytes(x.events) + bytes(x.alights) + bytes(x.candidates) +
+         bytes(x.feeder_keys) + bytes(x.feeder_items) + bytes(x.shortest_feeder) +
+         bytes(x.rest_to) + bytes(x.reach_bound) + bytes(x.explored) +
+         bytes(x.explored_stations) + [&x] {
+           std::size_t inner = 0;
+           for (const auto& seen : x.explored) inner += seen.capacity() * sizeof(std::int32_t);
+           return inner;
+         }();
+}
 
 std::vector<Journey> Planner::Find(const Request& request) {
   if (CheckRequest(request)) return {};
@@ -249,14 +278,40 @@ std::vector<Journey> Planner::Find(const Request& request) {
       }
     }
   }
-  // For each train, the last stop from which a change leads on to the arrival set.
+  // For each train, the last stop from which a change leads on to the arrival set, and for
+  // each stop a lower bound of the arrival there when riding on from it: the least of arrival
+  // + change + shortest feeder ride over the stops from it on.
   if (max_legs >= 3) {
+    for (std::size_t h = 0; h < feeder_station_count; ++h) {
+      const std::int32_t s = x.hop_stations[h];
+      std::int32_t shortest = kNever;
+      for (std::int32_t f = x.feeder_begin[U(s)]; f < x.feeder_begin[U(s) + 1]; ++f) {
+        const NetCall& call = x.feeders[U(f)];
+        shortest = std::min(shortest, net.stops[U(x.next_to[U(call.stop)])].arrive -
+                                          net.stops[U(call.stop)].depart);
+      }
+      x.shortest_feeder[U(s)] = shortest;
+    }
     for (const std::int32_t s : x.hop_stations) {
+      std::int32_t rest = x.shortest_feeder[U(s)] == kNever ? kNever : x.shortest_feeder[U(s)] + mc;
+      for (std::int32_t p = net.city_peer_begin[U(s)]; p < net.city_peer_begin[U(s) + 1]; ++p) {
+        const std::int32_t peer = x.shortest_feeder[U(net.city_peers[U(p)])];
+        if (peer != kNever) rest = std::min(rest, peer + mcc);
+      }
+      x.rest_to[U(s)] = rest;
       for (std::int32_t v = net.visit_begin[U(s)]; v < net.visit_begin[U(s) + 1]; ++v) {
         const NetCall& visit = net.visits[U(v)];
         std::int32_t& last = x.last_hop[U(visit.train)];
         if (last < 0) x.hop_trains.push_back(visit.train);
         last = std::max(last, visit.stop);
+      }
+    }
+    for (const std::int32_t t : x.hop_trains) {
+      std::int32_t bound = kNever;
+      for (std::int32_t j = x.last_hop[U(t)]; j >= net.train_stop_begin[U(t)]; --j) {
+        const std::int32_t rest = x.rest_to[U(station_of(j))];
+        if (rest != kNever) bound = std::min(bound, net.stops[U(j)].arrive + rest);
+        x.reach_bound[U(j)] = bound;
       }
     }
   }
@@ -287,23 +342,41 @@ std::vector<Journey> Planner::Find(const Request& request) {
   };
   // Calls of a sorted slice that can be boarded after arriving at `arrive` and being ready at
   // `ready`: in order of departure, until the wait limit or `limit`.
+  // Departures up to `covered` were met before (see Covered) and are skipped.
   const auto each_boarding = [&](const std::vector<NetCall>& list, std::int32_t begin,
                                  std::int32_t end, std::int32_t arrive, std::int32_t ready,
-                                 std::int32_t limit, auto&& visit) {
+                                 std::int32_t covered, std::int32_t limit, auto&& visit) {
     const std::int32_t n = end - begin;
-    if (n == 0) return;
+    if (n == 0 || covered >= ready + kMinutesPerDay - 1) return;
     const std::int32_t ready_minute = DayMinute(ready);
+    const std::int32_t from_minute = DayMinute(std::max(ready, covered + 1));
     const auto first = std::lower_bound(
-        list.begin() + begin, list.begin() + end, ready_minute,
+        list.begin() + begin, list.begin() + end, from_minute,
         [](const NetCall& c, std::int32_t m) { return c.minute < m; });
     const std::int32_t start = static_cast<std::int32_t>(first - list.begin()) - begin;
     for (std::int32_t j = 0; j < n; ++j) {
       const NetCall& call = list[U(begin + (start + j) % n)];
+      // The train's first run at or after `ready`.
       const std::int32_t depart = ready + DayMinute(call.minute - ready_minute);
+      if (depart <= covered) return;  // round the clock back to what was met before
       if (W > 0 && depart - arrive > W) return;
       if (depart >= limit) return;
       visit(call, depart - net.stops[U(call.stop)].depart);
     }
+  };
+  // A change at station s after the first train's arrival at `arrive` can board what an
+  // earlier arrival there, explored for this or a later departure, could board too: from
+  // arrive + change up to that arrival + max_wait. All of that led to journeys no better than
+  // those found then, so only later departures are new. Returns the last departure so covered
+  // (kNothingCovered when none is) and notes this arrival.
+  const auto covered_after = [&](std::int32_t s, std::int32_t arrive) {
+    std::vector<std::int32_t>& seen = x.explored[U(s)];
+    const auto at = std::upper_bound(seen.begin(), seen.end(), arrive);
+    std::int32_t covered = kNothingCovered;
+    if (at != seen.begin()) covered = W > 0 ? *(at - 1) + W : kNever / 2;
+    if (seen.empty()) x.explored_stations.push_back(s);
+    seen.insert(at, arrive);
+    return covered;
   };
   const auto each_place = [&](std::int32_t s, auto&& visit) {
     visit(s, mc);
@@ -328,42 +401,47 @@ std::vector<Journey> Planner::Find(const Request& request) {
         record(1, a);
         break;
       }
-      if (max_legs >= 2) x.alights.push_back({s, a, i});
+      // A change here leads to journeys of two or three legs.
+      if (max_legs >= 2 && a < best[2]) x.alights.push_back({s, a, i});
     }
-    for (const std::int32_t t : x.ridden_trains) x.ridden_shift[U(t)] = kNever;
-    x.ridden_trains.clear();
     for (const Alight& al : x.alights) {
-      if (al.arrive >= best[1]) break;
+      if (al.arrive >= best[2]) break;
       building.legs[0].alight = al.stop;
+      const std::int32_t covered = covered_after(al.station, al.arrive);
       each_place(al.station, [&](std::int32_t p, std::int32_t change) {
         if (x.is_to[U(p)]) return;
         const std::int32_t ready = al.arrive + change;
         // One change: a train from here on to the arrival set.
         each_boarding(x.feeders, x.feeder_begin[U(p)], x.feeder_begin[U(p) + 1], al.arrive, ready,
-                      best[2], [&](const NetCall& call, std::int32_t shift) {
+                      covered, best[2], [&](const NetCall& call, std::int32_t shift) {
                         const std::int32_t end = x.next_to[U(call.stop)];
                         building.legs[1] = {call.train, call.stop, end, shift};
                         record(2, net.stops[U(end)].arrive + shift);
                       });
         if (max_legs < 3) return;
-        // Two changes: any train to a station from which one goes on.
+        // Two changes: any train to a station from which one goes on. What follows has three
+        // legs, so best[3] bounds it.
         const bool boarded_in_from = x.is_from[U(p)] != 0;
         each_boarding(
-            net.calls, net.call_begin[U(p)], net.call_begin[U(p) + 1], al.arrive, ready, best[2],
+            net.calls, net.call_begin[U(p)], net.call_begin[U(p) + 1], al.arrive, ready, covered,
+            best[3],
             [&](const NetCall& call, std::int32_t shift2) {
               const std::int32_t t2 = call.train;
               const std::int32_t last = x.last_hop[U(t2)];
               if (last <= call.stop) return;
+              if (std::int64_t{x.reach_bound[U(call.stop + 1)]} + shift2 >= best[3]) return;
               if (!boarded_in_from) {
-                // The same run boarded earlier on this departure saw every stop from here on.
+                // The same run, ridden before from this stop or an earlier one (for this or a
+                // later departure), met every change from here on; what it led to is in best[3]
+                // already, whatever the first leg was.
                 if (x.ridden_shift[U(t2)] == shift2 && x.ridden_stop[U(t2)] <= call.stop) return;
                 if (x.ridden_shift[U(t2)] == kNever) x.ridden_trains.push_back(t2);
                 x.ridden_shift[U(t2)] = shift2;
                 x.ridden_stop[U(t2)] = call.stop;
               }
               for (std::int32_t j = call.stop + 1; j <= last; ++j) {
+                if (std::int64_t{x.reach_bound[U(j)]} + shift2 >= best[3]) break;
                 const std::int32_t a2 = net.stops[U(j)].arrive + shift2;
-                if (a2 >= best[2]) break;
                 const std::int32_t y = station_of(j);
                 if (x.is_to[U(y)]) break;
                 if (boarded_in_from && x.is_from[U(y)]) continue;
@@ -372,7 +450,7 @@ std::vector<Journey> Planner::Find(const Request& request) {
                 each_place(y, [&](std::int32_t q, std::int32_t change2) {
                   if (x.is_to[U(q)]) return;
                   each_boarding(x.feeders, x.feeder_begin[U(q)], x.feeder_begin[U(q) + 1], a2,
-                                a2 + change2, best[3],
+                                a2 + change2, kNothingCovered, best[3],
                                 [&](const NetCall& c3, std::int32_t shift3) {
                                   const std::int32_t end = x.next_to[U(c3.stop)];
                                   building.legs[2] = {c3.train, c3.stop, end, shift3};
@@ -388,13 +466,24 @@ std::vector<Journey> Planner::Find(const Request& request) {
   // ---- Reset the scratch arrays for the next request.
   for (const std::int32_t s : x.from_stations) x.is_from[U(s)] = 0;
   for (const std::int32_t s : x.to_stations) x.is_to[U(s)] = 0;
-  for (const std::int32_t s : x.hop_stations) x.hop_to[U(s)] = 0;
+  for (const std::int32_t s : x.hop_stations) {
+    x.hop_to[U(s)] = 0;
+    x.shortest_feeder[U(s)] = kNever;
+    x.rest_to[U(s)] = kNever;
+  }
+  for (const std::int32_t t : x.hop_trains) {
+    for (std::int32_t j = net.train_stop_begin[U(t)]; j <= x.last_hop[U(t)]; ++j) {
+      x.reach_bound[U(j)] = kNever;
+    }
+  }
   for (const std::int32_t t : x.to_trains) {
     x.train_mark[U(t)] = 0;
     for (std::int32_t i = net.train_stop_begin[U(t)]; i < train_end(t); ++i) x.next_to[U(i)] = -1;
   }
   for (const std::int32_t t : x.hop_trains) x.last_hop[U(t)] = -1;
   for (const std::int32_t t : x.ridden_trains) x.ridden_shift[U(t)] = kNever;
+  for (const std::int32_t s : x.explored_stations) x.explored[U(s)].clear();
+  x.explored_stations.clear();
   x.from_stations.clear();
   x.to_stations.clear();
   x.hop_stations.clear();

@@ -103,6 +103,8 @@ class Planner {
   // departs earlier, arrives later and changes at least as often as another. Empty when
   // CheckRequest refuses the request or either side names no known station.
   [[nodiscard]] std::vector<Journey> Find(const Request& request);
+  // Bytes of the working arrays kept between calls.
+  [[nodiscard]] std::size_t MemoryBytes() const;
 
  private:
   struct Scratch;

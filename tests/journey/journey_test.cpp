@@ -94,6 +94,13 @@ std::vector<Case> Cases() {
       Train("T3", {{"丁", -1, 8 * H + 30}, {"乙", 9 * H, -1}}),
       Train("T4", {{"甲", -1, 5 * H}, {"乙", 20 * H, -1}}),
   }};
+  // F reaches 丙 first but departs later; S, earlier and slower, is the only one whose wait for
+  // T stays within an hour.
+  const SpecTimetable later_arrival_catches{{
+      Train("F", {{"甲", -1, 9 * H}, {"丙", 10 * H, -1}}),
+      Train("S", {{"甲", -1, 8 * H}, {"丙", 11 * H, -1}}),
+      Train("T", {{"丙", -1, 11 * H + 30}, {"乙", 12 * H, -1}}),
+  }};
   const Request plain = Between({"甲"}, {"乙"});
   return {
       {"change at exactly the minimum, not a minute less", exact_change, plain,
@@ -114,6 +121,9 @@ std::vector<Case> Cases() {
       {"no limit at all", long_wait, With(plain, [](Request& r) { r.max_wait = 0; }),
        {"08:00 23:00 1 | T1 甲 08:00 丙 09:00 | wait 780 T2 丙 22:00 乙 23:00"}},
       {"no journey between the two", apart, plain, {}},
+      {"a later arrival catches what an earlier one would wait too long for",
+       later_arrival_catches, With(plain, [](Request& r) { r.max_wait = 60; }),
+       {"08:00 12:00 1 | S 甲 08:00 丙 11:00 | wait 30 T 丙 11:30 乙 12:00"}},
       {"no shuttle inside the departure city", shuttle,
        With(Between({"甲东", "甲西"}, {"乙"}), [](Request& r) { r.before = 8 * H + 30; }), {}},
       {"the departure city's train itself is fine", shuttle, Between({"甲东", "甲西"}, {"乙"}),

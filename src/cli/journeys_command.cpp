@@ -1,0 +1,320 @@
+#include "cli/journeys_command.h"
+
+#include <array>
+#include <charconv>
+#include <exception>
+#include <string_view>
+
+#include "cli/table_loading.h"
+#include "cli/text_output.h"
+#include "data/timetable_store.h"
+#include "journey/network.h"
+#include "query/input_checks.h"
+
+namespace lanzhou::cli {
+namespace {
+
+constexpr std::string_view kProgram = "lanzhou-query: ";
+
+// Options of this command that take a value, and those of the other commands (so that the
+// command word is found behind them too).
+constexpr std::array<std::string_view, 10> kJourneyValued = {
+    "--after",   "--before", "--max-changes", "--min-change", "--min-change-city",
+    "--max-wait", "--sort",  "--limit",       "--format",     "--data"};
+constexpr std::array<std::string_view, 3> kOtherValued = {"--filter", "--via", "--row"};
+
+template <std::size_t N>
+bool OneOf(std::string_view word, const std::array<std::string_view, N>& list) {
+  for (std::string_view v : list) {
+    if (v == word) return true;
+  }
+  return false;
+}
+
+std::optional<std::int32_t> WholeNumber(std::string_view text) {
+  std::int32_t value = 0;
+  const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (text.empty() || ec != std::errc{} || end != text.data() + text.size()) return std::nullopt;
+  return value;
+}
+
+// "HH:MM" (or "H:MM") on the 24-hour clock, as minutes of the day.
+std::optional<std::int32_t> ClockValue(std::string_view text) {
+  const std::size_t colon = text.find(':');
+  if (colon == std::string_view::npos || colon == 0 || colon > 2 || text.size() != colon + 3) {
+    return std::nullopt;
+  }
+  const auto h = WholeNumber(text.substr(0, colon));
+  const auto m = WholeNumber(text.substr(colon + 1));
+  if (!h || !m || *h < 0 || *h > 23 || *m < 0 || *m > 59 || text[colon + 1] == '-' ||
+      text[0] == '-' || text[0] == '+') {
+    return std::nullopt;
+  }
+  return *h * 60 + *m;
+}
+
+UsageError Usage(std::string message) {
+  return UsageError{std::move(message)};
+}
+
+// The texts of a journey's changes: the station (both when it changes: "北京西→北京南 同城换站")
+// and the wait, one per change, joined by "、".
+std::string ChangeStations(const journey::Journey& j) {
+  std::string text;
+  for (std::size_t k = 1; k < j.legs.size(); ++k) {
+    if (!text.empty()) text += "、";
+    const journey::Leg& leg = j.legs[k];
+    text += leg.station_change ? j.legs[k - 1].to + "→" + leg.from + " 同城换站" : leg.from;
+  }
+  return text;
+}
+
+std::string Waits(const journey::Journey& j) {
+  std::string text;
+  for (std::size_t k = 1; k < j.legs.size(); ++k) {
+    if (!text.empty()) text += "、";
+    text += journey::DurationText(j.legs[k].wait);
+  }
+  return text;
+}
+
+std::string ArriveText(std::int32_t minutes) {
+  const std::int32_t day = journey::DayOf(minutes);
+  return journey::ClockText(minutes) + (day > 0 ? "+" + std::to_string(day) + "天" : "");
+}
+
+std::vector<std::string> RowCells(const journey::Journey& j) {
+  return {journey::ClockText(j.Depart()),
+          ArriveText(j.Arrive()),
+          journey::DurationText(j.Minutes()),
+          std::to_string(j.Changes()),
+          journey::TrainChainText(j),
+          ChangeStations(j),
+          Waits(j),
+          j.fare.empty() ? "-" : j.fare};
+}
+
+const std::vector<std::string>& Captions() {
+  static const std::vector<std::string> captions = {"出发", "到达", "历时", "换乘",
+                                                    "车次", "换乘站", "等候", "参考票价"};
+  return captions;
+}
+
+std::string JourneyJson(const journey::Journey& j) {
+  std::vector<std::string> legs;
+  for (const journey::Leg& leg : j.legs) {
+    JsonObject o;
+    o.Text("train", leg.train_id)
+        .Text("from", leg.from)
+        .Text("depart", journey::ClockText(leg.depart))
+        .Integer("depart_day", journey::DayOf(leg.depart))
+        .Text("to", leg.to)
+        .Text("arrive", journey::ClockText(leg.arrive))
+        .Integer("arrive_day", journey::DayOf(leg.arrive))
+        .Integer("wait", leg.wait)
+        .Boolean("station_change", leg.station_change)
+        .Integer("from_no", leg.from_no)
+        .Integer("to_no", leg.to_no)
+        .Raw("distance", leg.distance >= 0 ? std::to_string(leg.distance) : "null")
+        .Text("fare", leg.fare);
+    legs.push_back(o.Str());
+  }
+  std::string legs_json = "[";
+  for (std::size_t i = 0; i < legs.size(); ++i) legs_json += (i ? "," : "") + legs[i];
+  legs_json += "]";
+  JsonObject o;
+  o.Text("depart", journey::ClockText(j.Depart()))
+      .Text("arrive", journey::ClockText(j.Arrive()))
+      .Integer("arrive_day", journey::DayOf(j.Arrive()))
+      .Integer("minutes", j.Minutes())
+      .Integer("changes", j.Changes())
+      .Text("trains", journey::TrainChainText(j))
+      .Raw("distance", j.distance >= 0 ? std::to_string(j.distance) : "null")
+      .Text("fare", j.fare)
+      .Raw("legs", legs_json);
+  return o.Str();
+}
+
+}  // namespace
+
+bool IsJourneysCommandLine(const std::vector<std::string>& words) {
+  for (std::size_t i = 0; i < words.size(); ++i) {
+    const std::string& w = words[i];
+    if (w == "--") return i + 1 < words.size() && words[i + 1] == "journeys";
+    if (w.size() >= 2 && w[0] == '-') {
+      if (w.find('=') == std::string::npos &&
+          (OneOf(w, kJourneyValued) || OneOf(w, kOtherValued))) {
+        ++i;
+      }
+      continue;
+    }
+    return w == "journeys";
+  }
+  return false;
+}
+
+JourneysParse ParseJourneysArguments(const std::vector<std::string>& words) {
+  JourneysOptions o;
+  std::vector<std::string> positional;
+  bool options_done = false;
+  for (std::size_t i = 0; i < words.size(); ++i) {
+    const std::string& word = words[i];
+    if (options_done || word.size() < 2 || word[0] != '-') {
+      positional.push_back(word);
+      continue;
+    }
+    if (word == "--") {
+      options_done = true;
+      continue;
+    }
+    if (word == "--help" || word == "-h") return HelpRequest{};
+    std::string name = word;
+    std::optional<std::string> value;
+    if (const std::size_t eq = word.find('='); word.starts_with("--") && eq != std::string::npos) {
+      name = word.substr(0, eq);
+      value = word.substr(eq + 1);
+    }
+    if (!OneOf(name, kJourneyValued)) {
+      return Usage("unknown option '" + word + "' for journeys");
+    }
+    if (!value) {
+      if (i + 1 >= words.size()) return Usage("option " + name + " needs a value");
+      value = words[++i];
+    }
+    const std::string& v = *value;
+    // Whole minutes within [low, high].
+    const auto minutes = [&](std::int32_t low, std::int32_t high,
+                             std::int32_t& slot) -> std::optional<UsageError> {
+      const auto n = WholeNumber(v);
+      if (!n || *n < low || *n > high) {
+        return Usage(name + " takes whole minutes from " + std::to_string(low) + " to " +
+                     std::to_string(high) + ", not '" + v + "'");
+      }
+      slot = *n;
+      return std::nullopt;
+    };
+    std::optional<UsageError> error;
+    if (name == "--after" || name == "--before") {
+      const auto clock = ClockValue(v);
+      if (!clock) return Usage(name + " takes a time of day HH:MM (00:00 to 23:59), not '" + v + "'");
+      (name == "--after" ? o.request.after : o.request.before) = *clock;
+    } else if (name == "--max-changes") {
+      const auto n = WholeNumber(v);
+      if (!n || *n < 0 || *n > 2) return Usage("--max-changes takes 0, 1 or 2, not '" + v + "'");
+      o.request.max_changes = *n;
+    } else if (name == "--min-change") {
+      error = minutes(0, 1440, o.request.min_change);
+    } else if (name == "--min-change-city") {
+      error = minutes(0, 1440, o.request.min_change_city);
+    } else if (name == "--max-wait") {
+      error = minutes(0, 10080, o.request.max_wait);
+    } else if (name == "--sort") {
+      std::string_view column = v;
+      o.descending = column.ends_with(":desc");
+      if (o.descending) column.remove_suffix(5);
+      o.sort = journey::SortKeyFromCaption(column);
+      if (!o.sort) return Usage("--sort takes 出发, 到达, 历时 or 换乘 (optionally :desc), not '" + v + "'");
+    } else if (name == "--limit") {
+      const auto n = WholeNumber(v);
+      if (!n || *n < 1) return Usage("--limit takes a number of journeys from 1, not '" + v + "'");
+      o.limit = *n;
+    } else if (name == "--format") {
+      if (v == "table") {
+        o.format = OutputFormat::Table;
+      } else if (v == "csv") {
+        o.format = OutputFormat::Csv;
+      } else if (v == "json") {
+        o.format = OutputFormat::Json;
+      } else {
+        return Usage("--format takes table, csv or json, not '" + v + "'");
+      }
+    } else {  // --data
+      if (v.empty()) return Usage("--data needs a folder");
+      o.data_dir = v;
+    }
+    if (error) return *error;
+  }
+  if (positional.empty() || positional[0] != "journeys") return Usage("no journeys command given");
+  if (positional.size() != 3) return Usage("usage: journeys FROM TO [options]");
+  o.from = positional[1];
+  o.to = positional[2];
+  return o;
+}
+
+std::string FormatJourneys(const std::vector<journey::Journey>& journeys, OutputFormat format) {
+  switch (format) {
+    case OutputFormat::Json: {
+      std::vector<std::string> values;
+      for (const journey::Journey& j : journeys) values.push_back(JourneyJson(j));
+      return JsonArrayLines(values);
+    }
+    case OutputFormat::Csv: {
+      std::vector<std::string> lines;
+      for (std::size_t r = 0; r <= journeys.size(); ++r) {
+        const std::vector<std::string> cells = r == 0 ? Captions() : RowCells(journeys[r - 1]);
+        std::string line;
+        for (std::size_t c = 0; c < cells.size(); ++c) line += (c ? "," : "") + cells[c];
+        lines.push_back(line);
+      }
+      return JoinLines(lines);
+    }
+    case OutputFormat::Table:
+      break;
+  }
+  std::vector<std::vector<std::string>> rows{Captions()};
+  for (const journey::Journey& j : journeys) rows.push_back(RowCells(j));
+  return AlignColumns(rows) + "结果:" + std::to_string(journeys.size()) + "\n";
+}
+
+int RunJourneysCommandLine(const std::vector<std::string>& words,
+                           const data::ResourceRegistry* embedded, std::ostream& out,
+                           std::ostream& err) {
+  const JourneysParse parsed = ParseJourneysArguments(words);
+  if (std::holds_alternative<HelpRequest>(parsed)) {
+    out << HelpText();
+    return kExitOk;
+  }
+  if (const auto* usage = std::get_if<UsageError>(&parsed)) {
+    err << kProgram << usage->message << "\nTry 'lanzhou-query --help' for more information.\n";
+    return kExitRefused;
+  }
+  const JourneysOptions& o = std::get<JourneysOptions>(parsed);
+  if (!o.data_dir && !embedded) {
+    err << kProgram << "no timetable is built into this program; give --data DIR\n";
+    return kExitLoadFailed;
+  }
+  const data::ResourceRegistry no_resources;
+  data::TimetableStore store(embedded ? *embedded : no_resources);
+  const TableSource source =
+      o.data_dir ? TableSource::Folder(*o.data_dir) : TableSource::Embedded(*embedded);
+  const std::vector<LoadFailure> failures = LoadTables(source, store);
+  for (const LoadFailure& f : failures) err << kProgram << f.table << ": " << f.message << "\n";
+  if (!failures.empty()) return kExitLoadFailed;
+  try {
+    const query::InputCheck check = query::CheckThroughQuery(o.from, o.to, store);
+    if (check.verdict == query::CheckVerdict::ShowMessage) {
+      err << check.message.caption << ": " << check.message.text << "\n";
+      return kExitRefused;
+    }
+    auto network = journey::BuildNetwork(store);
+    if (check.verdict == query::CheckVerdict::NotReady || !network) {
+      err << kProgram << "the tables are not loaded\n";
+      return kExitLoadFailed;
+    }
+    journey::Request request = o.request;
+    journey::SetEndpoints(store.KMSM, o.from, o.to, request);
+    std::vector<journey::Journey> journeys = journey::FindJourneys(*network, request);
+    if (o.sort) journey::SortJourneys(journeys, *o.sort, o.descending);
+    if (o.limit && journeys.size() > static_cast<std::size_t>(*o.limit)) {
+      journeys.resize(static_cast<std::size_t>(*o.limit));
+    }
+    out << FormatJourneys(journeys, o.format);
+    out.flush();
+    return out ? kExitOk : kExitFailure;
+  } catch (const std::exception& e) {
+    err << kProgram << e.what() << "\n";
+    return kExitFailure;
+  }
+}
+
+}  // namespace lanzhou::cli

@@ -1,0 +1,47 @@
+#pragma once
+// lanzhou-query journeys FROM TO: journeys with up to two changes of train, their legs, waits,
+// day markers and fares. A command of its own, with its own options; the other commands' parser
+// hands such a command line over whole (see RunCommandLine).
+#include <cstdint>
+#include <optional>
+#include <ostream>
+#include <string>
+#include <variant>
+#include <vector>
+
+#include "cli/options.h"
+#include "data/resource_registry.h"
+#include "journey/journey.h"
+
+namespace lanzhou::cli {
+
+struct JourneysOptions {
+  std::string from;
+  std::string to;
+  journey::Request request;  // window, changes and minutes; the stations are set after loading
+  std::optional<journey::SortKey> sort;
+  bool descending = false;
+  std::optional<std::int32_t> limit;
+  OutputFormat format = OutputFormat::Table;
+  std::optional<std::string> data_dir;
+};
+
+// Whether the command word of a command line (the first word that is neither an option nor an
+// option's value) is "journeys".
+[[nodiscard]] bool IsJourneysCommandLine(const std::vector<std::string>& words);
+
+using JourneysParse = std::variant<JourneysOptions, HelpRequest, UsageError>;
+[[nodiscard]] JourneysParse ParseJourneysArguments(const std::vector<std::string>& words);
+
+// The journeys as a table (header, one row each, "结果:N"), csv (header and rows) or a JSON
+// array (docs/journeys.md lists the keys).
+[[nodiscard]] std::string FormatJourneys(const std::vector<journey::Journey>& journeys,
+                                         OutputFormat format);
+
+// The whole command: parse, load, check the stations as the 查询 button does, plan, write.
+// Exit codes as the other commands'.
+int RunJourneysCommandLine(const std::vector<std::string>& words,
+                           const data::ResourceRegistry* embedded, std::ostream& out,
+                           std::ostream& err);
+
+}  // namespace lanzhou::cli
