@@ -33,14 +33,6 @@ constexpr std::array<int, query::kJourneyColumns> kJourneyWidths = {52, 72, 48, 
 constexpr std::array<int, query::kResultColumns> kLegWidths = {97, 77, 77, 70, 77, 45, 77, 45,
                                                                32, 45, 37, 42, 43, 91, 70};
 
-class WaitCursor {
- public:
-  WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-  ~WaitCursor() { QApplication::restoreOverrideCursor(); }
-  WaitCursor(const WaitCursor&) = delete;
-  WaitCursor& operator=(const WaitCursor&) = delete;
-};
-
 QSpinBox* MakeMinutesBox(QWidget* parent, const QString& name, int left, int value, int maximum) {
   auto* box = new QSpinBox(parent);
   box->setObjectName(name);
@@ -74,7 +66,7 @@ TFrmJourney::TFrmJourney(std::shared_ptr<const journey::Network> network,
       to_text_(std::move(to_text)) {
   setObjectName(QStringLiteral("FrmJourney"));
   setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
-                 Qt::MSWindowsFixedSizeDialogHint);
+                 Qt::WindowStaysOnTopHint | Qt::MSWindowsFixedSizeDialogHint);
   setFont(WindowFont());
   setFixedSize(kWidth, kHeight);
   SetBackground(this, QColor::fromRgb(kPanelBackground));
@@ -97,10 +89,7 @@ TFrmJourney::TFrmJourney(std::shared_ptr<const journey::Network> network,
   connect(btn_export_, &QPushButton::clicked, this, &TFrmJourney::BTNExportClick);
   connect(close, &QPushButton::clicked, this, &QDialog::accept);
 
-  if (parent != nullptr) {
-    const QRect outer = parent->window()->geometry();
-    move(outer.center() - rect().center());
-  }
+  CentreOnParent(this, parent);
   BTNQueryClick();
   jgrid_->setFocus();
 }
@@ -145,10 +134,8 @@ void TFrmJourney::BuildConditions() {
   auto* query_button =
       MakeButton(group, QStringLiteral("BTNQuery"), QStringLiteral("查询"), 880, 16, 66, 26);
   connect(query_button, &QPushButton::clicked, this, &TFrmJourney::BTNQueryClick);
-  // Enter in a condition box asks again, as 查询 does.
-  for (QLineEdit* edit : {et_after_, et_before_}) {
-    connect(edit, &QLineEdit::returnPressed, this, &TFrmJourney::BTNQueryClick);
-  }
+  // Enter in any condition box asks again.
+  query_button->setDefault(true);
 }
 
 void TFrmJourney::BuildJourneyGrid() {

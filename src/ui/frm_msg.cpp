@@ -71,10 +71,7 @@ TFrmMsg::TFrmMsg(query::TrainDetail detail, QWidget* parent)
   connect(close, &QPushButton::clicked, this, &QDialog::accept);
   close->setDefault(true);
   close->setFocus();
-  if (parent != nullptr) {
-    const QRect outer = parent->window()->geometry();
-    move(outer.center() - rect().center());
-  }
+  CentreOnParent(this, parent);
 }
 
 void ShowTrainDetailWindow(query::TrainDetail detail, Dialogs& dialogs, QWidget* parent) {

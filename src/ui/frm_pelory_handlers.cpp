@@ -20,21 +20,13 @@
 #include "ui/frm_about.h"
 #include "ui/frm_msg.h"
 #include "ui/frm_pelory.h"
+#include "ui/frm_style.h"
 #include "ui/frm_zzz.h"
 #include "ui/grid_view.h"
 #include "ui/print_grid.h"
 
 namespace lanzhou::ui {
 namespace {
-
-// The hourglass while a sort or a query rewrites the grid.
-class WaitCursor {
- public:
-  WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-  ~WaitCursor() { QApplication::restoreOverrideCursor(); }
-  WaitCursor(const WaitCursor&) = delete;
-  WaitCursor& operator=(const WaitCursor&) = delete;
-};
 
 // Where the partner panel's web view goes once a query has found rows: below the panel.
 constexpr int kWebB1ParkedTop = 200;
