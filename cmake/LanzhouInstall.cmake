@@ -3,7 +3,8 @@
 #
 #   bin/lanzhou                                   the window (when LANZHOU_BUILD_GUI is ON)
 #   bin/lanzhou-query                             the command-line queries (once that target exists)
-#   share/applications/lanzhou.desktop            menu entry: 岚舟时刻, Utility;Travel;
+#   bin/lanzhou-timetable                         makes and inspects timetable files
+#   share/applications/lanzhou.desktop            menu entry: 岚舟时刻, Utility;
 #   share/icons/hicolor/{64x64,128x128}/apps/lanzhou.png, scalable/apps/lanzhou.svg
 #
 # Included at the end of the top-level CMakeLists.txt, after every target is defined. The
@@ -18,6 +19,9 @@ endif()
 if(TARGET lanzhou-query)
   install(TARGETS lanzhou-query RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 endif()
+if(TARGET lanzhou-timetable)
+  install(TARGETS lanzhou-timetable RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+endif()
 
 install(FILES ${LANZHOU_DESKTOP_DIR}/lanzhou.desktop
         DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
@@ -28,6 +32,59 @@ foreach(size 64 128)
 endforeach()
 install(FILES ${LANZHOU_DESKTOP_DIR}/lanzhou.svg
         DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
+
+# Licence, bash completion and AppStream metadata.
+install(FILES ${PROJECT_SOURCE_DIR}/resources/desktop/lanzhou.metainfo.xml
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo RENAME cn.lanzhou_shike.lanzhou.metainfo.xml)
+install(FILES ${PROJECT_SOURCE_DIR}/resources/completion/lanzhou-query
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions)
+install(FILES ${PROJECT_SOURCE_DIR}/resources/debian/copyright
+        DESTINATION ${CMAKE_INSTALL_DOCDIR})
+
+# Man pages: help2man turns each program's --help into a page, a hand-written part
+# (resources/man/<program>.h2m) adds EXAMPLES, FILES and SEE ALSO. Compressed the Debian way
+# (gzip -9n: no name or time stamp, so the same build gives the same bytes).
+find_program(LANZHOU_HELP2MAN help2man)
+find_program(LANZHOU_GZIP gzip)
+# The version as the programs show it (net/version_check.h); the project's version drops the
+# leading zeros CMake does not keep.
+set(LANZHOU_PROGRAM_VERSION 2011.08.15)
+function(lanzhou_man_page program summary)
+  if(NOT TARGET ${program} OR NOT LANZHOU_HELP2MAN OR NOT LANZHOU_GZIP)
+    return()
+  endif()
+  set(include ${PROJECT_SOURCE_DIR}/resources/man/${program}.h2m)
+  set(page ${PROJECT_BINARY_DIR}/man/${program}.1)
+  add_custom_command(
+    OUTPUT ${page}.gz
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${PROJECT_BINARY_DIR}/man
+    COMMAND ${CMAKE_COMMAND} -E env QT_QPA_PLATFORM=offscreen
+            ${LANZHOU_HELP2MAN} --no-info --locale=C.UTF-8 --section=1 --name=${summary}
+            --version-string=${LANZHOU_PROGRAM_VERSION} --include=${include}
+            --output=${page} $<TARGET_FILE:${program}>
+    COMMAND ${LANZHOU_GZIP} -9nf ${page}
+    DEPENDS ${program} ${include}
+    COMMENT "Writing the man page of ${program}"
+    VERBATIM)
+  add_custom_target(${program}_man ALL DEPENDS ${page}.gz)
+  install(FILES ${page}.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+endfunction()
+# The package's changelog, compressed the same way.
+if(LANZHOU_GZIP)
+  set(changelog ${PROJECT_BINARY_DIR}/doc/changelog.gz)
+  add_custom_command(
+    OUTPUT ${changelog}
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${PROJECT_BINARY_DIR}/doc
+    COMMAND ${LANZHOU_GZIP} -9nc ${PROJECT_SOURCE_DIR}/resources/debian/changelog > ${changelog}
+    DEPENDS ${PROJECT_SOURCE_DIR}/resources/debian/changelog
+    VERBATIM)
+  add_custom_target(lanzhou_changelog ALL DEPENDS ${changelog})
+  install(FILES ${changelog} DESTINATION ${CMAKE_INSTALL_DOCDIR})
+endif()
+
+lanzhou_man_page(lanzhou "offline timetable of the Chinese passenger railway")
+lanzhou_man_page(lanzhou-query "look up the Chinese railway timetable from a terminal")
+lanzhou_man_page(lanzhou-timetable "make, import and inspect 岚舟时刻 timetable files")
 
 # ---- Debian package ------------------------------------------------------------------------
 set(LANZHOU_PACKAGE_MAINTAINER "岚舟时刻 maintainers <packages@lanzhou-shike.cn>"
@@ -41,6 +98,7 @@ set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "offline Chinese railway timetable lookup 
 set(CPACK_PACKAGE_HOMEPAGE_URL "http://www.lanzhou-shike.cn")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES TRUE)
+set(CPACK_RESOURCE_FILE_LICENSE ${PROJECT_SOURCE_DIR}/LICENSE)
 set(CPACK_OUTPUT_FILE_PREFIX ${PROJECT_BINARY_DIR}/packages)
 
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
@@ -59,7 +117,7 @@ Results can be sorted, filtered, printed and exported as comma-separated text.
 The whole timetable is built into the program.")
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "${CPACK_PACKAGE_DESCRIPTION}")
 
-# Shared-library dependencies (Qt Widgets, PrintSupport, WebEngine, zlib, the C++ runtime) are
+# Shared-library dependencies (Qt Widgets, PrintSupport, WebEngine, zlib, libzip, the C++ runtime) are
 # read from the binaries by dpkg-shlibdeps, versions included. What the binaries cannot show is
 # listed by hand: the Qt platform plugins that let a Widgets program open a window, and the CJK
 # font every text of the window needs.
@@ -69,8 +127,12 @@ if(LANZHOU_DPKG_SHLIBDEPS)
   set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
   set(CPACK_DEBIAN_PACKAGE_DEPENDS "${lanzhou_runtime_depends}")
 else()
+  set(lanzhou_qt_depends "libqt6widgets6, libqt6printsupport6")
+  if(LANZHOU_WEB_ENGINE)
+    string(APPEND lanzhou_qt_depends ", libqt6webenginewidgets6")
+  endif()
   set(CPACK_DEBIAN_PACKAGE_DEPENDS
-      "libqt6widgets6, libqt6printsupport6, libqt6webenginewidgets6, zlib1g, libstdc++6, libc6, ${lanzhou_runtime_depends}")
+      "${lanzhou_qt_depends}, zlib1g, libzip4, libstdc++6, libc6, ${lanzhou_runtime_depends}")
 endif()
 
 include(CPack)

@@ -1,6 +1,6 @@
 // The load and query benchmarks at two sizes, side by side: the shipped sample the program embeds
-// (≈47,000 stops, 4,086 trains) and the national timetable of 2024-07-05 (≈105,000 stops, 11,413
-// trains), converted and built into the build folder by bench/national/CMakeLists.txt. Both are
+// (≈45,600 stops, 4,150 trains) and the national timetable of 2024-07-05 (≈105,000 stops, 11,413
+// trains), imported into the build folder by bench/national/CMakeLists.txt. Both are
 // read the same way: packed resources in a registry, loaded by the loaders' readers, then queried
 // as the buttons query them (input check, query, grid fill).
 //

@@ -3,6 +3,14 @@
 #include <string>
 #include <vector>
 
+#if defined(__linux__) && defined(__GLIBC__)
+#include <malloc.h>
+#include <sys/mman.h>
+#include <unistd.h>
+
+#include <cstdint>
+#endif
+
 #include "cli/run.h"
 #include "data/resource_registry.h"
 
@@ -10,7 +18,33 @@
 #include "lanzhou_timetable.h"
 #endif
 
+namespace {
+
+// A command fills some ten megabytes of fresh memory (the unpacked text and the tables) and
+// ends. Page by page, the faults cost as much as the loading itself; one heap with room to
+// spare, on huge pages where the system offers them, takes a few faults instead.
+void PrepareHeap() {
+#if defined(__linux__) && defined(__GLIBC__)
+  constexpr std::size_t kHugePage = std::size_t{2} << 20;
+  mallopt(M_MMAP_THRESHOLD, 32 << 20);  // the tables' blocks stay on the heap
+  mallopt(M_TRIM_THRESHOLD, 256 << 20);  // and freed ones are used again, not returned
+  mallopt(M_TOP_PAD, 64 << 20);          // the heap grows once, ahead of the loading
+  void* first = malloc(kHugePage);
+  if (first == nullptr) return;
+  const auto begin = (reinterpret_cast<std::uintptr_t>(first) + kHugePage - 1) & ~(kHugePage - 1);
+  const auto end = reinterpret_cast<std::uintptr_t>(sbrk(0)) & ~(kHugePage - 1);
+  free(first);
+  if (end > begin) {
+    // Only advice: without transparent huge pages nothing changes.
+    (void)madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
+  }
+#endif
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
+  PrepareHeap();
   std::ios::sync_with_stdio(false);
   const std::vector<std::string> words(argv + 1, argv + argc);
   lanzhou::data::ResourceRegistry registry;

@@ -119,8 +119,8 @@ ParseResult ParseArguments(const std::vector<std::string>& words) {
       name = word.substr(0, eq);
       value = word.substr(eq + 1);
     }
-    constexpr std::array<std::string_view, 6> kValued = {"--filter", "--sort", "--format",
-                                                         "--data",   "--via",  "--row"};
+    constexpr std::array<std::string_view, 7> kValued = {
+        "--filter", "--sort", "--format", "--data", "--timetable", "--via", "--row"};
     bool known = false;
     for (std::string_view v : kValued) known = known || name == v;
     if (!known) return Usage("unknown option '" + word + "'");
@@ -150,6 +150,9 @@ ParseResult ParseArguments(const std::vector<std::string>& words) {
     } else if (name == "--data") {
       if (value->empty()) return Usage("--data needs a folder");
       options.data_dir = *value;
+    } else if (name == "--timetable") {
+      if (value->empty()) return Usage("--timetable needs a timetable file");
+      options.timetable_file = *value;
     } else if (name == "--via") {
       options.via = *value;
     } else {  // --row
@@ -159,6 +162,9 @@ ParseResult ParseArguments(const std::vector<std::string>& words) {
     }
   }
 
+  if (options.data_dir && options.timetable_file) {
+    return Usage("--data and --timetable both name the tables; give one");
+  }
   if (positional.empty()) return Usage("no command given");
   std::size_t at = 0;
   const bool detail = positional[0] == "detail";
@@ -250,6 +256,8 @@ Options:
                              (any letter case, or with .txt as the timetable builder names them)
                              (table text, plain GBK or packed: 4-byte size + zlib) instead
                              of the built-in ones
+  --timetable FILE           read the tables from a timetable file (made by lanzhou-timetable)
+                             instead of the built-in ones
   -h, --help                 this text
 
 Exit status:

@@ -46,6 +46,7 @@ struct Options {
   std::optional<SortRequest> sort;     // --sort
   OutputFormat format = OutputFormat::Table;
   std::optional<std::string> data_dir;  // --data DIR instead of the built-in tables
+  std::optional<std::string> timetable_file;  // --timetable FILE instead of the built-in tables
 };
 
 struct HelpRequest {};

@@ -9,6 +9,7 @@
 #include "cli/journeys_command.h"
 #include "cli/query_output.h"
 #include "cli/table_loading.h"
+#include "data/timetable_file.h"
 #include "data/timetable_store.h"
 #include "query/completion.h"
 #include "query/input_checks.h"
@@ -144,6 +145,19 @@ std::optional<Stop> RunResultCommand(const Options& options, data::TimetableStor
 
 int Run(const Options& options, const data::ResourceRegistry* embedded, std::ostream& out,
         std::ostream& err) {
+  // A timetable file's tables are read as the built-in ones, from a registry of their own.
+  data::TimetableFile file;
+  data::ResourceRegistry file_tables;
+  if (options.timetable_file) {
+    try {
+      file = data::ReadTimetableFile(*options.timetable_file);
+    } catch (const data::TimetableFileError& e) {
+      err << kProgram << e.what() << "\n";
+      return kExitLoadFailed;
+    }
+    data::RegisterTimetable(file, file_tables);
+    embedded = &file_tables;
+  }
   if (!options.data_dir && !embedded) {
     err << kProgram << "no timetable is built into this program; give --data DIR\n";
     return kExitLoadFailed;
@@ -152,7 +166,8 @@ int Run(const Options& options, const data::ResourceRegistry* embedded, std::ost
   data::TimetableStore store(embedded ? *embedded : no_resources);
   const TableSource source =
       options.data_dir ? TableSource::Folder(*options.data_dir) : TableSource::Embedded(*embedded);
-  const std::vector<LoadFailure> failures = LoadTables(source, store);
+  const std::vector<LoadFailure> failures =
+      LoadTables(source, store, TablesFor(options.command));
   for (const LoadFailure& f : failures) err << kProgram << f.table << ": " << f.message << "\n";
 
   if (options.command == Command::Info) {

@@ -28,7 +28,7 @@ std::filesystem::path FindTableFile(const std::filesystem::path& dir, std::strin
   const std::filesystem::path exact = dir / Upper(name);
   std::error_code ec;
   if (std::filesystem::is_regular_file(exact, ec)) return exact;
-  for (const std::string wanted : {Upper(name), Upper(name) + ".TXT"}) {
+  for (const std::string& wanted : {Upper(name), Upper(name) + ".TXT"}) {
     for (const auto& entry : std::filesystem::directory_iterator(dir, ec)) {
       if (Upper(entry.path().filename().string()) == wanted && entry.is_regular_file(ec)) {
         return entry.path();
@@ -100,20 +100,43 @@ std::string TableSource::Read(std::string_view name) const {
   return ReadTableFile(dir_, name);
 }
 
-std::vector<LoadFailure> LoadTables(const TableSource& source, data::TimetableStore& store) {
+TableNeeds TablesFor(Command command) {
+  switch (command) {
+    case Command::Complete:
+      return {.py = true, .list = false, .sm = false, .train = false};
+    case Command::Train:
+      return {.py = false, .list = true, .sm = true, .train = true};
+    case Command::Between:   // names checked in KMPy, station sets from KMSM, stops and trains
+    case Command::Transfer:  // the same, and the chooser's stations
+    case Command::Station:   // the same for one station
+    case Command::Info:      // reports all four
+      return {};
+  }
+  return {};
+}
+
+std::vector<LoadFailure> LoadTables(const TableSource& source, data::TimetableStore& store,
+                                    TableNeeds needs) {
   std::vector<LoadFailure> failures;
   // The working indexes the loader threads select: KMPy keeps its load order (completion lists
   // stations in the text's order); the others iterate by their keys.
-  const bool py = Step(failures, kSpy, store.KMPyReady,
-                       [&] { LoadOne(source, kSpy, store.KMPy, store.sfCSV, ""); });
-  const bool list = py && Step(failures, kSlist, store.KMListReady,
-                               [&] { LoadOne(source, kSlist, store.KMList, store.sfCSV, "SID"); });
-  if (list) {
+  bool going = true;  // the SPY, SList, SM chain stops at its first failure
+  if (needs.py) {
+    going = Step(failures, kSpy, store.KMPyReady,
+                 [&] { LoadOne(source, kSpy, store.KMPy, store.sfCSV, ""); });
+  }
+  if (going && needs.list) {
+    going = Step(failures, kSlist, store.KMListReady,
+                 [&] { LoadOne(source, kSlist, store.KMList, store.sfCSV, "SID"); });
+  }
+  if (going && needs.sm) {
     (void)Step(failures, kSm, store.KMSMReady,
                [&] { LoadOne(source, kSm, store.KMSM, store.sfCSV, "SStation"); });
   }
-  (void)Step(failures, kStrain, store.KMTrainReady,
-             [&] { LoadOne(source, kStrain, store.KMTrain, store.sfCSV1, "SIDNo"); });
+  if (needs.train) {
+    (void)Step(failures, kStrain, store.KMTrainReady,
+               [&] { LoadOne(source, kStrain, store.KMTrain, store.sfCSV1, "SIDNo"); });
+  }
   return failures;
 }
 

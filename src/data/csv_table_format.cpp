@@ -1,5 +1,6 @@
 #include "data/csv_table_format.h"
 
+#include <algorithm>
 #include <optional>
 #include <utility>
 
@@ -118,6 +119,7 @@ class Loader {
   // from_gbk: the text is GBK, and every piece handed on is converted to UTF-8 first.
   Loader(const CsvSettings& settings, std::string_view text, bool from_gbk, MemTable& table)
       : s_(settings),
+        text_(text),
         lines_(text, settings.comment),
         tokenizer_(settings.quote, settings.field_delimiter, settings.record_delimiter),
         table_(table),
@@ -254,8 +256,11 @@ class Loader {
 
   void ReadRows(std::string_view line, bool line_is_row) {
     csv::Value value;
+    std::size_t rows = 0;
     while (line_is_row || lines_.Next(line)) {
       line_is_row = false;
+      // Once a few rows show the values' lengths, room for as many rows as the text has lines.
+      if (++rows == kRowsBeforeReserve) table_.Reserve(table_.RecordCount() + LinesLeft(line));
       table_.Append();
       tokenizer_.Reset(line);
       for (const Column& column : columns_) {
@@ -264,6 +269,13 @@ class Loader {
       }
       table_.Post();  // long row: the extra values are never read
     }
+  }
+
+  // The lines from `line` to the end of the text: an upper bound on the rows still to come.
+  [[nodiscard]] std::size_t LinesLeft(std::string_view line) const {
+    const char* from = line.data();
+    const char* end = text_.data() + text_.size();
+    return static_cast<std::size_t>(std::count(from, end, '\n')) + 1;
   }
 
   void SetValue(const Column& column, std::string_view text) {
@@ -300,7 +312,11 @@ class Loader {
     }
   }
 
+  // Rows read before the table reserves room for the rest.
+  static constexpr std::size_t kRowsBeforeReserve = 64;
+
   const CsvSettings& s_;
+  std::string_view text_;
   csv::LineReader lines_;
   csv::ValueTokenizer tokenizer_;
   MemTable& table_;

@@ -597,6 +597,29 @@ void MemTable::Append() {
   current_ = static_cast<std::uint32_t>(record_count_);
 }
 
+void MemTable::Reserve(std::size_t records) {
+  for (Column& c : columns_) {
+    c.nulls.reserve(records);
+    switch (c.kind) {
+      case Kind::Text:
+        c.offsets.reserve(records + 1);
+        if (record_count_ > 0 && records > record_count_) {
+          // A little over the average, so that a longer tail does not regrow the whole blob.
+          const std::size_t per_record = c.blob.size() / record_count_ + 1;
+          c.blob.reserve(per_record * records + per_record * records / 16);
+        }
+        break;
+      case Kind::Integer:
+      case Kind::Boolean:
+        c.ints.reserve(records);
+        break;
+      case Kind::Float:
+        c.floats.reserve(records);
+        break;
+    }
+  }
+}
+
 void MemTable::SetValue(int column, std::string_view text) {
   if (!appending_) throw NotEditing();
   Column& c = columns_[static_cast<std::size_t>(column)];

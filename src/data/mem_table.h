@@ -236,6 +236,10 @@ class MemTable {
   // out of order until EndLoad (or until a cursor operation needs the working index).
   void Append();
   void Post();
+  // Makes room for `records` records in all, text columns by their average length so far. A
+  // load calls it once it has seen a few rows, so the columns do not regrow and copy as it goes.
+  // Changes nothing a reader can see.
+  void Reserve(std::size_t records);
   // End of a load: builds every index that is not in order, once, over all records, and
   // makes the first record of the working order current. Errors: an unknown key field name
   // (FieldNotFound), a key field of a large-object, ADT or Array type (CannotIndexField, with

@@ -23,31 +23,38 @@ void TimetableStore::StartLoading(LoadNotices notices) {
     std::lock_guard lock(mutex_);
     if (started_) throw std::logic_error("TimetableStore::StartLoading called twice");
     started_ = true;
+    // Both counted before either runs, so the first to end cannot take itself for the last.
+    loaders_running_ = 2;
   }
   notices_ = std::move(notices);
-  Start(thread_load1_, &TimetableStore::TThreadLoad1);
-  Start(thread_load_, &TimetableStore::TThreadLoad);
-}
-
-void TimetableStore::Start(std::jthread& thread, LoaderBody body) {
-  {
-    std::lock_guard lock(mutex_);
-    ++loaders_running_;
+  try {
+    Start(thread_load1_, &TimetableStore::TThreadLoad1);
+  } catch (...) {
+    NotStarted(2);
+    throw;
   }
   try {
-    thread = std::jthread([this, body](std::stop_token stop) { RunLoader(body, stop); });
+    Start(thread_load_, &TimetableStore::TThreadLoad);
   } catch (...) {
-    // No thread: nobody would count this loader finished, so WaitUntilLoaded must not wait.
-    std::lock_guard lock(mutex_);
-    --loaders_running_;
-    finished_.notify_all();
+    NotStarted(1);
     throw;
   }
 }
 
+void TimetableStore::Start(std::jthread& thread, LoaderBody body) {
+  thread = std::jthread([this, body](std::stop_token stop) { RunLoader(body, stop); });
+}
+
+void TimetableStore::NotStarted(int loaders) {
+  // No thread: nobody would count these loaders finished, so WaitUntilLoaded must not wait.
+  std::lock_guard lock(mutex_);
+  loaders_running_ -= loaders;
+  finished_.notify_all();
+}
+
 void TimetableStore::WaitUntilLoaded() {
   std::unique_lock lock(mutex_);
-  finished_.wait(lock, [this] { return loaders_running_ == 0; });
+  finished_.wait(lock, [this] { return loaders_running_ == 0 && !finishing_; });
 }
 
 bool TimetableStore::AllReady() const {
@@ -60,8 +67,22 @@ void TimetableStore::RunLoader(LoaderBody body, std::stop_token stop) {
   } catch (...) {
     // A failed load ends its thread silently; its flags stay false.
   }
+  bool last = false;
+  {
+    std::lock_guard lock(mutex_);
+    last = --loaders_running_ == 0;
+    // WaitUntilLoaded returns only after the notice has run.
+    if (last) finishing_ = true;
+  }
+  if (last && notices_.on_finished) {
+    try {
+      notices_.on_finished();
+    } catch (...) {
+      // Nothing is left to end; the flags already say what stands.
+    }
+  }
   std::lock_guard lock(mutex_);
-  --loaders_running_;
+  if (last) finishing_ = false;
   finished_.notify_all();
 }
 
@@ -83,7 +104,6 @@ void TimetableStore::TThreadLoad(std::stop_token stop) {
   LoadPackedTable(registry_, "SM", KMSM, sfCSV);
   KMSM.SetIndexName("SStation");
   KMSMReady = true;
-  if (notices_.on_groups_ready) notices_.on_groups_ready();
 }
 
 void TimetableStore::TThreadLoad1(std::stop_token /*stop*/) {

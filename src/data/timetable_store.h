@@ -26,7 +26,9 @@ namespace lanzhou::data {
 struct LoadNotices {
   std::function<void()> on_py_ready;     // KMPy loaded: the station boxes may be enabled
   std::function<void()> on_train_ready;  // KMTrain loaded: the query buttons may be enabled
-  std::function<void()> on_groups_ready;  // KMList and KMSM loaded (after on_py_ready)
+  // Both loaders have ended, loaded or failed; runs once, on the loader that ends last. A window
+  // that opened a timetable file learns here whether every table of it stands (AllReady).
+  std::function<void()> on_finished;
 };
 
 class TimetableStore {
@@ -65,8 +67,10 @@ class TimetableStore {
   void TThreadLoad(std::stop_token stop);
   void TThreadLoad1(std::stop_token stop);
   using LoaderBody = void (TimetableStore::*)(std::stop_token);
-  // Starts one loader thread running body, counted until it ends.
+  // Starts one loader thread running body; it was counted running by StartLoading.
   void Start(std::jthread& thread, LoaderBody body);
+  // Uncounts loaders whose threads could not be started.
+  void NotStarted(int loaders);
   // Runs one loader body; any exception ends it silently; counts it finished either way.
   void RunLoader(LoaderBody body, std::stop_token stop);
 
@@ -75,6 +79,7 @@ class TimetableStore {
   std::mutex mutex_;
   std::condition_variable finished_;
   int loaders_running_ = 0;
+  bool finishing_ = false;  // the last loader is running on_finished
   bool started_ = false;
   // Last members: destroyed (stopped and joined) before everything the loaders touch.
   std::jthread thread_load1_;

@@ -20,4 +20,8 @@ QString QtDialogs::SaveFileName(QWidget* parent, const QString& caption, const Q
   return dialog.selectedFiles().constFirst();
 }
 
+QString QtDialogs::OpenFileName(QWidget* parent, const QString& caption, const QString& filter) {
+  return QFileDialog::getOpenFileName(parent, caption, QString(), filter);
+}
+
 }  // namespace lanzhou::ui

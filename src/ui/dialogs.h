@@ -18,6 +18,12 @@ class Dialogs {
   // The save-file dialog; an empty result means the user cancelled.
   virtual QString SaveFileName(QWidget* parent, const QString& caption, const QString& filter,
                                const QString& default_suffix) = 0;
+  // The open-file dialog; an empty result means the user cancelled, which is also the answer of
+  // dialogs that never offer a file to open.
+  virtual QString OpenFileName(QWidget* /*parent*/, const QString& /*caption*/,
+                               const QString& /*filter*/) {
+    return {};
+  }
 };
 
 // The real dialogs of the platform.
@@ -28,6 +34,7 @@ class QtDialogs final : public Dialogs {
                                       QMessageBox::StandardButtons buttons) override;
   QString SaveFileName(QWidget* parent, const QString& caption, const QString& filter,
                        const QString& default_suffix) override;
+  QString OpenFileName(QWidget* parent, const QString& caption, const QString& filter) override;
 };
 
 }  // namespace lanzhou::ui

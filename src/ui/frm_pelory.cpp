@@ -49,21 +49,9 @@ TFrmPelory::~TFrmPelory() {
 
 void TFrmPelory::FormCreate() {
   net_connected_ = false;
-  // TThreadLoad1 (KMTrain), then TThreadLoad (KMPy, KMList, KMSM); nobody waits for them.
-  if (deps_.start_loaders) {
-    data::LoadNotices notices;
-    QPointer<TFrmPelory> self(this);
-    notices.on_py_ready = [self] {
-      QMetaObject::invokeMethod(self, &TFrmPelory::OnPyReady, Qt::QueuedConnection);
-    };
-    notices.on_train_ready = [self] {
-      QMetaObject::invokeMethod(self, &TFrmPelory::OnTrainReady, Qt::QueuedConnection);
-    };
-    notices.on_groups_ready = [self] {
-      QMetaObject::invokeMethod(self, &TFrmPelory::OnGroupsReady, Qt::QueuedConnection);
-    };
-    tables_->StartLoading(std::move(notices));
-  }
+  // TThreadLoad1 (KMTrain), then TThreadLoad (KMPy, KMList, KMSM), on the built-in tables or
+  // a timetable file's; nobody waits for them.
+  UseTimetable(deps_.timetable_file, true);
   StartVersionCheck();
   query::ClearGridSelection(result_.SGrid);
   // The two fare tables are compile-time constants here; building them costs nothing at start.
@@ -153,7 +141,6 @@ void TFrmPelory::OnTrainReady() {
   btn_zzzz_->setEnabled(true);
   btn_cccx_->setEnabled(true);
   btn_czcx_->setEnabled(true);
-  StartJourneyNetwork();
 }
 
 void TFrmPelory::OnNetConnected(bool online) {

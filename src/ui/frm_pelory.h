@@ -8,12 +8,14 @@
 #include <QString>
 #include <QWidget>
 #include <array>
+#include <filesystem>
 #include <memory>
 #include <optional>
 #include <thread>
 #include <vector>
 
 #include "data/resource_registry.h"
+#include "data/timetable_file.h"
 #include "data/timetable_store.h"
 #include "journey/network.h"
 #include "net/version_check.h"
@@ -51,6 +53,9 @@ struct FrmPeloryDeps {
   std::optional<net::NetCheckConfig> net_check;
   // False leaves the tables unloaded: the readiness notices are then the test's to send.
   bool start_loaders = true;
+  // A timetable file to answer from instead of the built-in tables of `registry`; one that
+  // cannot be used is reported and the built-in tables answer.
+  std::optional<std::filesystem::path> timetable_file;
 };
 
 class TFrmPelory : public QWidget {
@@ -82,8 +87,6 @@ class TFrmPelory : public QWidget {
   // Readiness notices, on this thread: KMPy loaded / KMTrain loaded.
   void OnPyReady();
   void OnTrainReady();
-  // KMList and KMSM loaded.
-  void OnGroupsReady();
   // The version check's hand-overs.
   void OnNetConnected(bool online);
   void OnVersionMessage(const QString& text);
@@ -105,6 +108,9 @@ class TFrmPelory : public QWidget {
   void NStartClick();
   // 换乘方案…: the journey window for the 发站 and 到站 texts.
   void MJourneyClick();
+  // 打开时刻表… and 使用内置示例时刻表 (frm_pelory_timetable.cpp); both remember the choice.
+  void MOpenTimetableClick();
+  void MSampleTimetableClick();
 
  protected:
   // ComboFZKeyPress, ComboDZKeyPress, ComboCZKeyPress: Enter moves the focus on.
@@ -117,6 +123,20 @@ class TFrmPelory : public QWidget {
   void LoadAboutPage();
   void StartVersionCheck();
   [[nodiscard]] QString AboutHtml() const;
+
+  // ---- Which timetable answers (frm_pelory_timetable.cpp) -------------------------------
+  // Opens `file` (nullopt: the built-in tables) and starts loading it in place of the tables
+  // in hand. A file that cannot be used is reported; then the tables in hand stay, or at start
+  // the built-in ones load. True when the file's tables are loading.
+  bool UseTimetable(const std::optional<std::filesystem::path>& file, bool at_start);
+  // Replaces the store and starts its loaders; notices of earlier stores are ignored.
+  void StartTables(std::unique_ptr<data::TimetableFile> file, std::filesystem::path path);
+  // The loaders of load `generation` have ended: a file whose tables did not all load gives way
+  // to the built-in tables.
+  void OnTablesFinished(int generation);
+  void ShowTimetableProblem(const std::filesystem::path& file, const QString& reason,
+                            const QString& detail, const QString& consequence);
+  void RememberTimetable(const std::optional<std::filesystem::path>& file);
 
   // ---- Layout (frm_pelory_layout.cpp) --------------------------------------------------
   void BuildWindow();
@@ -134,9 +154,13 @@ class TFrmPelory : public QWidget {
 
   // ---- Journeys (frm_pelory_journey.cpp) -----------------------------------------------
   void BuildJourneyEntry();
-  // Starts building the journey network once KMTrain, KMList and KMSM are all loaded.
+  // Starts building the journey network once the loaders have ended with KMTrain, KMList and
+  // KMSM loaded.
   void StartJourneyNetwork();
   void OnJourneyNetwork(std::shared_ptr<const journey::Network> network);
+  // Before the tables are replaced: the builder is joined and the network, which points into
+  // them, is dropped; the entries wait for the next one.
+  void DropJourneyNetwork();
   void OpenJourneyWindow(QWidget* parent);
 
   // ---- Handler helpers (frm_pelory_handlers.cpp) ---------------------------------------
@@ -153,6 +177,12 @@ class TFrmPelory : public QWidget {
   [[nodiscard]] std::string BoxText(const QComboBox* box) const;
 
   FrmPeloryDeps deps_;
+  // The open timetable file and the registry of its tables (null for the built-in tables);
+  // declared before tables_, whose loaders read them.
+  std::unique_ptr<data::TimetableFile> timetable_;
+  std::filesystem::path timetable_path_;
+  data::ResourceRegistry timetable_registry_;
+  int load_generation_ = 0;
   std::unique_ptr<data::TimetableStore> tables_;
   std::unique_ptr<net::TThreadNet> net_thread_;
   query::QueryState state_;

@@ -25,20 +25,16 @@ void TFrmPelory::BuildJourneyEntry() {
   connect(mjourney_, &QAction::triggered, this, &TFrmPelory::MJourneyClick);
 }
 
-void TFrmPelory::OnGroupsReady() {
-  StartJourneyNetwork();
-}
-
 void TFrmPelory::StartJourneyNetwork() {
-  // Both notices call here; whichever comes second finds all three tables loaded.
   if (journey_build_started_ || !tables_->KMTrainReady || !tables_->KMListReady ||
       !tables_->KMSMReady) {
     return;
   }
   journey_build_started_ = true;
   QPointer<TFrmPelory> self(this);
+  const int generation = load_generation_;
   const data::TimetableStore& tables = *tables_;
-  journey_builder_ = std::jthread([self, &tables](std::stop_token stop) {
+  journey_builder_ = std::jthread([self, &tables, generation](std::stop_token stop) {
     std::shared_ptr<const journey::Network> network;
     try {
       if (std::optional<journey::Network> built = journey::BuildNetwork(tables)) {
@@ -50,8 +46,9 @@ void TFrmPelory::StartJourneyNetwork() {
     if (stop.stop_requested()) return;
     QMetaObject::invokeMethod(
         self,
-        [self, network] {
-          if (self) self->OnJourneyNetwork(network);
+        [self, network, generation] {
+          // A network of tables replaced meanwhile is never handed over.
+          if (self && self->load_generation_ == generation) self->OnJourneyNetwork(network);
         },
         Qt::QueuedConnection);
   });
@@ -63,6 +60,14 @@ void TFrmPelory::OnJourneyNetwork(std::shared_ptr<const journey::Network> networ
   mjourney_->setText(QString::fromUtf8(ready ? kJourneyEntry : kJourneyUnavailable));
   mjourney_->setEnabled(ready);
   if (ready) emit JourneyNetworkReady();
+}
+
+void TFrmPelory::DropJourneyNetwork() {
+  journey_builder_ = std::jthread();
+  journey_build_started_ = false;
+  journey_network_.reset();
+  mjourney_->setText(QString::fromUtf8(kJourneyPreparing));
+  mjourney_->setEnabled(false);
 }
 
 void TFrmPelory::MJourneyClick() {

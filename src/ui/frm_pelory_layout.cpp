@@ -329,7 +329,8 @@ void TFrmPelory::BuildStatusBar() {
                                                                 {150, Qt::AlignHCenter},
                                                                 {kWidth - 600, Qt::AlignHCenter}}};
   const std::array<QString, 4> texts = {
-      QString(), QStringLiteral("岚舟时刻在手，出差旅行无忧！"),
+      // Panel 1 names the timetable that answers (frm_pelory_timetable.cpp).
+      QString(), QString(),
       QStringLiteral("邮箱:kf@lanzhou-shike.cn"),
       QStringLiteral("出品:岚舟时刻公司  资料来源:铁路客户服务中心")};
   int x = 0;
@@ -356,6 +357,13 @@ void TFrmPelory::BuildMenu() {
   connect(mexport_, &QAction::triggered, this, &TFrmPelory::MExportClick);
   BuildJourneyEntry();
   madvanced_->addSeparator()->setObjectName(QStringLiteral("N1"));
+  QAction* open_timetable = madvanced_->addAction(QStringLiteral("打开时刻表…"));
+  open_timetable->setObjectName(QStringLiteral("MOpenTimetable"));
+  connect(open_timetable, &QAction::triggered, this, &TFrmPelory::MOpenTimetableClick);
+  QAction* sample_timetable = madvanced_->addAction(QStringLiteral("使用内置示例时刻表"));
+  sample_timetable->setObjectName(QStringLiteral("MSampleTimetable"));
+  connect(sample_timetable, &QAction::triggered, this, &TFrmPelory::MSampleTimetableClick);
+  madvanced_->addSeparator()->setObjectName(QStringLiteral("N3"));
   QMenu* shortcuts = madvanced_->addMenu(QStringLiteral("创建快捷方式"));
   shortcuts->setObjectName(QStringLiteral("MShortcutsMenu"));
   shortcuts->menuAction()->setObjectName(QStringLiteral("MShortcuts"));

@@ -2,30 +2,87 @@
 
 #include <QContextMenuEvent>
 #include <QMouseEvent>
-#include <QWebEngineView>
+#include <QStackedLayout>
+#include <QTextBrowser>
+#include <QUrl>
+
+#include "ui/frm_style.h"
+#include "ui/links.h"
 
 namespace lanzhou::ui {
 namespace {
 
-class EngineWebView final : public WebView {
+constexpr char kBlank[] = "about:blank";
+
+class PageView final : public WebView {
  public:
-  EngineWebView(QWidget* parent, const QString& name) : view_(new QWebEngineView(parent)) {
-    view_->setObjectName(name);
-    // The browser's own menu would offer back/reload/inspect on our help page.
-    view_->setContextMenuPolicy(Qt::NoContextMenu);
+  PageView(QWidget* parent, const QString& name) : container_(new QWidget(parent)) {
+    container_->setObjectName(name);
+    stack_ = new QStackedLayout(container_);
+    stack_->setContentsMargins(0, 0, 0, 0);
+    text_ = new QTextBrowser(container_);
+    text_->setObjectName(name + QStringLiteral("Text"));
+    text_->setFrameShape(QFrame::NoFrame);
+    text_->setContextMenuPolicy(Qt::NoContextMenu);
+    text_->setFont(WindowFont());
+    text_->document()->setDocumentMargin(0);
+    // Links leave the view for the user's browser, as every other link of the window does.
+    text_->setOpenLinks(false);
+    QObject::connect(text_, &QTextBrowser::anchorClicked, text_,
+                     [](const QUrl& url) { OpenUrl(url.toString()); });
+    stack_->addWidget(text_);
   }
-  void Navigate(const QString& url) override { view_->setUrl(QUrl(url)); }
-  void ShowHtml(const QString& html) override { view_->setHtml(html, QUrl("about:blank")); }
-  QWidget* Widget() override { return view_; }
+
+  void Navigate(const QString& url) override {
+    if (url == QLatin1String(kBlank)) {
+      text_->clear();
+      stack_->setCurrentWidget(text_);
+      return;
+    }
+#if defined(LANZHOU_WEB_ENGINE)
+    if (!engine_) {
+      engine_ = CreateEngineWebView(container_, container_->objectName() + QStringLiteral("Web"));
+      stack_->addWidget(engine_->Widget());
+    }
+    engine_->Navigate(url);
+    stack_->setCurrentWidget(engine_->Widget());
+#else
+    OpenUrl(url);
+    // The panel keeps the address, so a browser that did not come up can be tried again.
+    text_->setHtml(QStringLiteral("<p><a href=\"%1\">%2</a></p>")
+                       .arg(url.toHtmlEscaped(), url.toHtmlEscaped()));
+    stack_->setCurrentWidget(text_);
+#endif
+  }
+
+  void ShowHtml(const QString& html) override {
+    text_->setHtml(html);
+    stack_->setCurrentWidget(text_);
+  }
+
+  QWidget* Widget() override { return container_; }
 
  private:
-  QWebEngineView* view_;  // owned by its parent widget
+  QWidget* container_;  // owned by its parent widget, and owns the views inside it
+  QStackedLayout* stack_;
+  QTextBrowser* text_;
+#if defined(LANZHOU_WEB_ENGINE)
+  std::unique_ptr<WebView> engine_;
+#endif
 };
 
 }  // namespace
 
-std::unique_ptr<WebView> CreateEngineWebView(QWidget* parent, const QString& name) {
-  return std::make_unique<EngineWebView>(parent, name);
+std::unique_ptr<WebView> CreatePageView(QWidget* parent, const QString& name) {
+  return std::make_unique<PageView>(parent, name);
+}
+
+bool HaveWebEngine() {
+#if defined(LANZHOU_WEB_ENGINE)
+  return true;
+#else
+  return false;
+#endif
 }
 
 void ShowHtmlInBrowser(WebView& browser, const QString& html) {

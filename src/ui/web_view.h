@@ -1,6 +1,11 @@
 #pragma once
 // The embedded browser behind two calls, navigate and show HTML, so the window can run on a
 // stand-in in tests; and the filter that keeps right-clicks away from every embedded view.
+//
+// Our own HTML (the help page and its offline stand-ins) is simple enough for QTextBrowser; the
+// browser engine, with its helper processes and hundreds of megabytes, is started only when an
+// address is first navigated to. Built without the engine (LANZHOU_WEB_ENGINE off), addresses
+// open in the user's browser instead.
 #include <QObject>
 #include <QPointer>
 #include <QString>
@@ -26,9 +31,19 @@ class WebView {
 using WebViewFactory =
     std::function<std::unique_ptr<WebView>(QWidget* parent, const QString& name)>;
 
+// The window's views: HTML in a QTextBrowser (links go to OpenUrl); the first navigation to an
+// address other than "about:blank" makes the engine view beside it (CreateEngineWebView), or,
+// without the engine, hands the address to OpenUrl. Widget() is a container named `name`.
+[[nodiscard]] std::unique_ptr<WebView> CreatePageView(QWidget* parent, const QString& name);
+
+// True when this build embeds the browser engine.
+[[nodiscard]] bool HaveWebEngine();
+
+#if defined(LANZHOU_WEB_ENGINE)
 // A QWebEngineView. The process must have set Qt::AA_ShareOpenGLContexts before the
 // QApplication was made.
 [[nodiscard]] std::unique_ptr<WebView> CreateEngineWebView(QWidget* parent, const QString& name);
+#endif
 
 // ShowHtmlInBrowser: writes html into the browser's page.
 void ShowHtmlInBrowser(WebView& browser, const QString& html);

@@ -3,6 +3,13 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <set>
+#include <string>
+#include <vector>
+
 #include "data/packed_resource.h"
 #include "query_test_support.h"
 
@@ -82,6 +89,9 @@ TEST(cli_lanzhou_query, CommandLinesThatMakeNoSense) {
   ExpectUsageError({"complete", "bj", "--sort", "0"}, "--filter and --sort belong to");
   ExpectUsageError({"info", "--filter", "dc"}, "--filter and --sort belong to");
   ExpectUsageError({"transfer", "西安", "上海", "--filter", "sf"}, "not to the chooser");
+  ExpectUsageError({"--timetable", "", "info"}, "--timetable needs a timetable file");
+  ExpectUsageError({"--timetable", "a.lzt", "--data", "d", "info"},
+                   "--data and --timetable both name the tables");
 }
 
 TEST(cli_lanzhou_query, RefusalsAfterTheQueryRan) {
@@ -115,7 +125,8 @@ TEST(cli_lanzhou_query, HelpExplainsEveryCommandAndOption) {
   for (const char* word :
        {"between FROM TO", "transfer FROM TO", "--via", "train NUMBER", "station NAME",
         "detail --row N", "complete LETTERS", "info", "--filter sf,zd,jq,dc",
-        "--sort COLUMN[:desc]", "--format table|csv|json", "--data DIR", "Exit status"}) {
+        "--sort COLUMN[:desc]", "--format table|csv|json", "--data DIR", "--timetable FILE",
+        "Exit status"}) {
     EXPECT_THAT(r.out, HasSubstr(word));
   }
   EXPECT_EQ(RunQuery({"train", "G1", "-h"}).out, r.out);
@@ -159,6 +170,69 @@ TEST(cli_lanzhou_query, LoadFailuresGiveTheReadersMessage) {
 
   const std::string no_spy = DataDirWith("no_spy", "SPY", std::nullopt);
   ExpectLoadFailure(no_spy, {"complete", "bj"}, "lanzhou-query: SPY: no file SPY in " + no_spy);
+}
+
+// A timetable file that cannot be used is refused before any table loads, with the reason.
+TEST(cli_lanzhou_query, ADamagedTimetableFileIsRefusedWithItsReason) {
+  namespace fs = std::filesystem;
+  const fs::path damaged = fs::path(LANZHOU_TEST_WORK_DIR) / "damaged.lzt";
+  std::string bytes = [] {
+    std::ifstream in(TimetableFileOfFixtures(), std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  }();
+  // The packed STRAIN is stored as it is; one changed byte in it breaks the member's CRC.
+  const std::string strain = data::PackResource(FixtureTableText("strain.txt"));
+  const std::size_t at = bytes.find(strain);
+  ASSERT_NE(at, std::string::npos);
+  bytes[at + strain.size() / 2] ^= 0x01;
+  std::ofstream(damaged, std::ios::binary | std::ios::trunc) << bytes;
+  for (const auto& [file, reason] :
+       std::vector<std::pair<std::string, std::string>>{{damaged.string(), "member STRAIN: CRC error"},
+                                                        {"/nonexistent/t.lzt", "No such file"}}) {
+    const RunResult r = RunQuery({"--timetable", file, "between", "北京", "上海"});
+    EXPECT_EQ(r.exit_code, 3);
+    EXPECT_EQ(r.err, "lanzhou-query: timetable file " + file + ": " + reason + "\n");
+    EXPECT_EQ(r.out, "");
+  }
+}
+
+// Each command loads the tables it reads and no others: without a table it needs, exit 3 and
+// the reader's message; without one it does not need, the very answer it gives on all four.
+TEST(cli_lanzhou_query, EachCommandNeedsExactlyItsTables) {
+  struct Case {
+    std::vector<std::string> words;
+    std::set<std::string> needs;
+  };
+  const std::set<std::string> all = {"SPY", "SLIST", "SM", "STRAIN"};
+  const std::vector<Case> cases = {
+      {{"complete", "bj"}, {"SPY"}},
+      {{"between", "北京", "上海"}, all},
+      {{"transfer", "西安", "上海"}, all},
+      {{"station", "北京"}, all},
+      // The train number check waits for KMSM, as its button does.
+      {{"train", "G1"}, {"SLIST", "SM", "STRAIN"}},
+      {{"info"}, all},
+  };
+  for (const Case& c : cases) {
+    const RunResult full = RunQuery(OnFixtures(c.words));
+    ASSERT_EQ(full.exit_code, 0) << c.words[0] << full.err;
+    ASSERT_FALSE(full.out.empty()) << c.words[0];
+    for (const std::string& table : all) {
+      const std::string dir = DataDirWith("without_" + table, table, std::nullopt);
+      std::vector<std::string> args = {"--data", dir};
+      args.insert(args.end(), c.words.begin(), c.words.end());
+      const RunResult r = RunQuery(args);
+      if (c.needs.count(table) != 0) {
+        EXPECT_EQ(r.exit_code, 3) << c.words[0] << " without " << table;
+        EXPECT_NE(r.err.find(": " + table + ": no file " + table), std::string::npos)
+            << c.words[0] << " without " << table << ": " << r.err;
+      } else {
+        EXPECT_EQ(r.exit_code, full.exit_code) << c.words[0] << " without " << table;
+        EXPECT_EQ(r.out, full.out) << c.words[0] << " without " << table;
+        EXPECT_EQ(r.err, full.err) << c.words[0] << " without " << table;
+      }
+    }
+  }
 }
 
 TEST(cli_lanzhou_query, InfoShowsWhichTablesStand) {

@@ -288,7 +288,7 @@ TEST(cli_lanzhou_query, CompleteListsMatchesInTableOrderWithoutPadding) {
   EXPECT_EQ(Answer({"complete", "qq", "--format", "json"}), "[]\n");
 }
 
-TEST(cli_lanzhou_query, PackedAndPlainTablesGiveTheSameAnswers) {
+TEST(cli_lanzhou_query, PackedPlainAndTimetableFileTablesGiveTheSameAnswers) {
   const std::vector<std::vector<std::string>> queries = {
       {"info"},
       {"between", "北京", "上海", "--format", "json"},
@@ -297,14 +297,18 @@ TEST(cli_lanzhou_query, PackedAndPlainTablesGiveTheSameAnswers) {
       {"detail", "--row", "0", "train", "Z98"},
       {"complete", "w"}};
   for (const auto& words : queries) {
-    SCOPED_TRACE(::testing::PrintToString(words));
-    std::vector<std::string> packed = {"--data", PackedDataDir()};
-    packed.insert(packed.end(), words.begin(), words.end());
-    const RunResult p = RunQuery(packed);
-    EXPECT_EQ(p.exit_code, 0);
-    EXPECT_EQ(p.err, "");
-    EXPECT_NE(p.out, "");
-    EXPECT_EQ(p.out, Answer(words));
+    for (const std::vector<std::string>& source :
+         {std::vector<std::string>{"--data", PackedDataDir()},
+          std::vector<std::string>{"--timetable", TimetableFileOfFixtures()}}) {
+      SCOPED_TRACE(::testing::PrintToString(words) + " " + source[0]);
+      std::vector<std::string> other = source;
+      other.insert(other.end(), words.begin(), words.end());
+      const RunResult p = RunQuery(other);
+      EXPECT_EQ(p.exit_code, 0);
+      EXPECT_EQ(p.err, "");
+      EXPECT_NE(p.out, "");
+      EXPECT_EQ(p.out, Answer(words));
+    }
   }
 }
 

@@ -10,6 +10,7 @@
 #include <stdexcept>
 
 #include "data/packed_resource.h"
+#include "data/timetable_file.h"
 #include "text/gbk.h"
 
 namespace lanzhou::cli::testing {
@@ -70,8 +71,12 @@ std::string MakeDataDir(std::string_view folder, bool packed) {
 }  // namespace
 
 RunResult RunQuery(const std::vector<std::string>& words) {
+  return RunProgram(LANZHOU_QUERY_BINARY, words);
+}
+
+RunResult RunProgram(const std::string& binary, const std::vector<std::string>& words) {
   const fs::path err_file = WorkDir() / "stderr.txt";
-  std::string command = ShellQuote(LANZHOU_QUERY_BINARY);
+  std::string command = ShellQuote(binary);
   for (const std::string& w : words) command += " " + ShellQuote(w);
   command += " 2>" + ShellQuote(err_file.string());
   RunResult result;
@@ -100,6 +105,23 @@ std::string FixtureTableText(std::string_view file) {
 const std::string& PlainDataDir() {
   static const std::string dir = MakeDataDir("plain", false);
   return dir;
+}
+
+const std::string& TimetableFileOfFixtures() {
+  static const std::string file = [] {
+    const fs::path path = WorkDir() / "fixtures.lzt";
+    data::TimetableMeta meta;
+    meta.name = "测试";
+    meta.valid_date = "2024-07-05";
+    meta.trains = 9;
+    meta.stops = 53;
+    meta.stations = 48;
+    data::WriteTimetableFile(path, meta,
+                             {FixtureTableText("strain.txt"), FixtureTableText("slist.txt"),
+                              FixtureTableText("sm.txt"), FixtureTableText("spy.txt")});
+    return path.string();
+  }();
+  return file;
 }
 
 const std::string& PackedDataDir() {

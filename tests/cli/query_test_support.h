@@ -17,6 +17,9 @@ struct RunResult {
 
 // Runs lanzhou-query with these words (each passed as one argument).
 [[nodiscard]] RunResult RunQuery(const std::vector<std::string>& words);
+// Runs another program the same way.
+[[nodiscard]] RunResult RunProgram(const std::string& binary,
+                                   const std::vector<std::string>& words);
 
 // tests/fixtures/<file> (UTF-8, LF) as table text: GBK with CR LF.
 [[nodiscard]] std::string FixtureTableText(std::string_view file);
@@ -25,6 +28,8 @@ struct RunResult {
 // packed (4-byte size + zlib). Made once per test binary.
 [[nodiscard]] const std::string& PlainDataDir();
 [[nodiscard]] const std::string& PackedDataDir();
+// A timetable file holding the four fixture tables. Made once per test binary.
+[[nodiscard]] const std::string& TimetableFileOfFixtures();
 
 // A fresh folder named `folder` with the four plain fixture tables, except that table `name`
 // holds `bytes` instead, or is left out when bytes is nullopt.

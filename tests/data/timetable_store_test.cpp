@@ -51,6 +51,8 @@ struct NoticeLog {
   bool train_flag_at_notice = false;
   std::thread::id py_thread;
   std::thread::id train_thread;
+  int finished_notices = 0;
+  bool all_ready_at_finish = false;
 
   LoadNotices For(TimetableStore& store) {
     return {[this, &store] {
@@ -64,6 +66,11 @@ struct NoticeLog {
               ++train_notices;
               train_flag_at_notice = store.KMTrainReady;
               train_thread = std::this_thread::get_id();
+            },
+            [this, &store] {
+              std::lock_guard lock(mutex);
+              ++finished_notices;
+              all_ready_at_finish = store.AllReady();
             }};
   }
 };
@@ -109,6 +116,9 @@ TEST(TimetableStore, LoadsAllFourTablesWithTheirWorkingIndexes) {
   EXPECT_NE(log.py_thread, std::this_thread::get_id());
   EXPECT_NE(log.train_thread, std::this_thread::get_id());
   EXPECT_NE(log.py_thread, log.train_thread);
+  // The end of loading: once, before WaitUntilLoaded returns, with every table standing.
+  EXPECT_EQ(log.finished_notices, 1);
+  EXPECT_TRUE(log.all_ready_at_finish);
 }
 
 TEST(TimetableStore, WalksSeeTheOrdersTheQueriesRelyOn) {
@@ -186,6 +196,8 @@ TEST(TimetableStore, CorruptStrainLeavesOnlyKMTrainNotReady) {
     EXPECT_TRUE(store.KMListReady);
     EXPECT_TRUE(store.KMSMReady);
     EXPECT_EQ(log.py_notices, 1);
+    EXPECT_EQ(log.finished_notices, 1);
+    EXPECT_FALSE(log.all_ready_at_finish);
   }
 }
 
@@ -214,6 +226,8 @@ TEST(TimetableStore, FailureStopsItsLoaderAtThatTable) {
     EXPECT_TRUE(store.KMTrainReady);
     EXPECT_EQ(log.train_notices, 1);
     EXPECT_EQ(store.KMTrain.RecordCount(), 53u);
+    EXPECT_EQ(log.finished_notices, 1);
+    EXPECT_FALSE(log.all_ready_at_finish);
   }
 }
 

@@ -277,7 +277,17 @@ INSTANTIATE_TEST_SUITE_P(
         Broken{"bad_initials", "stations.txt", "廊坊 LF", "廊坊 L",
                "stations.txt:5: initials are one letter A-Z (not I, U, V) per character: L"},
         Broken{"unsellable_tariff", "trains/t.txt", "depart 23:30", "depart 23:30\nsells P2",
-               "trains/t.txt:1: train 4401: its fares cannot be priced by the tariff rule"}),
+               "trains/t.txt:1: train 4401: its fares cannot be priced by the tariff rule"},
+        // A distance that falls along a train, in an explicit row or through an override.
+        Broken{"distance_falls_in_rows", "trains/t.txt", "",
+               "\ntrain 4409\nclass 8\nstop 北京 - 08:00 0\nstop 廊坊 08:50 08:54 60\n"
+               "stop 武清 09:20 - 50\n",
+               "trains/t.txt:19: train 4409: distances never decrease along a train (武清 50 km "
+               "after 廊坊 60 km)"},
+        Broken{"distance_falls_by_override", "trains/t.txt", "dwell-at 廊坊 6",
+               "dwell-at 廊坊 6\nat 廊坊 km=100",
+               "trains/t.txt:7: train 4401: distances never decrease along a train (武清 90 km "
+               "after 廊坊 100 km)"}),
     [](const ::testing::TestParamInfo<Broken>& info) { return std::string(info.param.name); });
 
 }  // namespace

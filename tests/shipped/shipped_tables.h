@@ -42,6 +42,11 @@ struct Train {
 class Shipped : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
+    // Each suite deriving from this fixture loads afresh; the copies are shared.
+    trains_.clear();
+    list_.clear();
+    py_.clear();
+    groups_.clear();
     registry_ = new lanzhou::data::ResourceRegistry;
     registry_->Register(lanzhou::resources::TimetableResources());
     store_ = new TimetableStore(*registry_);

@@ -60,7 +60,7 @@ TEST_F(Shipped, TimesAreClockTimesAndElapsedTimesMatchThem) {
   }
 }
 
-TEST_F(Shipped, DistancesStartAtZeroAndNeverFallButOnce) {
+TEST_F(Shipped, DistancesStartAtZeroAndNeverFall) {
   std::vector<std::string> falls;
   for (const auto& t : trains_) {
     EXPECT_EQ(t.stops.front().distance, 0) << t.id;
@@ -70,7 +70,7 @@ TEST_F(Shipped, DistancesStartAtZeroAndNeverFallButOnce) {
       }
     }
   }
-  EXPECT_THAT(falls, ElementsAre("6327/6329 14"));
+  EXPECT_THAT(falls, ::testing::IsEmpty());
 }
 
 TEST_F(Shipped, TrainListAgreesWithTheLastStopButForAHandful) {

@@ -11,10 +11,12 @@
 #include <vector>
 
 #include "ui/links.h"
+#include "ui_test_support.h"
 
 using namespace lanzhou::ui;
 using testing::ElementsAre;
 using testing::IsEmpty;
+using lanzhou::testing::RecordedOpens;
 
 namespace {
 
@@ -33,19 +35,6 @@ class QtEnvironment : public testing::Environment {
 };
 [[maybe_unused]] testing::Environment* const kQt =
     testing::AddGlobalTestEnvironment(new QtEnvironment);
-
-// Records the addresses opened while it lives, instead of starting a browser.
-class RecordedOpens {
- public:
-  RecordedOpens() {
-    previous_ = SetUrlOpener([this](const QString& address) { opened.push_back(address); });
-  }
-  ~RecordedOpens() { SetUrlOpener(previous_); }
-  std::vector<QString> opened;
-
- private:
-  UrlOpener previous_;
-};
 
 QPixmap Logo() {
   QPixmap logo(150, 70);

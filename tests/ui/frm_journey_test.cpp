@@ -14,9 +14,13 @@
 #include <QSpinBox>
 #include <QTest>
 #include <optional>
+#include <stdlib.h>
 
+#include "data/packed_resource.h"
+#include "data/timetable_file.h"
 #include "journey/network.h"
 #include "query/query_test_tables.h"
+#include "temp_dir.h"
 #include "text/gbk.h"
 #include "ui/frm_journey.h"
 #include "ui/frm_msg.h"
@@ -362,6 +366,58 @@ TEST(FrmJourneyEntries, WaitForTheNetworkThenOpenTheWindowFromTheMenuAndTheChoos
   QTest::mouseClick(t.Find<QPushButton>("BTNZZZZ"), Qt::LeftButton);
   EXPECT_EQ(button_text, QStringLiteral("换乘方案…"));
   EXPECT_EQ(chooser_title, QStringLiteral("换乘方案：广州 → 保定"));
+}
+
+// Stops of the fixture timetable without the rows of one train (rows begin with its number).
+std::string WithoutTrain(const std::string& text, const std::string& id) {
+  std::string out;
+  const std::string prefix = "\"" + id + "\",";
+  for (std::size_t at = 0; at < text.size();) {
+    const std::size_t end = text.find('\n', at);
+    const std::size_t next = end == std::string::npos ? text.size() : end + 1;
+    if (text.compare(at, prefix.size(), prefix) != 0) out.append(text, at, next - at);
+    at = next;
+  }
+  return out;
+}
+
+TEST(FrmJourneyEntries, AnotherTimetableGetsItsOwnNetworkBeforeTheEntryOpensAgain) {
+  TempDir dir;
+  ::setenv("XDG_CONFIG_HOME", dir.path().c_str(), 1);  // the choice is remembered there
+  LoadedWindow t;
+  QAction* entry = t.window->MAdvanced()->findChild<QAction*>(QStringLiteral("MJourney"));
+  ASSERT_TRUE(WaitUntil([&] { return entry->isEnabled(); }));
+  const std::shared_ptr<const journey::Network> before = t.window->JourneyNetwork();
+
+  // The same timetable without G1, the one train from 北京 to 上海.
+  const data::ResourceRegistry& r = TestRegistry();
+  const std::filesystem::path file = dir / "without_g1.lzt";
+  data::TimetableMeta meta;
+  meta.name = "全国";
+  meta.valid_date = "2024-07-05";
+  meta.trains = 8;
+  data::WriteTimetableFile(file, meta,
+                           {WithoutTrain(data::ReadPackedResource(r, "STrain"), "G1"),
+                            WithoutTrain(data::ReadPackedResource(r, "SList"), "G1"),
+                            data::ReadPackedResource(r, "SM"), data::ReadPackedResource(r, "SPY")});
+  t.dialogs.open_name = QString::fromStdString(file.string());
+  t.window->MAdvanced()->findChild<QAction*>(QStringLiteral("MOpenTimetable"))->trigger();
+  // The old network points into the tables just replaced: it is gone at once.
+  EXPECT_FALSE(entry->isEnabled());
+  EXPECT_EQ(entry->text(), QStringLiteral("换乘方案（正在准备…）"));
+  EXPECT_EQ(t.window->JourneyNetwork(), nullptr);
+  ASSERT_TRUE(WaitUntil([&] { return entry->isEnabled(); }));
+  ASSERT_NE(t.window->JourneyNetwork(), before);
+
+  t.SetBox("ComboFZ", QStringLiteral("北京"));
+  t.SetBox("ComboDZ", QStringLiteral("上海"));
+  int listed = -1;
+  OnNextModal([&](QDialog* dialog) {
+    listed = qobject_cast<ui::TFrmJourney*>(dialog)->List().Count;
+  });
+  entry->trigger();
+  EXPECT_EQ(listed, 0);
+  ::unsetenv("XDG_CONFIG_HOME");
 }
 
 }  // namespace

@@ -42,7 +42,7 @@ TEST(FrmPeloryStart, LayoutCaptionsAndStateBeforeAnyTableIsLoaded) {
 
   // Status bar at once, before any thread has reported.
   EXPECT_EQ(t.Find<QLabel>("StatusPanel0")->text(), QStringLiteral("当前版本:2011.08.15"));
-  EXPECT_EQ(t.Find<QLabel>("StatusPanel1")->text(), QStringLiteral("岚舟时刻在手，出差旅行无忧！"));
+  EXPECT_EQ(t.Find<QLabel>("StatusPanel1")->text(), QStringLiteral("示例时刻表（非真实数据）"));
   EXPECT_TRUE(t.Find<QLabel>("StatusPanel2")->text().startsWith(QStringLiteral("邮箱:")));
   EXPECT_EQ(t.Find<QLabel>("StatusPanel3")->text(),
             QStringLiteral("出品:岚舟时刻公司  资料来源:铁路客户服务中心"));

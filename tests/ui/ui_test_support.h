@@ -11,8 +11,10 @@
 #include <QTimer>
 #include <QWidget>
 #include <deque>
+#include <filesystem>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -22,6 +24,7 @@
 #include "ui/dialogs.h"
 #include "ui/frm_pelory.h"
 #include "ui/grid_view.h"
+#include "ui/links.h"
 #include "ui/web_view.h"
 
 namespace lanzhou::testing {
@@ -70,9 +73,24 @@ class ScriptedDialogs : public ui::Dialogs {
   QString SaveFileName(QWidget*, const QString&, const QString&, const QString&) override {
     return save_name;
   }
+  QString OpenFileName(QWidget*, const QString&, const QString&) override { return open_name; }
   std::vector<Shown> shown;
   std::deque<QMessageBox::StandardButton> answers;
   QString save_name;
+  QString open_name;
+};
+
+// Records the addresses opened while it lives, instead of starting a browser.
+class RecordedOpens {
+ public:
+  RecordedOpens() {
+    previous_ = ui::SetUrlOpener([this](const QString& address) { opened.push_back(address); });
+  }
+  ~RecordedOpens() { ui::SetUrlOpener(previous_); }
+  std::vector<QString> opened;
+
+ private:
+  ui::UrlOpener previous_;
 };
 
 // A widget with a child standing for the browser's render surface; remembers what it was told.
@@ -102,7 +120,8 @@ class FakeWebView : public ui::WebView {
 
 // A main window on the test timetable with scripted dialogs and fake web views; no network.
 struct TestWindow {
-  explicit TestWindow(bool start_loaders = true) {
+  explicit TestWindow(bool start_loaders = true,
+                      std::optional<std::filesystem::path> timetable_file = std::nullopt) {
     App();
     ui::FrmPeloryDeps deps;
     deps.registry = &TestRegistry();
@@ -113,6 +132,7 @@ struct TestWindow {
       return std::unique_ptr<ui::WebView>(std::move(view));
     };
     deps.start_loaders = start_loaders;
+    deps.timetable_file = std::move(timetable_file);
     window = std::make_unique<ui::TFrmPelory>(std::move(deps));
   }
   template <typename T = QWidget>

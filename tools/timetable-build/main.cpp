@@ -8,13 +8,12 @@
 #include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
 
-#include "source.h"
-#include "table_writer.h"
-#include "train_builder.h"
+#include "import/build_tables.h"
 
 namespace {
 
@@ -46,26 +45,21 @@ int main(int argc, char** argv) {
   }
   const fs::path source_dir = argv[1];
   tb::Diagnostics diagnostics;
-  const tb::Source source = tb::ReadSource(source_dir, diagnostics);
-  std::vector<tb::TrainRow> trains;
-  if (diagnostics.empty()) trains = tb::BuildTrains(source, diagnostics);
-  if (!diagnostics.empty()) {
-    for (const auto& e : diagnostics.errors()) {
-      std::cerr << e.file << ':' << e.line << ": " << e.rule << '\n';
-    }
+  const std::optional<tb::BuiltTables> built = tb::BuildTables(source_dir, diagnostics);
+  if (!built) {
+    tb::PrintDiagnostics(std::cerr, diagnostics);
     std::cerr << "lanzhou-timetable-build: " << diagnostics.errors().size() << " error(s) in "
               << source_dir.string() << "; nothing written\n";
     return 1;
   }
-  std::size_t stops = 0;
-  for (const auto& t : trains) stops += t.stops.size();
-  if (!WriteAll(argv[2], {{"strain.txt", tb::StrainText(trains)},
-                          {"slist.txt", tb::SlistText(trains)},
-                          {"sm.txt", tb::SmText(source)},
-                          {"spy.txt", tb::SpyText(source)}})) {
+  const auto& texts = built->texts;
+  if (!WriteAll(argv[2], {{"strain.txt", texts.strain},
+                          {"slist.txt", texts.slist},
+                          {"sm.txt", texts.sm},
+                          {"spy.txt", texts.spy}})) {
     return 1;
   }
-  std::cout << "lanzhou-timetable-build: " << trains.size() << " trains, " << stops << " stops, "
-            << source.stations.size() << " stations\n";
+  std::cout << "lanzhou-timetable-build: " << built->trains << " trains, " << built->stops
+            << " stops, " << built->stations << " stations\n";
   return 0;
 }

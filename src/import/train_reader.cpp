@@ -1,6 +1,6 @@
 // Reading of train blocks (trains/*.txt). Only what one block shows is checked here; rules that
 // need the network (lines, stations along a route) are checked when the train is built.
-#include "train_reader.h"
+#include "import/train_reader.h"
 
 #include <algorithm>
 #include <set>

@@ -1,6 +1,6 @@
 // Writing the table texts. The texts are assembled in UTF-8 and converted to GBK once at the
 // end; station names were checked to be GBK-representable when they were read.
-#include "table_writer.h"
+#include "import/table_writer.h"
 
 #include <algorithm>
 #include <initializer_list>

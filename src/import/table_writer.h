@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "source.h"
-#include "train_builder.h"
+#include "import/source.h"
+#include "import/train_builder.h"
 
 namespace lanzhou::timetable_build {
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "source.h"
+#include "import/source.h"
 
 namespace lanzhou::timetable_build {
 

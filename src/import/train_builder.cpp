@@ -1,6 +1,6 @@
 // Building the trains: everything here is integer or exactly rounded arithmetic in a fixed
 // order, so the same source always gives the same rows.
-#include "train_builder.h"
+#include "import/train_builder.h"
 
 #include <algorithm>
 #include <cmath>
@@ -80,6 +80,7 @@ class TrainBuilder {
     }
     if (!Fares(t, info, row)) return std::nullopt;
     if (!job.working && !ApplyStopOverrides(t, row)) return std::nullopt;
+    if (!DistancesNeverFall(t, row)) return std::nullopt;
     ListRecord(t, job.working == nullptr, row);
     return row;
   }
@@ -362,6 +363,30 @@ class TrainBuilder {
           return false;
         }
       }
+    }
+    return true;
+  }
+
+  // A stop's distance counts from the first stop, so it cannot be less than the one before;
+  // the row (or the override) that breaks this is reported.
+  bool DistancesNeverFall(const TrainSource& t, const TrainRow& row) {
+    for (std::size_t i = 1; i < row.stops.size(); ++i) {
+      const StopRow& before = row.stops[i - 1];
+      const StopRow& stop = row.stops[i];
+      if (stop.km >= before.km) continue;
+      Place place = i < t.explicit_stops.size() ? t.explicit_stops[i].place : place_;
+      std::vector<std::string> names;
+      for (std::size_t k = 0; k <= i; ++k) names.push_back(row.stops[k].station);
+      for (const AtOverride& at : t.at) {
+        const auto index = Find(names, at.stop);
+        const bool sets_km = std::any_of(at.fields.begin(), at.fields.end(),
+                                         [](const FieldValue& fv) { return fv.field == "km"; });
+        if (sets_km && index && (*index == i || *index == i - 1)) place = at.stop.place;
+      }
+      Error(place, "train " + id_ + ": distances never decrease along a train (" + stop.station +
+                       " " + std::to_string(stop.km) + " km after " + before.station + " " +
+                       std::to_string(before.km) + " km)");
+      return false;
     }
     return true;
   }

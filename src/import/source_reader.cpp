@@ -6,9 +6,9 @@
 #include <set>
 #include <sstream>
 
-#include "source.h"
+#include "import/source.h"
 #include "text/gbk.h"
-#include "train_reader.h"
+#include "import/train_reader.h"
 
 namespace lanzhou::timetable_build {
 namespace fs = std::filesystem;

@@ -1,0 +1,106 @@
+#pragma once
+// The timetable file: one zip archive holding a whole timetable, so a current timetable can be
+// opened at run time instead of being compiled in. Members (docs/timetable-file.md):
+//
+//   meta.txt                   UTF-8 "key: value" lines: format, name, valid, source, made,
+//                              trains, stops, stations
+//   STRAIN, SLIST, SM, SPY     the four table texts, packed as the embedded resources are
+//                              (4-byte size + zlib), stored in the zip without recompression
+//
+// Reading checks the container (every member's CRC), the format version and the metadata; the
+// packed tables are unpacked later by the loaders, exactly as the embedded ones.
+#include <cstdint>
+#include <filesystem>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+#include "data/resource_registry.h"
+
+namespace lanzhou::data {
+
+// The format this program writes and the only one it reads.
+inline constexpr int kTimetableFormatVersion = 1;
+
+// Member names inside the archive.
+inline constexpr std::string_view kTimetableMetaMember = "meta.txt";
+
+// What the file says about its timetable.
+struct TimetableMeta {
+  std::string name;        // shown to the user, e.g. "全国"
+  std::string valid_date;  // the day the timetable is valid for, YYYY-MM-DD
+  std::string source;      // where it came from
+  std::string made;        // when the file was made, e.g. "2024-07-06T08:00:00Z"
+  int format_version = kTimetableFormatVersion;
+  long trains = 0;
+  long stops = 0;
+  long stations = 0;
+};
+
+// The four plain table texts (GBK, CR LF), as the builder and the importers make them.
+struct TimetableTexts {
+  std::string strain;  // KMTrain
+  std::string slist;   // KMList
+  std::string sm;      // KMSM
+  std::string spy;     // KMPy
+};
+
+// The four tables packed (4-byte size + zlib), as the archive holds them.
+struct PackedTimetable {
+  std::string strain;
+  std::string slist;
+  std::string sm;
+  std::string spy;
+};
+
+// Why a timetable file was refused; the window words its message from the kind.
+enum class TimetableFileProblem {
+  kUnreadable,     // cannot be opened or read at all
+  kNotArchive,     // not a zip archive, or its directory is damaged
+  kDamaged,        // a member fails its checksum or cannot be read
+  kMissingMember,  // meta.txt or one of the four tables is absent
+  kWrongVersion,   // a format version this program does not read
+  kBadMeta,        // meta.txt lacks a field or a count is not a number
+  kBadTable,       // a table member is not a packed table
+};
+
+// A timetable file that cannot be read or written; what() is an English sentence naming the
+// file, detail() the part after the file name.
+class TimetableFileError : public std::runtime_error {
+ public:
+  TimetableFileError(TimetableFileProblem problem, const std::filesystem::path& path,
+                     std::string detail);
+  [[nodiscard]] TimetableFileProblem problem() const { return problem_; }
+  [[nodiscard]] const std::string& detail() const { return detail_; }
+
+ private:
+  TimetableFileProblem problem_;
+  std::string detail_;
+};
+
+// A whole timetable file in memory: its metadata and the packed tables.
+struct TimetableFile {
+  TimetableMeta meta;
+  PackedTimetable tables;
+};
+
+// Packs the texts and writes the archive with the metadata, replacing `path` whole or not at
+// all. Throws TimetableFileError (kUnreadable for a file that cannot be written).
+void WriteTimetableFile(const std::filesystem::path& path, const TimetableMeta& meta,
+                        const TimetableTexts& texts);
+
+// Reads and checks the archive (container, checksums, version, metadata, the packed tables'
+// headers). Throws TimetableFileError.
+[[nodiscard]] TimetableFile ReadTimetableFile(const std::filesystem::path& path);
+
+// The metadata text of meta.txt and its reader (which throws TimetableFileError with kBadMeta or
+// kWrongVersion, naming `path`).
+[[nodiscard]] std::string MetaText(const TimetableMeta& meta);
+[[nodiscard]] TimetableMeta ParseMetaText(std::string_view text,
+                                          const std::filesystem::path& path);
+
+// Adds the four packed tables to `registry` under the names the loaders ask for; `file` must
+// outlive the registry's use.
+void RegisterTimetable(const TimetableFile& file, ResourceRegistry& registry);
+
+}  // namespace lanzhou::data

@@ -1,0 +1,247 @@
+#include "import/crawl_import.h"
+
+#include <algorithm>
+#include <array>
+#include <limits>
+#include <unordered_map>
+#include <unordered_set>
+
+#include "import/city_groups.h"
+#include "import/source.h"
+#include "import/station_list.h"
+#include "import/table_writer.h"
+#include "import/train_builder.h"
+#include "text/gbk.h"
+
+namespace lanzhou::import {
+namespace {
+
+namespace build = lanzhou::timetable_build;
+
+std::string Clock(int minutes) {
+  const int m = minutes % 1440;
+  const char text[] = {
+      static_cast<char>('0' + m / 600),     static_cast<char>('0' + m / 60 % 10), ':',
+      static_cast<char>('0' + m % 60 / 10), static_cast<char>('0' + m % 10),      '\0'};
+  return text;
+}
+
+bool IsTelegraphCode(std::string_view s) {
+  return s.size() == 3 &&
+         std::all_of(s.begin(), s.end(), [](char c) { return c >= 'A' && c <= 'Z'; });
+}
+
+// Chinese characters GBK can hold, at most 20 (the width of the tables' Station field).
+bool IsStationName(std::string_view name) {
+  const auto chars = Utf8Characters(name);
+  if (chars.empty() || chars.size() > 20) return false;
+  for (const std::string& ch : chars) {
+    if (ch.size() != 3) return false;
+    const auto b0 = static_cast<unsigned char>(ch[0]);
+    const auto b1 = static_cast<unsigned char>(ch[1]);
+    const unsigned cp =
+        (b0 & 0x0Fu) << 12 | (b1 & 0x3Fu) << 6 | (static_cast<unsigned char>(ch[2]) & 0x3Fu);
+    if (cp < 0x3400 || cp > 0x9FFF || text::Utf8ToGbk(ch).size() != 2) return false;
+  }
+  return true;
+}
+
+constexpr std::array<std::string_view, 4> kDirections{"东", "西", "南", "北"};
+
+}  // namespace
+
+int CrawlTrainClass(std::string_view train_id) {
+  if (train_id.empty()) return 8;
+  const char first = train_id.front();
+  if (first >= '0' && first <= '9') {
+    long number = 0;
+    for (char c : train_id) {
+      if (c < '0' || c > '9') break;
+      number = number * 10 + (c - '0');
+    }
+    return number < 6000 ? 8 : 11;
+  }
+  switch (first) {
+    case 'D':
+      return 1;
+    case 'G':
+      return 2;
+    case 'C':
+      return 3;
+    case 'Z':
+      return 4;
+    case 'T':
+    case 'Y':
+      return 5;
+    case 'K':
+      return 6;
+    case 'S':
+      return 10;
+    default:
+      return 8;
+  }
+}
+
+CrawlImport ImportCrawl(const CrawlImportInput& input) {
+  CrawlImport out;
+  const CrawlTimetable crawl = ParseCrawlTimetable(input.timetable, input.timetable_name);
+  const StationList list(input.stations, input.stations_name);
+  auto fail = [&](int line, const std::string& rule) {
+    throw ImportError(std::string(input.timetable_name) + ":" + std::to_string(line) + ": " + rule);
+  };
+
+  // One version per train number: a dated version before an every-day one (it stands in for it
+  // on its dates), otherwise the first in the file.
+  out.versions = static_cast<long>(crawl.trains.size());
+  std::vector<const CrawlTrain*> chosen;
+  std::unordered_map<std::string, std::size_t> by_code;
+  for (const CrawlTrain& t : crawl.trains) {
+    bool runs = false;
+    try {
+      runs = RunningDays(t.running_days).RunsOn(input.day, input.epoch);
+    } catch (const RunningDaysError& e) {
+      fail(t.line, e.what());
+    }
+    if (!runs) continue;
+    ++out.running;
+    if (crawl.blocks[t.stops].empty()) {
+      ++out.unusable;
+      continue;
+    }
+    const auto [it, fresh] = by_code.try_emplace(t.code, chosen.size());
+    if (fresh) {
+      chosen.push_back(&t);
+    } else {
+      ++out.doubled;
+      if (chosen[it->second]->running_days.empty() && !t.running_days.empty()) {
+        chosen[it->second] = &t;
+      }
+    }
+  }
+
+  // Rows, stations in order of first use.
+  std::vector<build::TrainRow> rows;
+  rows.reserve(chosen.size());
+  std::vector<std::string> served;
+  std::unordered_set<std::string> seen_station;
+  std::unordered_set<std::string> seen_id;
+  for (const CrawlTrain* t : chosen) {
+    build::TrainRow row;
+    row.id = TrainId(t->train_no, t->code);
+    if (!seen_id.insert(row.id).second) {
+      ++out.doubled;
+      continue;
+    }
+    row.ntype = CrawlTrainClass(row.id);
+    const std::vector<CrawlStop>& stops = crawl.blocks[t->stops];
+    const int start = stops.front().departure;
+    row.stops.reserve(stops.size());
+    for (std::size_t i = 0; i < stops.size(); ++i) {
+      const CrawlStop& s = stops[i];
+      build::StopRow stop;
+      if (IsTelegraphCode(s.station)) {
+        const std::string* name = list.NameOfCode(s.station);
+        if (name == nullptr)
+          fail(s.line, "telegraph code " + s.station + " is not in the station list");
+        stop.station = *name;
+      } else {
+        stop.station = s.station;
+      }
+      if (!IsStationName(stop.station)) fail(s.line, "not a station name: " + stop.station);
+      if (s.arrival >= 0) stop.arrival = Clock(s.arrival);
+      if (s.departure >= 0) stop.departure = Clock(s.departure);
+      stop.rdate = build::FormatElapsed((s.arrival >= 0 ? s.arrival : s.departure) - start);
+      if (i > 0) stop.fares = {"-", "-", "-", "-"};
+      if (seen_station.insert(stop.station).second) served.push_back(stop.station);
+      row.stops.push_back(std::move(stop));
+    }
+    rows.push_back(std::move(row));
+  }
+
+  // Groups, and the typeable names: the stations and every group's city-level name.
+  const std::vector<CityGroup> groups =
+      BuildCityGroups(input.groups, input.groups_name, served, list);
+  std::vector<std::string> names = served;
+  std::unordered_set<std::string> is_name(served.begin(), served.end());
+  std::unordered_map<std::string, const CityGroup*> group_of;
+  for (const CityGroup& g : groups) {
+    if (is_name.insert(g.city).second) names.push_back(g.city);
+    for (const std::string& n : g.names) group_of.emplace(n, &g);
+    out.placed += g.placed;
+  }
+
+  // City-level name of an origin or terminus: the group's city-level name when the station's
+  // name begins with it (上海虹桥 -> 上海), else the name less a final direction when that is a
+  // station (邯郸东 -> 邯郸), else the station itself.
+  auto city_level = [&](const std::string& station) -> std::string {
+    if (const auto g = group_of.find(station); g != group_of.end()) {
+      const std::string& city = g->second->city;
+      if (station.size() > city.size() && station.starts_with(city)) return city;
+    }
+    if (Utf8Characters(station).size() >= 3) {
+      for (std::string_view d : kDirections) {
+        if (station.ends_with(d)) {
+          std::string stem = station.substr(0, station.size() - d.size());
+          if (is_name.contains(stem)) return stem;
+        }
+      }
+    }
+    return station;
+  };
+  for (build::TrainRow& row : rows) {
+    const build::StopRow& first = row.stops.front();
+    const build::StopRow& last = row.stops.back();
+    row.from = city_level(first.station);
+    row.to = city_level(last.station);
+    row.departure = first.departure;
+    row.arrival = last.arrival;
+    row.rdate = last.rdate;
+    row.fares = last.fares;
+    out.stops += static_cast<long>(row.stops.size());
+  }
+  std::sort(rows.begin(), rows.end(),
+            [](const build::TrainRow& a, const build::TrainRow& b) { return a.id < b.id; });
+
+  // KMPy: by first initial (the writer's order), within a letter in the station list's order,
+  // then the stations it does not have, in order of first use.
+  build::Source source;
+  {
+    struct Keyed {
+      int row;
+      std::size_t use;
+      const std::string* name;
+    };
+    std::vector<Keyed> keyed;
+    for (std::size_t i = 0; i < names.size(); ++i) {
+      const int r = list.RowOf(names[i]);
+      keyed.push_back({r < 0 ? std::numeric_limits<int>::max() : r, i, &names[i]});
+    }
+    std::sort(keyed.begin(), keyed.end(), [](const Keyed& a, const Keyed& b) {
+      return a.row != b.row ? a.row < b.row : a.use < b.use;
+    });
+    for (const Keyed& k : keyed) {
+      build::Station s;
+      s.name = *k.name;
+      try {
+        s.initials = list.Initials(*k.name);
+      } catch (const ImportError& e) {
+        throw ImportError(std::string(input.stations_name) + ": " + e.what());
+      }
+      source.stations.push_back(std::move(s));
+    }
+  }
+  int number = 0;
+  for (const CityGroup& g : groups) source.groups.push_back({++number, g.names, {}});
+
+  out.texts.strain = build::StrainText(rows);
+  out.texts.slist = build::SlistText(rows);
+  out.texts.sm = build::SmText(source);
+  out.texts.spy = build::SpyText(source);
+  out.trains = static_cast<long>(rows.size());
+  out.stations = static_cast<long>(served.size());
+  out.names = static_cast<long>(names.size());
+  out.groups = static_cast<long>(groups.size());
+  return out;
+}
+
+}  // namespace lanzhou::import

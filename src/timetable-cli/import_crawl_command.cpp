@@ -1,0 +1,115 @@
+// lanzhou-timetable import-crawl: the trains of one day from the raw crawl of the national
+// timetable, with the 12306 station list and the same-city groups (docs/import-crawl.md).
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include "data/timetable_file.h"
+#include "import/crawl_import.h"
+#include "system/atomic_file.h"
+#include "timetable-cli/commands.h"
+
+namespace lanzhou::timetable_cli {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr std::string_view kUsage =
+    "Usage: lanzhou-timetable import-crawl --timetable CSV --stations CSV --groups CSV "
+    "--day YYYY-MM-DD -o FILE [--name NAME] [--tables DIR]\n";
+
+std::string ReadWhole(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) throw import::ImportError(path.string() + ": cannot be opened");
+  std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  if (in.bad()) throw import::ImportError(path.string() + ": cannot be read");
+  return bytes;
+}
+
+// The four table texts as files of one folder, named as lanzhou-query --data reads them.
+void WriteTables(const fs::path& dir, const data::TimetableTexts& texts) {
+  std::error_code ec;
+  fs::create_directories(dir, ec);
+  if (ec) throw import::ImportError(dir.string() + ": cannot be created: " + ec.message());
+  system::WriteFileAtomically(dir / "strain.txt", texts.strain);
+  system::WriteFileAtomically(dir / "slist.txt", texts.slist);
+  system::WriteFileAtomically(dir / "sm.txt", texts.sm);
+  system::WriteFileAtomically(dir / "spy.txt", texts.spy);
+}
+
+}  // namespace
+
+int RunImportCrawl(const std::vector<std::string>& words, std::ostream& out, std::ostream& err) {
+  std::vector<std::string> args = words;
+  std::string timetable, stations, groups, day, output, name, tables;
+  for (const auto& [option, value] :
+       {std::pair{"timetable", &timetable}, std::pair{"stations", &stations},
+        std::pair{"groups", &groups}, std::pair{"day", &day}, std::pair{"name", &name},
+        std::pair{"tables", &tables}}) {
+    if (!TakeOption(args, option, "", *value, err)) return kExitUsage;
+  }
+  if (!TakeOption(args, "output", "o", output, err)) return kExitUsage;
+  std::erase(args, std::string("--"));
+  if (!args.empty()) {
+    err << "lanzhou-timetable import-crawl: unexpected '" << args.front() << "'\n" << kUsage;
+    return kExitUsage;
+  }
+  if (timetable.empty() || stations.empty() || groups.empty() || day.empty() ||
+      (output.empty() && tables.empty())) {
+    err << kUsage;
+    return kExitUsage;
+  }
+  import::CrawlImportInput input;
+  try {
+    input.day = import::ParseIsoDate(day);
+  } catch (const import::RunningDaysError& e) {
+    err << "lanzhou-timetable import-crawl: --day: " << e.what() << "\n";
+    return kExitUsage;
+  }
+  try {
+    const std::string timetable_text = ReadWhole(timetable);
+    const std::string stations_text = ReadWhole(stations);
+    const std::string groups_text = ReadWhole(groups);
+    input.timetable = timetable_text;
+    input.stations = stations_text;
+    input.groups = groups_text;
+    input.timetable_name = timetable;
+    input.stations_name = stations;
+    input.groups_name = groups;
+    const import::CrawlImport result = import::ImportCrawl(input);
+    if (!tables.empty()) WriteTables(tables, result.texts);
+    if (!output.empty()) {
+      data::TimetableMeta meta;
+      meta.name = name.empty() ? "全国" : name;
+      meta.valid_date = day;
+      meta.source = "import-crawl " + fs::path(timetable).filename().string() + ", " +
+                    fs::path(stations).filename().string() + ", " +
+                    fs::path(groups).filename().string();
+      meta.made = MadeNow();
+      meta.trains = result.trains;
+      meta.stops = result.stops;
+      meta.stations = result.stations;
+      data::WriteTimetableFile(output, meta, result.texts);
+    }
+    out << "lanzhou-timetable: " << (output.empty() ? tables : output) << ": " << day << ", "
+        << result.trains << " trains, " << result.stops << " stops, " << result.stations
+        << " stations; " << result.names << " station names, " << result.groups << " city groups ("
+        << result.placed << " stations grouped by rule)\n"
+        << "lanzhou-timetable: " << result.versions << " train versions, " << result.running
+        << " running that day; left out " << result.unusable << " without a timed stop and "
+        << result.doubled << " of a train number already taken\n";
+  } catch (const import::ImportError& e) {
+    err << "lanzhou-timetable import-crawl: " << e.what() << "\n";
+    return kExitFailed;
+  } catch (const data::TimetableFileError& e) {
+    err << "lanzhou-timetable import-crawl: " << e.what() << "\n";
+    return kExitFailed;
+  } catch (const system::FileWriteError& e) {
+    err << "lanzhou-timetable import-crawl: " << e.what() << "\n";
+    return kExitFailed;
+  }
+  return kExitOk;
+}
+
+}  // namespace lanzhou::timetable_cli

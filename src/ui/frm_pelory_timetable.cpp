@@ -1,0 +1,180 @@
+// TFrmPelory: which timetable answers. The built-in sample or a timetable file, loaded by the
+// same loader threads; a file that cannot be used is reported and the program carries on with
+// the built-in tables. The status bar names the timetable in use; the choice made in the menu is
+// remembered for the next start.
+#include <QAction>
+#include <QComboBox>
+#include <QFileInfo>
+#include <QLabel>
+#include <QLocale>
+#include <QPushButton>
+
+#include "system/atomic_file.h"
+#include "system/settings.h"
+#include "ui/frm_pelory.h"
+
+namespace lanzhou::ui {
+namespace {
+
+QString FromStd(const std::string& text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
+
+QString PathText(const std::filesystem::path& path) { return FromStd(path.string()); }
+
+// What is wrong with a refused file, in the user's words.
+QString ProblemText(data::TimetableFileProblem problem) {
+  using P = data::TimetableFileProblem;
+  switch (problem) {
+    case P::kUnreadable:
+      return QStringLiteral("文件不存在或无法读取。");
+    case P::kNotArchive:
+      return QStringLiteral("这不是时刻表文件，或文件已损坏。");
+    case P::kDamaged:
+      return QStringLiteral("文件已损坏（校验不符）。");
+    case P::kMissingMember:
+      return QStringLiteral("文件不完整，缺少时刻表的一部分。");
+    case P::kWrongVersion:
+      return QStringLiteral("文件的格式版本本程序不能读取。");
+    case P::kBadMeta:
+      return QStringLiteral("文件的说明部分有误。");
+    case P::kBadTable:
+      return QStringLiteral("文件中的时刻表数据已损坏。");
+  }
+  return QStringLiteral("文件无法使用。");
+}
+
+// "时刻表：2024-07-05 全国（11,413 车次）", or the built-in sample's caption.
+QString StatusText(const data::TimetableFile* file) {
+  if (file == nullptr) return QStringLiteral("示例时刻表（非真实数据）");
+  const data::TimetableMeta& meta = file->meta;
+  return QStringLiteral("时刻表：%1 %2（%3 车次）")
+      .arg(FromStd(meta.valid_date), FromStd(meta.name),
+           QLocale(QLocale::English).toString(static_cast<qlonglong>(meta.trains)));
+}
+
+}  // namespace
+
+bool TFrmPelory::UseTimetable(const std::optional<std::filesystem::path>& file, bool at_start) {
+  if (!file) {
+    StartTables(nullptr, {});
+    return false;
+  }
+  auto opened = std::make_unique<data::TimetableFile>();
+  try {
+    *opened = data::ReadTimetableFile(*file);
+  } catch (const data::TimetableFileError& e) {
+    const QString reason = ProblemText(e.problem());
+    const QString detail = FromStd(e.detail());
+    if (!at_start) {
+      ShowTimetableProblem(*file, reason, detail, QStringLiteral("仍使用原来的时刻表。"));
+      return false;
+    }
+    // At start the built-in tables load at once; the message waits until the window is up.
+    StartTables(nullptr, {});
+    QMetaObject::invokeMethod(
+        this,
+        [this, path = *file, reason, detail] {
+          ShowTimetableProblem(path, reason, detail, QStringLiteral("现在使用内置示例时刻表。"));
+        },
+        Qt::QueuedConnection);
+    return false;
+  }
+  StartTables(std::move(opened), *file);
+  return true;
+}
+
+void TFrmPelory::StartTables(std::unique_ptr<data::TimetableFile> file, std::filesystem::path path) {
+  const int generation = ++load_generation_;
+  DropJourneyNetwork();
+  // The old loaders stop after the table in hand and are joined before their sources go.
+  tables_.reset();
+  timetable_ = std::move(file);
+  timetable_path_ = std::move(path);
+  timetable_registry_ = data::ResourceRegistry();
+  if (timetable_) data::RegisterTimetable(*timetable_, timetable_registry_);
+  tables_ = std::make_unique<data::TimetableStore>(timetable_ ? timetable_registry_
+                                                              : *deps_.registry);
+  status_panels_[1]->setText(StatusText(timetable_.get()));
+  status_panels_[1]->setToolTip(timetable_ ? PathText(timetable_path_) : QString());
+
+  // The boxes keep their text; the controls wait for the new tables, and a result from the old
+  // ones is not left to be printed or opened against the new.
+  for (QWidget* control : std::initializer_list<QWidget*>{combo_fz_, combo_dz_, combo_cz_, btn_zzcx_,
+                                                          btn_zzzz_, btn_cccx_, btn_czcx_}) {
+    control->setEnabled(false);
+  }
+  if (generation > 1) StartQuery();
+
+  if (!deps_.start_loaders) return;
+  // Notices of this load only: a late notice of a replaced store must not enable the controls.
+  QPointer<TFrmPelory> self(this);
+  auto on_this_load = [self, generation](void (TFrmPelory::*handler)()) {
+    return [self, generation, handler] {
+      QMetaObject::invokeMethod(
+          self,
+          [self, generation, handler] {
+            if (self && self->load_generation_ == generation) (self->*handler)();
+          },
+          Qt::QueuedConnection);
+    };
+  };
+  data::LoadNotices notices;
+  notices.on_py_ready = on_this_load(&TFrmPelory::OnPyReady);
+  notices.on_train_ready = on_this_load(&TFrmPelory::OnTrainReady);
+  notices.on_finished = [self, generation] {
+    QMetaObject::invokeMethod(
+        self,
+        [self, generation] {
+          if (self) self->OnTablesFinished(generation);
+        },
+        Qt::QueuedConnection);
+  };
+  tables_->StartLoading(std::move(notices));
+}
+
+void TFrmPelory::OnTablesFinished(int generation) {
+  if (generation != load_generation_) return;
+  StartJourneyNetwork();
+  if (!timetable_ || tables_->AllReady()) return;
+  // The archive was sound but a table text was refused by the reader.
+  const std::filesystem::path path = timetable_path_;
+  ShowTimetableProblem(path, ProblemText(data::TimetableFileProblem::kBadTable), QString(),
+                       QStringLiteral("现在使用内置示例时刻表。"));
+  StartTables(nullptr, {});
+}
+
+void TFrmPelory::ShowTimetableProblem(const std::filesystem::path& file, const QString& reason,
+                                      const QString& detail, const QString& consequence) {
+  QString text = QStringLiteral("无法打开时刻表文件“%1”：\n%2").arg(PathText(file), reason);
+  if (!detail.isEmpty()) text += QStringLiteral("\n（%1）").arg(detail);
+  text += QStringLiteral("\n\n") + consequence;
+  deps_.dialogs->Message(this, QMessageBox::Warning, QStringLiteral("打开时刻表"), text,
+                         QMessageBox::Ok);
+}
+
+void TFrmPelory::RememberTimetable(const std::optional<std::filesystem::path>& file) {
+  system::Settings settings;
+  if (file) settings.timetable = std::filesystem::absolute(*file).lexically_normal();
+  try {
+    system::WriteSettings(settings);
+  } catch (const system::FileWriteError& e) {
+    deps_.dialogs->Message(this, QMessageBox::Warning, QStringLiteral("打开时刻表"),
+                           QStringLiteral("时刻表已打开，但下次启动时不会记得这一选择：\n") +
+                               FromStd(e.what()),
+                           QMessageBox::Ok);
+  }
+}
+
+void TFrmPelory::MOpenTimetableClick() {
+  const QString chosen = deps_.dialogs->OpenFileName(
+      this, QStringLiteral("打开时刻表"), QStringLiteral("时刻表文件 (*.lzt);;所有文件 (*)"));
+  if (chosen.isEmpty()) return;
+  const std::filesystem::path file(chosen.toStdString());
+  if (UseTimetable(file, false)) RememberTimetable(file);
+}
+
+void TFrmPelory::MSampleTimetableClick() {
+  if (timetable_) UseTimetable(std::nullopt, false);
+  RememberTimetable(std::nullopt);
+}
+
+}  // namespace lanzhou::ui

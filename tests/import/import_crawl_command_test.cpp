@@ -1,0 +1,128 @@
+// lanzhou-timetable import-crawl through the program's command table: a timetable file and the
+// four table files holding the same tables, and refusals that write nothing.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "data/packed_resource.h"
+#include "data/timetable_file.h"
+#include "temp_dir.h"
+#include "timetable-cli/commands.h"
+
+namespace lanzhou::timetable_cli {
+namespace {
+
+namespace fs = std::filesystem;
+using ::testing::HasSubstr;
+
+std::string ReadBytes(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+struct ToolRun {
+  int code;
+  std::string out;
+  std::string err;
+};
+
+class ImportCrawlCommand : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::ofstream(dir_ / "t.csv", std::ios::binary)
+        << "24000000G10I,G1,240701-10\nVNP,,07:00\nAOH,269\n\n"
+           "24000000G30I,G3,w1\nVNP,,08:00\nAOH,280\n";
+    std::ofstream(dir_ / "s.csv", std::ios::binary)
+        << "bjn,北京南,VNP,beijingnan,bjn,1,0357,北京\n"
+           "hqo,上海虹桥,AOH,shanghaihongqiao,shhq,4,0712,上海\n";
+    std::ofstream(dir_ / "g.csv", std::ios::binary) << "北京,北京南\n上海,上海虹桥\n";
+  }
+
+  ToolRun Tool(std::vector<std::string> words) {
+    std::ostringstream out, err;
+    words.insert(words.begin(), "import-crawl");
+    const int code = RunTimetableTool(words, out, err);
+    return {code, out.str(), err.str()};
+  }
+
+  std::vector<std::string> Inputs(const std::string& day = "2024-07-05") {
+    return {"--timetable", (dir_ / "t.csv").string(), "--stations", (dir_ / "s.csv").string(),
+            "--groups",    (dir_ / "g.csv").string(), "--day",      day};
+  }
+
+  testing::TempDir dir_;
+};
+
+TEST_F(ImportCrawlCommand, WritesTheFileAndTheTables) {
+  std::vector<std::string> words = Inputs();
+  const fs::path file = dir_ / "day.lzt";
+  words.insert(words.end(),
+               {"-o", file.string(), "--tables", (dir_ / "tables").string(), "--name", "测试"});
+  const ToolRun r = Tool(words);
+  ASSERT_EQ(r.code, kExitOk) << r.err;
+  EXPECT_THAT(r.out, HasSubstr("2024-07-05, 1 trains, 2 stops, 2 stations"));
+
+  const data::TimetableFile read = data::ReadTimetableFile(file);
+  EXPECT_EQ(read.meta.name, "测试");
+  EXPECT_EQ(read.meta.valid_date, "2024-07-05");
+  EXPECT_EQ(read.meta.source, "import-crawl t.csv, s.csv, g.csv");
+  EXPECT_EQ(read.meta.trains, 1);
+  EXPECT_EQ(read.meta.stops, 2);
+  EXPECT_EQ(read.meta.stations, 2);
+  EXPECT_EQ(data::UnpackResource(read.tables.strain), ReadBytes(dir_ / "tables/strain.txt"));
+  EXPECT_EQ(data::UnpackResource(read.tables.slist), ReadBytes(dir_ / "tables/slist.txt"));
+  EXPECT_EQ(data::UnpackResource(read.tables.sm), ReadBytes(dir_ / "tables/sm.txt"));
+  EXPECT_EQ(data::UnpackResource(read.tables.spy), ReadBytes(dir_ / "tables/spy.txt"));
+  EXPECT_THAT(ReadBytes(dir_ / "tables/strain.txt"), HasSubstr("\"G1\","));
+  EXPECT_THAT(ReadBytes(dir_ / "tables/strain.txt"), ::testing::Not(HasSubstr("\"G3\",")));
+}
+
+TEST_F(ImportCrawlCommand, RefusalsWriteNothing) {
+  const fs::path file = dir_ / "day.lzt";
+  struct Case {
+    std::vector<std::string> words;
+    int code;
+    const char* message;
+  };
+  std::vector<std::string> no_output = Inputs();
+  std::vector<std::string> bad_day = Inputs("2024-02-30");
+  bad_day.insert(bad_day.end(), {"-o", file.string()});
+  std::vector<std::string> extra = Inputs();
+  extra.insert(extra.end(), {"-o", file.string(), "surplus"});
+  std::vector<std::string> missing = Inputs();
+  missing[1] = (dir_ / "absent.csv").string();
+  missing.insert(missing.end(), {"-o", file.string()});
+  const std::vector<std::string> all = Inputs();
+  std::vector<std::string> no_day(all.begin(), all.begin() + 6);
+  no_day.insert(no_day.end(), {"-o", file.string()});
+  const Case cases[] = {
+      {no_output, kExitUsage, "Usage: lanzhou-timetable import-crawl"},
+      {no_day, kExitUsage, "Usage: lanzhou-timetable import-crawl"},
+      {bad_day, kExitUsage, "--day: no such date: 2024-02-30"},
+      {extra, kExitUsage, "unexpected 'surplus'"},
+      {missing, kExitFailed, "absent.csv: cannot be opened"},
+  };
+  for (const Case& c : cases) {
+    const ToolRun r = Tool(c.words);
+    EXPECT_EQ(r.code, c.code) << c.message;
+    EXPECT_THAT(r.err, HasSubstr(c.message));
+    EXPECT_FALSE(fs::exists(file)) << c.message;
+  }
+  // An input line that breaks the format: its file and line.
+  std::ofstream(dir_ / "t.csv", std::ios::binary) << "240000000G1I,G1\nVNP,,07:00\nAOH,x\n";
+  std::vector<std::string> words = Inputs();
+  words.insert(words.end(), {"-o", file.string()});
+  const ToolRun r = Tool(words);
+  EXPECT_EQ(r.code, kExitFailed);
+  EXPECT_THAT(r.err, HasSubstr((dir_ / "t.csv").string() + ":3: stop is not STATION,run,dwell"));
+  EXPECT_FALSE(fs::exists(file));
+}
+
+}  // namespace
+}  // namespace lanzhou::timetable_cli

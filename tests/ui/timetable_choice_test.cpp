@@ -1,0 +1,177 @@
+// The window on a timetable file: the status bar names the timetable that answers; a file that
+// cannot be used is reported (naming the file and what is wrong) and the built-in tables answer;
+// the menu's choice is remembered in the settings file for the next start.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <QAction>
+#include <QMenu>
+#include <fstream>
+#include <iterator>
+
+#include "data/packed_resource.h"
+#include "data/timetable_file.h"
+#include "system/settings.h"
+#include "temp_dir.h"
+#include "ui_test_support.h"
+
+namespace lanzhou::testing {
+namespace {
+
+namespace fs = std::filesystem;
+using ::testing::HasSubstr;
+
+std::string ReadBytes(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// Table text without the rows of one train (rows begin with the quoted train number).
+std::string WithoutTrain(const std::string& text, const std::string& id) {
+  std::string out;
+  const std::string prefix = "\"" + id + "\",";
+  for (std::size_t at = 0; at < text.size();) {
+    const std::size_t end = text.find('\n', at);
+    const std::size_t next = end == std::string::npos ? text.size() : end + 1;
+    if (text.compare(at, prefix.size(), prefix) != 0) out.append(text, at, next - at);
+    at = next;
+  }
+  return out;
+}
+
+// The fixture timetable less train G1001 (8 trains where the built-in tables have 9), so which
+// tables answer shows in the record counts.
+data::TimetableTexts FileTexts() {
+  const data::ResourceRegistry& r = TestRegistry();
+  return {WithoutTrain(data::ReadPackedResource(r, "STrain"), "G1001"),
+          WithoutTrain(data::ReadPackedResource(r, "SList"), "G1001"),
+          data::ReadPackedResource(r, "SM"), data::ReadPackedResource(r, "SPY")};
+}
+
+fs::path WriteFile(const fs::path& path, data::TimetableTexts texts = FileTexts(),
+                   long trains = 11413) {
+  data::TimetableMeta meta;
+  meta.name = "全国";
+  meta.valid_date = "2024-07-05";
+  meta.trains = trains;
+  data::WriteTimetableFile(path, meta, texts);
+  return path;
+}
+
+// Sets XDG_CONFIG_HOME to a fresh folder for one test.
+struct ConfigHome {
+  ConfigHome() { ::setenv("XDG_CONFIG_HOME", dir.path().c_str(), 1); }
+  ~ConfigHome() { ::unsetenv("XDG_CONFIG_HOME"); }
+  [[nodiscard]] std::string Settings() const { return ReadBytes(dir / "lanzhou/lanzhou.conf"); }
+  TempDir dir;
+};
+
+QString StatusText(const TestWindow& t) { return t.Find<QLabel>("StatusPanel1")->text(); }
+
+bool Ready(const TestWindow& t) {
+  return t.Find<QPushButton>("BTNZZCX")->isEnabled() && t.Find<QComboBox>("ComboFZ")->isEnabled() &&
+         t.window->Tables().AllReady();
+}
+
+void Trigger(const TestWindow& t, const char* action) {
+  t.window->MAdvanced()->findChild<QAction*>(QString::fromUtf8(action))->trigger();
+}
+
+TEST(TimetableChoice, AFileAnswersAndTheStatusBarNamesIt) {
+  TempDir dir;
+  const fs::path file = WriteFile(dir / "national.lzt");
+  TestWindow t(true, file);
+  t.window->show();
+  ASSERT_TRUE(WaitUntil([&] { return Ready(t); }));
+  EXPECT_EQ(StatusText(t), QStringLiteral("时刻表：2024-07-05 全国（11,413 车次）"));
+  EXPECT_EQ(t.window->Tables().KMList.RecordCount(), 8u);
+  EXPECT_TRUE(t.dialogs.shown.empty());
+}
+
+TEST(TimetableChoice, AFileThatCannotBeUsedAtStartIsReportedAndTheSampleAnswers) {
+  TempDir dir;
+  const std::string good = ReadBytes(WriteFile(dir / "good.lzt"));
+  std::string damaged = good;
+  const std::string strain = data::PackResource(FileTexts().strain);
+  damaged[good.find(strain) + strain.size() / 2] ^= 0x04;
+  std::ofstream(dir / "damaged.lzt", std::ios::binary) << damaged;
+  std::ofstream(dir / "text.lzt", std::ios::binary) << "时刻表";
+  data::TimetableTexts bad_table = FileTexts();
+  bad_table.strain = data::ReadPackedResource(TestRegistry(), "DUPLICATE_KEY");
+  WriteFile(dir / "bad_table.lzt", bad_table);
+
+  struct Case {
+    const char* file;
+    QString reason;
+  };
+  for (const Case& c : {Case{"damaged.lzt", QStringLiteral("文件已损坏（校验不符）。")},
+                        Case{"missing.lzt", QStringLiteral("文件不存在或无法读取。")},
+                        Case{"text.lzt", QStringLiteral("这不是时刻表文件，或文件已损坏。")},
+                        // A sound archive whose table the reader refuses: found by the loaders.
+                        Case{"bad_table.lzt", QStringLiteral("文件中的时刻表数据已损坏。")}}) {
+    SCOPED_TRACE(c.file);
+    const fs::path path = dir / c.file;
+    TestWindow t(true, path);
+    t.window->show();
+    ASSERT_TRUE(WaitUntil([&] { return !t.dialogs.shown.empty() && Ready(t); }));
+    ASSERT_EQ(t.dialogs.shown.size(), 1u);
+    EXPECT_EQ(t.dialogs.shown[0].caption, QStringLiteral("打开时刻表"));
+    EXPECT_EQ(t.dialogs.shown[0].icon, QMessageBox::Warning);
+    const QString text = t.dialogs.shown[0].text;
+    EXPECT_TRUE(text.startsWith(QStringLiteral("无法打开时刻表文件“%1”：\n%2")
+                                    .arg(QString::fromStdString(path.string()), c.reason)))
+        << text.toStdString();
+    EXPECT_TRUE(text.endsWith(QStringLiteral("\n\n现在使用内置示例时刻表。"))) << text.toStdString();
+    EXPECT_EQ(StatusText(t), QStringLiteral("示例时刻表（非真实数据）"));
+    EXPECT_EQ(t.window->Tables().KMList.RecordCount(), 9u);
+  }
+}
+
+TEST(TimetableChoice, TheMenusChoiceIsRememberedAndAFailedOpenKeepsWhatTheUserHad) {
+  ConfigHome config;
+  TempDir dir;
+  const fs::path file = WriteFile(dir / "national.lzt", FileTexts(), 8);
+  LoadedWindow t;
+  t.Through(QStringLiteral("郑州"), QStringLiteral("北京"));
+  ASSERT_NE(t.Result(), QStringLiteral("结果:0"));
+
+  // Open a file: its tables load, the result of the old ones goes, the typed names stay.
+  t.dialogs.open_name = QString::fromStdString(file.string());
+  Trigger(t, "MOpenTimetable");
+  ASSERT_TRUE(WaitUntil([&] { return Ready(t); }));
+  EXPECT_EQ(t.window->Tables().KMList.RecordCount(), 8u);
+  EXPECT_EQ(StatusText(t), QStringLiteral("时刻表：2024-07-05 全国（8 车次）"));
+  EXPECT_EQ(t.Result(), QStringLiteral("结果:0"));
+  EXPECT_EQ(t.Find<QComboBox>("ComboFZ")->currentText(), QStringLiteral("郑州"));
+  EXPECT_THAT(config.Settings(), HasSubstr("\ntimetable=" + file.string() + "\n"));
+  EXPECT_EQ(system::TimetableAtStart(std::nullopt), file);
+
+  // A damaged file: said so, and the file in use stays in use and remembered.
+  std::ofstream(dir / "damaged.lzt", std::ios::binary) << "PK\x03\x04 not really";
+  t.dialogs.open_name = QString::fromStdString((dir / "damaged.lzt").string());
+  Trigger(t, "MOpenTimetable");
+  ASSERT_EQ(t.dialogs.shown.size(), 1u);
+  EXPECT_TRUE(t.dialogs.shown[0].text.endsWith(QStringLiteral("\n\n仍使用原来的时刻表。")));
+  EXPECT_EQ(StatusText(t), QStringLiteral("时刻表：2024-07-05 全国（8 车次）"));
+  EXPECT_TRUE(Ready(t));
+  EXPECT_EQ(t.window->Tables().KMList.RecordCount(), 8u);
+  EXPECT_EQ(system::TimetableAtStart(std::nullopt), file);
+
+  // A cancelled dialog changes nothing.
+  t.dialogs.open_name.clear();
+  Trigger(t, "MOpenTimetable");
+  EXPECT_EQ(t.dialogs.shown.size(), 1u);
+  EXPECT_EQ(system::TimetableAtStart(std::nullopt), file);
+
+  // Back to the built-in sample, remembered as well.
+  Trigger(t, "MSampleTimetable");
+  ASSERT_TRUE(WaitUntil([&] { return Ready(t); }));
+  EXPECT_EQ(t.window->Tables().KMList.RecordCount(), 9u);
+  EXPECT_EQ(StatusText(t), QStringLiteral("示例时刻表（非真实数据）"));
+  EXPECT_EQ(system::TimetableAtStart(std::nullopt), std::nullopt);
+  EXPECT_THAT(config.Settings(), ::testing::Not(HasSubstr("timetable=")));
+}
+
+}  // namespace
+}  // namespace lanzhou::testing
