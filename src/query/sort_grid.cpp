@@ -43,6 +43,27 @@ std::optional<double> ParseMinutes(std::string_view text) {
   return static_cast<double>(timetable::ElapsedToMinutes(text));
 }
 
+// "HH:MM", optionally followed by "+N天" for an arrival N days after the departure day.
+std::optional<double> ParseDayTime(std::string_view text) {
+  int days = 0;
+  if (const std::size_t plus = text.find('+'); plus != std::string_view::npos) {
+    std::string_view marker = text.substr(plus + 1);
+    if (!marker.ends_with("天")) return std::nullopt;
+    marker.remove_suffix(std::string_view("天").size());
+    const auto [end, ec] = std::from_chars(marker.data(), marker.data() + marker.size(), days);
+    if (ec != std::errc{} || end != marker.data() + marker.size() || days < 0) return std::nullopt;
+    text = text.substr(0, plus);
+  }
+  if (text.size() != 5 || text[2] != ':') return std::nullopt;
+  int hours = 0;
+  int minutes = 0;
+  if (std::from_chars(text.data(), text.data() + 2, hours).ptr != text.data() + 2 ||
+      std::from_chars(text.data() + 3, text.data() + 5, minutes).ptr != text.data() + 5) {
+    return std::nullopt;
+  }
+  return static_cast<double>(days * 1440 + hours * 60 + minutes);
+}
+
 std::optional<double> ValueOf(std::string_view cell, SortKey key) {
   switch (key) {
     case SortKey::Number:
@@ -51,6 +72,8 @@ std::optional<double> ValueOf(std::string_view cell, SortKey key) {
       return ParseNumber(cell.substr(0, cell.find('/')));
     case SortKey::Minutes:
       return ParseMinutes(cell);
+    case SortKey::DayTime:
+      return ParseDayTime(cell);
     case SortKey::Text:
       break;
   }

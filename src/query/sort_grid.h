@@ -19,6 +19,7 @@ enum class SortKey {
   Number,      // decimal number ("56", "10.5")
   FirstPrice,  // the number before the first "/" ("183/189/195" -> 183)
   Minutes,     // elapsed or running time ("9:48", "01:55", "23:") in minutes
+  DayTime,     // a time of day with an optional day marker ("06:10", "06:10+1天") in minutes
 };
 
 // Exchanges the cells of rows a and b in every column.

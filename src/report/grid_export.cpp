@@ -12,6 +12,8 @@ constexpr std::array<std::string_view, kMainGridColumnCount> kMainCaptions = {
     "停站", "里程", "历时", "硬座", "软座", "硬卧", "软卧"};
 constexpr std::array<std::string_view, kDetailGridColumnCount> kDetailCaptions = {
     "站序", "车站", "里程", "到时", "发时", "天数", "历时", "时速"};
+constexpr std::array<std::string_view, kJourneyGridColumnCount> kJourneyCaptions = {
+    "出发", "到达", "历时", "换乘", "车次", "换乘站", "等候", "票价"};
 
 [[nodiscard]] std::string JoinCells(const GridRow& row, std::size_t column_count) {
   std::string line;
@@ -35,7 +37,14 @@ std::string_view DetailGridColumnCaption(int i) {
 }
 
 std::vector<std::string> GridCaptions(GridKind kind) {
-  if (kind == GridKind::Main) return {kMainCaptions.begin(), kMainCaptions.end()};
+  switch (kind) {
+    case GridKind::Main:
+      return {kMainCaptions.begin(), kMainCaptions.end()};
+    case GridKind::Journey:
+      return {kJourneyCaptions.begin(), kJourneyCaptions.end()};
+    case GridKind::Detail:
+      break;
+  }
   return {kDetailCaptions.begin(), kDetailCaptions.end()};
 }
 

@@ -12,7 +12,7 @@
 namespace lanzhou::report {
 
 // Which grid is printed or exported; it decides the column captions.
-enum class GridKind { Main = 0, Detail = 1 };
+enum class GridKind { Main = 0, Detail = 1, Journey = 2 };
 
 // The company line of printouts and exports, and the maker's web address written beside it.
 inline constexpr std::string_view kCompanyName = "岚舟时刻公司";
@@ -20,12 +20,14 @@ inline constexpr std::string_view kCompanyWebAddress = "http://www.lanzhou-shike
 
 inline constexpr int kMainGridColumnCount = 15;
 inline constexpr int kDetailGridColumnCount = 8;
+inline constexpr int kJourneyGridColumnCount = 8;
 
 // Caption i (0 … 14) of SGrid's columns for print and export; empty text outside that range.
 [[nodiscard]] std::string_view MainGridColumnCaption(int i);
 // Caption i (0 … 7) of MGrid's columns for print and export; empty text outside that range.
 [[nodiscard]] std::string_view DetailGridColumnCaption(int i);
-// All captions of the grid kind, in column order (15 for Main, 8 for Detail).
+// All captions of the grid kind, in column order (15 for Main, 8 for Detail, 8 for the journey
+// list: 出发, 到达, 历时, 换乘, 车次, 换乘站, 等候, 票价).
 [[nodiscard]] std::vector<std::string> GridCaptions(GridKind kind);
 
 // One grid row: its cell texts from column 0 on. Missing cells read as empty text.

@@ -4,8 +4,11 @@
 #include <QPushButton>
 #include <array>
 
+#include "report/grid_export.h"
+#include "ui/export_dialog.h"
 #include "ui/frm_style.h"
 #include "ui/grid_view.h"
+#include "ui/print_grid.h"
 
 namespace lanzhou::ui {
 namespace {
@@ -68,10 +71,21 @@ TFrmMsg::TFrmMsg(query::TrainDetail detail, QWidget* parent)
   connect(close, &QPushButton::clicked, this, &QDialog::accept);
   close->setDefault(true);
   close->setFocus();
-  if (parent != nullptr) {
-    const QRect outer = parent->window()->geometry();
-    move(outer.center() - rect().center());
-  }
+  CentreOnParent(this, parent);
+}
+
+void ShowTrainDetailWindow(query::TrainDetail detail, Dialogs& dialogs, QWidget* parent) {
+  TFrmMsg window(std::move(detail), parent);
+  const auto rows = [&window] {
+    return GridRowsOf(window.Detail().MGrid, window.Detail().StopCount);
+  };
+  QObject::connect(&window, &TFrmMsg::PrintRequested, &window, [&dialogs, &window, rows] {
+    PrintGrid(dialogs, &window, report::GridKind::Detail, rows());
+  });
+  QObject::connect(&window, &TFrmMsg::ExportRequested, &window, [&dialogs, &window, rows] {
+    ExportGridCsv(dialogs, &window, report::GridKind::Detail, rows());
+  });
+  window.exec();
 }
 
 }  // namespace lanzhou::ui

@@ -4,6 +4,7 @@
 #include <QDialog>
 
 #include "query/train_detail.h"
+#include "ui/dialogs.h"
 
 class QLabel;
 class QPushButton;
@@ -30,5 +31,8 @@ class TFrmMsg : public QDialog {
   query::TrainDetail detail_;
   GridView* mgrid_ = nullptr;
 };
+
+// Shows the detail window modally; its 打印 and 导出 print and export the stops at once.
+void ShowTrainDetailWindow(query::TrainDetail detail, Dialogs& dialogs, QWidget* parent);
 
 }  // namespace lanzhou::ui

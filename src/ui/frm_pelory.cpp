@@ -42,6 +42,7 @@ TFrmPelory::TFrmPelory(FrmPeloryDeps deps, QWidget* parent)
 TFrmPelory::~TFrmPelory() {
   // Stop the threads before anything they hand notices to goes away.
   net_thread_.reset();
+  journey_builder_ = std::jthread();
   tables_.reset();
   if (right_click_filter_ != nullptr) qApp->removeEventFilter(right_click_filter_);
 }

@@ -11,11 +11,13 @@
 #include <filesystem>
 #include <memory>
 #include <optional>
+#include <thread>
 #include <vector>
 
 #include "data/resource_registry.h"
 #include "data/timetable_file.h"
 #include "data/timetable_store.h"
+#include "journey/network.h"
 #include "net/version_check.h"
 #include "query/input_checks.h"
 #include "query/query_state.h"
@@ -72,6 +74,14 @@ class TFrmPelory : public QWidget {
   [[nodiscard]] WebView& WebB(int i) { return *web_views_.at(static_cast<std::size_t>(i - 1)); }
   [[nodiscard]] GridView* SGrid() const { return sgrid_; }
   [[nodiscard]] QMenu* MAdvanced() const { return madvanced_; }
+  // The journey planner's network once built off this thread; nullptr until then.
+  [[nodiscard]] std::shared_ptr<const journey::Network> JourneyNetwork() const {
+    return journey_network_;
+  }
+
+ signals:
+  // The journey network is built: the entries that open the journey window may be used.
+  void JourneyNetworkReady();
 
  public slots:
   // Readiness notices, on this thread: KMPy loaded / KMTrain loaded.
@@ -96,6 +106,8 @@ class TFrmPelory : public QWidget {
   void MAboutClick();
   void MDesktopClick();
   void NStartClick();
+  // 换乘方案…: the journey window for the 发站 and 到站 texts.
+  void MJourneyClick();
   // 打开时刻表… and 使用内置示例时刻表 (frm_pelory_timetable.cpp); both remember the choice.
   void MOpenTimetableClick();
   void MSampleTimetableClick();
@@ -139,6 +151,17 @@ class TFrmPelory : public QWidget {
   // A link label that opens `address()` in the browser when clicked.
   QLabel* MakeLinkLabel(QWidget* parent, const QString& name, const QString& text, int left,
                         int top, QColor colour, bool bold, QString (*address)());
+
+  // ---- Journeys (frm_pelory_journey.cpp) -----------------------------------------------
+  void BuildJourneyEntry();
+  // Starts building the journey network once the loaders have ended with KMTrain, KMList and
+  // KMSM loaded.
+  void StartJourneyNetwork();
+  void OnJourneyNetwork(std::shared_ptr<const journey::Network> network);
+  // Before the tables are replaced: the builder is joined and the network, which points into
+  // them, is dropped; the entries wait for the next one.
+  void DropJourneyNetwork();
+  void OpenJourneyWindow(QWidget* parent);
 
   // ---- Handler helpers (frm_pelory_handlers.cpp) ---------------------------------------
   // Shows a failed check's message and moves the focus; true when the query must stop.
@@ -203,6 +226,11 @@ class TFrmPelory : public QWidget {
   QMenu* madvanced_ = nullptr;
   QAction* mprint_ = nullptr;
   QAction* mexport_ = nullptr;
+  QAction* mjourney_ = nullptr;
+  std::shared_ptr<const journey::Network> journey_network_;
+  bool journey_build_started_ = false;
+  // Builds the journey network; joined before the tables go.
+  std::jthread journey_builder_;
   // Partner panel captions ShowTripCities writes.
   QLabel* lab_afz_ = nullptr;
   QLabel* lab_adz_ = nullptr;

@@ -21,6 +21,7 @@
 #include "ui/frm_about.h"
 #include "ui/frm_msg.h"
 #include "ui/frm_pelory.h"
+#include "ui/frm_style.h"
 #include "ui/frm_zzz.h"
 #include "ui/grid_view.h"
 #include "ui/print_grid.h"
@@ -28,15 +29,6 @@
 
 namespace lanzhou::ui {
 namespace {
-
-// The hourglass while a sort or a query rewrites the grid.
-class WaitCursor {
- public:
-  WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-  ~WaitCursor() { QApplication::restoreOverrideCursor(); }
-  WaitCursor(const WaitCursor&) = delete;
-  WaitCursor& operator=(const WaitCursor&) = delete;
-};
 
 // Where the partner panel's web view goes once a query has found rows: below the panel.
 constexpr int kWebB1ParkedTop = 200;
@@ -184,6 +176,12 @@ void TFrmPelory::ShowTransferChooser() {
         RefreshResultGrid();
       },
       this);
+  chooser.SetJourneysReady(journey_network_ != nullptr);
+  connect(this, &TFrmPelory::JourneyNetworkReady, &chooser, [&chooser] {
+    chooser.SetJourneysReady(true);
+  });
+  connect(&chooser, &TFrmZzz::JourneysRequested, &chooser,
+          [this, &chooser] { OpenJourneyWindow(&chooser); });
   chooser.exec();
 }
 
@@ -192,17 +190,7 @@ void TFrmPelory::ShowTrainDetail(int row) {
   std::optional<query::TrainDetail> detail =
       query::ShowTrainDetail(tables_->KMTrain, state_, result_.SGrid, row);
   if (!detail) return;
-  TFrmMsg window(std::move(*detail), this);
-  const auto rows = [&window] {
-    return GridRowsOf(window.Detail().MGrid, window.Detail().StopCount);
-  };
-  connect(&window, &TFrmMsg::PrintRequested, &window, [this, &window, rows] {
-    PrintGrid(*deps_.dialogs, &window, report::GridKind::Detail, rows());
-  });
-  connect(&window, &TFrmMsg::ExportRequested, &window, [this, &window, rows] {
-    ExportGridCsv(*deps_.dialogs, &window, report::GridKind::Detail, rows());
-  });
-  window.exec();
+  ShowTrainDetailWindow(std::move(*detail), *deps_.dialogs, this);
 }
 
 void TFrmPelory::MPrintClick() {

@@ -371,6 +371,7 @@ void TFrmPelory::BuildMenu() {
   mexport_->setObjectName(QStringLiteral("MExport"));
   connect(mprint_, &QAction::triggered, this, &TFrmPelory::MPrintClick);
   connect(mexport_, &QAction::triggered, this, &TFrmPelory::MExportClick);
+  BuildJourneyEntry();
   madvanced_->addSeparator()->setObjectName(QStringLiteral("N1"));
   QAction* open_timetable = madvanced_->addAction(QStringLiteral("打开时刻表…"));
   open_timetable->setObjectName(QStringLiteral("MOpenTimetable"));

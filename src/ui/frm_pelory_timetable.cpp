@@ -89,6 +89,7 @@ bool TFrmPelory::UseTimetable(const std::optional<std::filesystem::path>& file, 
 void TFrmPelory::StartTables(std::unique_ptr<data::TimetableFile> file,
                              std::filesystem::path path) {
   const int generation = ++load_generation_;
+  DropJourneyNetwork();
   // The old loaders stop after the table in hand and are joined before their sources go.
   tables_.reset();
   timetable_ = std::move(file);
@@ -139,7 +140,9 @@ void TFrmPelory::StartTables(std::unique_ptr<data::TimetableFile> file,
 }
 
 void TFrmPelory::OnTablesFinished(int generation) {
-  if (generation != load_generation_ || !timetable_ || tables_->AllReady()) return;
+  if (generation != load_generation_) return;
+  StartJourneyNetwork();
+  if (!timetable_ || tables_->AllReady()) return;
   // The archive was sound but a table text was refused by the reader.
   const std::filesystem::path path = timetable_path_;
   ShowTimetableProblem(path, ProblemText(data::TimetableFileProblem::kBadTable), QString(),

@@ -78,4 +78,10 @@ void MakeLink(QLabel* label, QColor colour) {
   label->adjustSize();
 }
 
+void CentreOnParent(QWidget* dialog, QWidget* parent) {
+  if (parent == nullptr) return;
+  const QRect outer = parent->window()->geometry();
+  dialog->move(outer.center() - dialog->rect().center());
+}
+
 }  // namespace lanzhou::ui

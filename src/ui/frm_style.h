@@ -2,6 +2,7 @@
 // The look the windows share: the 宋体 font (with the CJK fonts Debian ships as stand-ins),
 // background colours, the small framed boxes behind titles, labels placed by their top-left
 // corner, and the push buttons' faces.
+#include <QApplication>
 #include <QColor>
 #include <QFont>
 #include <QString>
@@ -40,5 +41,17 @@ QPushButton* MakeButton(QWidget* parent, const QString& name, const QString& tex
 
 // Makes a label a link: underlined, hand cursor, given colour.
 void MakeLink(QLabel* label, QColor colour);
+
+// Moves a dialog to the middle of its parent's window (nothing without a parent).
+void CentreOnParent(QWidget* dialog, QWidget* parent);
+
+// The hourglass while a sort or a query rewrites a grid.
+class WaitCursor {
+ public:
+  WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+  ~WaitCursor() { QApplication::restoreOverrideCursor(); }
+  WaitCursor(const WaitCursor&) = delete;
+  WaitCursor& operator=(const WaitCursor&) = delete;
+};
 
 }  // namespace lanzhou::ui

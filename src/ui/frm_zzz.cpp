@@ -57,6 +57,10 @@ TFrmZzz::TFrmZzz(const query::TransferChooserList& list, PickFn on_pick, QWidget
   auto* close =
       MakeButton(this, QStringLiteral("BTNClose"), QStringLiteral("关闭"), 433, 321, 90, 30);
   connect(close, &QPushButton::clicked, this, &QDialog::accept);
+  btn_journey_ =
+      MakeButton(this, QStringLiteral("BTNJourney"), QString(), 327, 321, 100, 30);
+  connect(btn_journey_, &QPushButton::clicked, this, &TFrmZzz::JourneysRequested);
+  SetJourneysReady(false);
   zgrid_->setFocus();
   if (parent != nullptr) {
     const QRect outer = parent->window()->geometry();
@@ -76,6 +80,11 @@ void TFrmZzz::Lab1Click(int column) {
   QApplication::restoreOverrideCursor();
   ApplyHeaderSort(chooser_.Headers, headers_);
   zgrid_->Refresh();
+}
+
+void TFrmZzz::SetJourneysReady(bool ready) {
+  btn_journey_->setText(ready ? QStringLiteral("换乘方案…") : QStringLiteral("正在准备…"));
+  btn_journey_->setEnabled(ready);
 }
 
 }  // namespace lanzhou::ui

@@ -10,6 +10,7 @@
 #include "query/transfer_search.h"
 
 class QLabel;
+class QPushButton;
 
 namespace lanzhou::ui {
 
@@ -30,11 +31,18 @@ class TFrmZzz : public QDialog {
   void ZGridClick(int row);
   // Lab1Click: header label of column `column` (0-based) clicked.
   void Lab1Click(int column);
+  // BTNJourney "换乘方案…" can be used once the journeys can be planned; until then it says so.
+  void SetJourneysReady(bool ready);
+
+ signals:
+  // BTNJourney: the journeys between the same two stations.
+  void JourneysRequested();
 
  private:
   query::ChooserGrid chooser_;
   PickFn on_pick_;
   GridView* zgrid_ = nullptr;
+  QPushButton* btn_journey_ = nullptr;
   std::vector<HeaderLabel*> headers_;
 };
 

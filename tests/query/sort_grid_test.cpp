@@ -84,6 +84,15 @@ TEST(SortGrid, RunningTimesCompareByMinutes) {
               ElementsAre("12:5", "9:30", "05:30"));
 }
 
+TEST(SortGrid, ArrivalsWithDayMarkersCompareByDayThenTime) {
+  // As text "06:10+1天" would come before "23:50"; a day marker counts a whole day.
+  EXPECT_THAT(Sorted({"06:10+1天", "23:50", "00:05+2天", "07:00", "23:59+1天"}, SortKey::DayTime),
+              ElementsAre("07:00", "23:50", "06:10+1天", "23:59+1天", "00:05+2天"));
+  // Anything that is not a time of day, with or without a well-formed marker, holds no value.
+  EXPECT_THAT(Sorted({"-", "08:00+天", "7:00", "08:00+1", "08:00+x天", "05:00"}, SortKey::DayTime),
+              ElementsAre("05:00", "-", "08:00+天", "7:00", "08:00+1", "08:00+x天"));
+}
+
 TEST(SortGrid, CellsWithoutValueGoLastAscendingAndFirstDescending) {
   for (const SortKey key : {SortKey::Number, SortKey::FirstPrice, SortKey::Minutes}) {
     SCOPED_TRACE(static_cast<int>(key));
