@@ -8,8 +8,10 @@
 // are the test fixtures' tables joined so, with their real schemas.
 //
 // Beyond crashes and sanitizer reports, the fuzzer aborts on numbers no timetable can produce:
-// a stop count, distance or stop number beyond the loaded ranges (a wrapped sum), or a cell of
-// the grids that reads as an integer of more than seven digits.
+// a stop count, distance or stop number beyond the loaded ranges (a wrapped sum), or a computed
+// cell (stops, km, fares, speeds, counts) that reads as an integer of more than seven digits.
+// Texts copied from the tables (train numbers, names, times) may be any digits and are not
+// checked: the first run flagged a train numbered with eight digits.
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -55,7 +57,11 @@ void CheckRows(const query::QueryState& state) {
     Require(row.Stops >= -data::kMaxStopNo && row.Stops <= data::kMaxStopNo, "stop count wraps");
     Require(row.SegDistance >= -data::kMaxDistanceKm && row.SegDistance <= data::kMaxDistanceKm,
             "section distance wraps");
-    for (const std::string& cell : query::ResultCells(row)) CheckCell(cell);
+    const auto cells = query::ResultCells(row);
+    for (const int c : {8, 9, 11, 12, 13, 14}) {
+      const std::string& cell = cells[static_cast<std::size_t>(c)];
+      CheckCell(cell.substr(0, cell.find('/')));
+    }
   }
 }
 
@@ -79,7 +85,7 @@ void ShowEverything(data::TimetableStore& tables, query::QueryState& state,
   query::CBSFClick(state, grid, {}, station_box);
   if (!tables.KMTrainReady) return;
   for (int row = 0; row < state.VisibleCount && row < 4; ++row) {
-    for (int c = 0; c < query::kResultColumns; ++c) CheckCell(grid.SGrid.Cell(c, row));
+    for (const int c : {8, 9}) CheckCell(grid.SGrid.Cell(c, row));
     const auto detail = query::ShowTrainDetail(tables.KMTrain, state, grid.SGrid, row);
     if (!detail) continue;
     Require(detail->FirstLegStop >= 0 && detail->FirstLegStop <= data::kMaxStopNo,
@@ -87,7 +93,7 @@ void ShowEverything(data::TimetableStore& tables, query::QueryState& state,
     Require(detail->LastLegStop >= -data::kMaxStopNo && detail->LastLegStop <= 2 * data::kMaxStopNo,
             "last leg stop wraps");
     for (int r = 0; r < detail->StopCount; ++r) {
-      for (int c = 0; c < query::kDetailColumns; ++c) CheckCell(detail->MGrid.Cell(c, r));
+      for (const int c : {0, 2, 7}) CheckCell(detail->MGrid.Cell(c, r));
       (void)query::MGridRowColour(*detail, r);
     }
   }
@@ -149,7 +155,7 @@ void RunQueries(data::TimetableStore& tables, std::string_view picks) {
       for (int row = 0; row < chooser.CandidateCount && row < 3; ++row) {
         const auto pick = query::ZGridClick(chooser, row);
         if (!pick) continue;
-        for (int c = 0; c < query::kChooserColumns; ++c) CheckCell(chooser.ZGrid.Cell(c, row));
+        for (const int c : {1, 2, 3, 7, 8}) CheckCell(chooser.ZGrid.Cell(c, row));
         if (query::ShowTransferLegs(tables, state, pick->station)) {
           ShowEverything(tables, state, "");
         }
