@@ -179,8 +179,8 @@ MemTable& LoadedTable() {
 // fields by column (two texts, two integers).
 void BM_WalkByColumn(benchmark::State& state) {
   MemTable& t = LoadedTable();
-  const int id = t.FindField("ID"), station = t.FindField("Station"), s_no = t.FindField("S_No"),
-            distance = t.FindField("Distance");
+  const ColumnId id = t.ColumnOf("ID"), station = t.ColumnOf("Station"), s_no = t.ColumnOf("S_No"),
+                 distance = t.ColumnOf("Distance");
   for (auto _ : state) {
     std::size_t bytes = 0;
     std::int64_t sum = 0;

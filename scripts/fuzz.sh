@@ -2,7 +2,8 @@
 # Builds the libFuzzer targets with clang into build-fuzz/ (or $LANZHOU_BUILD_DIR) and runs each
 # for a while: scripts/fuzz.sh [seconds per target, default 60] [target...]
 #
-# Targets (fuzz/): csv_table_format, packed_resource, http_reply; all of them when none is named.
+# Targets (fuzz/): csv_table_format, packed_resource, http_reply, timetable_queries; all of them
+# when none is named.
 # New inputs a run finds go to build-fuzz/corpus/<target>/ (the seeds in fuzz/corpus/ stay as
 # they are); a crash lands in build-fuzz/artifacts/ and ends that target's run. Reproduce one with
 #   build-fuzz/fuzz/<target>_fuzz build-fuzz/artifacts/<target>-crash-<hash>
@@ -15,7 +16,7 @@ build=${LANZHOU_BUILD_DIR:-$root/build-fuzz}
 seconds=${1:-60}
 shift || true
 targets=("$@")
-[ ${#targets[@]} -eq 0 ] && targets=(csv_table_format packed_resource http_reply)
+[ ${#targets[@]} -eq 0 ] && targets=(csv_table_format packed_resource http_reply timetable_queries)
 
 # Only the fuzz targets and what they link are built.
 mkdir -p "$build"

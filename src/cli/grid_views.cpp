@@ -1,8 +1,10 @@
 #include "cli/grid_views.h"
 
 #include <charconv>
+#include <limits>
 #include <string>
 
+#include "text/ascii.h"
 #include "timetable/times.h"
 
 namespace lanzhou::cli {
@@ -32,9 +34,9 @@ void ClickUntilSorted(const query::HeaderSort& headers, int column, bool descend
 std::optional<int> ResolveSortColumn(const query::HeaderSort& headers,
                                      const std::vector<std::string_view>& also,
                                      std::string_view request) {
-  int index = 0;
-  const auto [end, ec] = std::from_chars(request.data(), request.data() + request.size(), index);
-  if (ec == std::errc{} && end == request.data() + request.size()) {
+  std::int64_t index = 0;
+  if (text::ParseDecimalIn(request, std::numeric_limits<int>::min(),
+                           std::numeric_limits<int>::max(), index)) {
     if (index >= 0 && index < headers.ColumnCount()) return index;
     return std::nullopt;
   }

@@ -2,9 +2,11 @@
 
 #include <array>
 #include <charconv>
+#include <limits>
 #include <utility>
 
 #include "cli/command_words.h"
+#include "text/ascii.h"
 
 namespace lanzhou::cli {
 
@@ -80,12 +82,9 @@ std::optional<SortRequest> ParseSort(std::string_view text) {
 }
 
 std::optional<int> ParseRow(std::string_view text) {
-  int value = 0;
-  const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-  if (text.empty() || ec != std::errc{} || end != text.data() + text.size() || value < 0) {
-    return std::nullopt;
-  }
-  return value;
+  std::int64_t value = 0;
+  if (!text::ParseDecimalIn(text, 0, std::numeric_limits<int>::max(), value)) return std::nullopt;
+  return static_cast<int>(value);
 }
 
 UsageError Usage(std::string message) {

@@ -1,6 +1,7 @@
 #include "cli/run.h"
 
 #include <exception>
+#include <new>
 #include <optional>
 #include <string_view>
 #include <variant>
@@ -175,6 +176,9 @@ int Run(const Options& options, const data::ResourceRegistry* embedded, std::ost
     out << answer;
     out.flush();
     return out ? kExitOk : kExitFailure;
+  } catch (const std::bad_alloc&) {
+    err << kProgram << "not enough memory for this answer\n";
+    return kExitFailure;
   } catch (const std::exception& e) {
     // A table from --data may load and still lack a field a query reads.
     err << kProgram << e.what() << "\n";

@@ -1,38 +1,62 @@
 #include "cli/table_loading.h"
 
 #include <atomic>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
 #include <exception>
-#include <fstream>
 #include <functional>
+#include <memory>
+#include <new>
 #include <stdexcept>
 #include <system_error>
 
 #include "data/csv_table_format.h"
 #include "data/packed_resource.h"
+#include "data/timetable_schema.h"
+#include "text/ascii.h"
 
 namespace lanzhou::cli {
 
 namespace {
 
-std::string Upper(std::string_view text) {
-  std::string out(text);
-  for (char& c : out) {
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+std::string Upper(std::string_view name) {
+  return text::UpperAscii(name);
+}
+
+// What is wrong with a path that should be a table file, or "" when it is a regular file.
+std::string NotATableFile(const std::filesystem::path& path) {
+  std::error_code ec;
+  const std::filesystem::file_status status = std::filesystem::status(path, ec);
+  if (ec) return path.string() + ": " + ec.message();
+  if (std::filesystem::is_directory(status))
+    return path.string() + " is a folder, not a table file";
+  if (!std::filesystem::is_regular_file(status)) {
+    return path.string() + " is not a regular file";
   }
-  return out;
+  return {};
 }
 
 // DIR/<name> as written, else the entry of DIR whose name is <name> in another case, else
-// <name>.txt in any case (the names lanzhou-timetable-build gives its output).
+// <name>.txt in any case (the names lanzhou-timetable-build gives its output). A name that is
+// there but is no readable regular file says why.
 std::filesystem::path FindTableFile(const std::filesystem::path& dir, std::string_view name) {
   const std::filesystem::path exact = dir / Upper(name);
   std::error_code ec;
   if (std::filesystem::is_regular_file(exact, ec)) return exact;
+  std::filesystem::directory_iterator entries(dir, ec);
+  if (ec) throw std::runtime_error("cannot read the folder " + dir.string() + ": " + ec.message());
+  std::vector<std::filesystem::path> names;
+  for (; entries != std::filesystem::directory_iterator(); entries.increment(ec)) {
+    if (ec) break;
+    names.push_back(entries->path());
+  }
   for (const std::string& wanted : {Upper(name), Upper(name) + ".TXT"}) {
-    for (const auto& entry : std::filesystem::directory_iterator(dir, ec)) {
-      if (Upper(entry.path().filename().string()) == wanted && entry.is_regular_file(ec)) {
-        return entry.path();
-      }
+    for (const std::filesystem::path& path : names) {
+      if (Upper(path.filename().string()) != wanted) continue;
+      const std::string wrong = NotATableFile(path);
+      if (!wrong.empty()) throw std::runtime_error(wrong);
+      return path;
     }
   }
   throw std::runtime_error("no file " + Upper(name) + " in " + dir.string());
@@ -42,7 +66,7 @@ std::filesystem::path FindTableFile(const std::filesystem::path& dir, std::strin
 void LoadOne(const TableSource& source, std::string_view name, data::MemTable& table,
              const data::CsvTableFormat& format, std::string_view index) {
   const std::string text = source.Read(name);
-  data::LoadFromStream(table, text, format);
+  data::LoadTimetableTable(name, text, table, format);
   if (!index.empty()) table.SetIndexName(index);
 }
 
@@ -52,6 +76,9 @@ bool Step(std::vector<LoadFailure>& failures, std::string_view name, std::atomic
   ready = false;
   try {
     load();
+  } catch (const std::bad_alloc&) {
+    failures.push_back({Upper(name), "not enough memory to load this table"});
+    return false;
   } catch (const std::exception& e) {
     failures.push_back({Upper(name), e.what()});
     return false;
@@ -72,14 +99,25 @@ bool LooksPacked(std::string_view bytes) {
 
 std::string ReadTableFile(const std::filesystem::path& dir, std::string_view name) {
   const std::filesystem::path path = FindTableFile(dir, name);
-  std::ifstream in(path, std::ios::binary);
-  if (!in) throw std::runtime_error("cannot open " + path.string());
+  errno = 0;
+  std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"),
+                                                       &std::fclose);
+  if (!file) throw std::runtime_error("cannot open " + path.string() + ": " + std::strerror(errno));
   std::string bytes;
   char buffer[65536];
-  while (in.read(buffer, sizeof buffer) || in.gcount() > 0) {
-    bytes.append(buffer, static_cast<std::size_t>(in.gcount()));
+  for (;;) {
+    const std::size_t n = std::fread(buffer, 1, sizeof buffer, file.get());
+    if (n > kMaxTableFileBytes - bytes.size()) {
+      throw std::runtime_error(path.string() + " holds more than " +
+                               std::to_string(kMaxTableFileBytes >> 20) +
+                               " MiB; no table file is that large");
+    }
+    bytes.append(buffer, n);
+    if (n < sizeof buffer) break;
   }
-  if (in.bad()) throw std::runtime_error("cannot read " + path.string());
+  if (std::ferror(file.get())) {
+    throw std::runtime_error("cannot read " + path.string() + ": " + std::strerror(errno));
+  }
   return LooksPacked(bytes) ? data::UnpackResource(bytes) : bytes;
 }
 

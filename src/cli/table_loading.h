@@ -34,8 +34,12 @@ struct LoadFailure {
 // table text begins with a quote instead.
 [[nodiscard]] bool LooksPacked(std::string_view bytes);
 
+// Largest table file read: the national timetable's biggest table is a few tens of MiB.
+inline constexpr std::size_t kMaxTableFileBytes = std::size_t{256} << 20;
+
 // The table text of DIR/<name> (the name matched without regard to ASCII case): unpacked when
-// packed, as it is when plain. Throws std::runtime_error for a missing or unreadable file and
+// packed, as it is when plain. Throws std::runtime_error for a missing or unreadable file (with
+// the reason: no such file, permission denied, a folder, not a regular file, too large) and
 // data::ResourceError for a packed file that does not unpack.
 [[nodiscard]] std::string ReadTableFile(const std::filesystem::path& dir, std::string_view name);
 

@@ -17,53 +17,82 @@ bool IsWide(char32_t cp) {
          (cp >= 0xFFE0 && cp <= 0xFFE6) || (cp >= 0x20000 && cp <= 0x3FFFD);
 }
 
+// The character at utf8[i]: its length in bytes and the cells it takes.
+struct CharCells {
+  std::size_t length;
+  std::size_t cells;
+};
+
+CharCells CharAt(std::string_view utf8, std::size_t i) {
+  const auto lead = static_cast<unsigned char>(utf8[i]);
+  std::size_t length = 1;
+  char32_t cp = lead;
+  if (lead >= 0xF0) {
+    length = 4;
+    cp = lead & 0x07;
+  } else if (lead >= 0xE0) {
+    length = 3;
+    cp = lead & 0x0F;
+  } else if (lead >= 0xC0) {
+    length = 2;
+    cp = lead & 0x1F;
+  }
+  if (length > 1) {
+    bool valid = i + length <= utf8.size();
+    for (std::size_t k = 1; valid && k < length; ++k) {
+      const auto next = static_cast<unsigned char>(utf8[i + k]);
+      valid = (next & 0xC0) == 0x80;
+      cp = (cp << 6) | (next & 0x3F);
+    }
+    if (!valid) {
+      length = 1;
+      cp = lead;
+    }
+  }
+  return {length, IsWide(cp) ? std::size_t{2} : std::size_t{1}};
+}
+
 }  // namespace
 
 std::size_t DisplayWidth(std::string_view utf8) {
   std::size_t width = 0;
-  std::size_t i = 0;
-  while (i < utf8.size()) {
-    const auto lead = static_cast<unsigned char>(utf8[i]);
-    std::size_t length = 1;
-    char32_t cp = lead;
-    if (lead >= 0xF0) {
-      length = 4;
-      cp = lead & 0x07;
-    } else if (lead >= 0xE0) {
-      length = 3;
-      cp = lead & 0x0F;
-    } else if (lead >= 0xC0) {
-      length = 2;
-      cp = lead & 0x1F;
-    }
-    if (length > 1) {
-      bool valid = i + length <= utf8.size();
-      for (std::size_t k = 1; valid && k < length; ++k) {
-        const auto next = static_cast<unsigned char>(utf8[i + k]);
-        valid = (next & 0xC0) == 0x80;
-        cp = (cp << 6) | (next & 0x3F);
-      }
-      if (!valid) {
-        length = 1;
-        cp = lead;
-      }
-    }
-    width += IsWide(cp) ? 2 : 1;
-    i += length;
+  for (std::size_t i = 0; i < utf8.size();) {
+    const CharCells c = CharAt(utf8, i);
+    width += c.cells;
+    i += c.length;
   }
   return width;
 }
 
+std::string ElideCell(std::string_view utf8) {
+  // Cut where the kept characters and the ellipsis still fit; stop reading at the first
+  // character past the limit, so a huge cell costs no more than a short one.
+  std::size_t width = 0;
+  std::size_t cut = 0;
+  for (std::size_t i = 0; i < utf8.size();) {
+    const CharCells c = CharAt(utf8, i);
+    if (width + c.cells > kMaxCellWidth) return std::string(utf8.substr(0, cut)) + "…";
+    width += c.cells;
+    i += c.length;
+    if (width <= kMaxCellWidth - 1) cut = i;
+  }
+  return std::string(utf8);
+}
+
 std::string AlignColumns(const std::vector<std::vector<std::string>>& rows) {
+  std::vector<std::vector<std::string>> shown(rows.size());
   std::vector<std::size_t> widths;
-  for (const auto& row : rows) {
+  for (std::size_t r = 0; r < rows.size(); ++r) {
+    const auto& row = rows[r];
     if (widths.size() < row.size()) widths.resize(row.size(), 0);
+    shown[r].reserve(row.size());
     for (std::size_t c = 0; c < row.size(); ++c) {
-      widths[c] = std::max(widths[c], DisplayWidth(row[c]));
+      shown[r].push_back(ElideCell(row[c]));
+      widths[c] = std::max(widths[c], DisplayWidth(shown[r][c]));
     }
   }
   std::string out;
-  for (const auto& row : rows) {
+  for (const auto& row : shown) {
     std::string line;
     for (std::size_t c = 0; c < row.size(); ++c) {
       if (c > 0) line += "  ";

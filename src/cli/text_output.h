@@ -12,8 +12,15 @@ namespace lanzhou::cli {
 // two, everything else one. Invalid bytes count one each.
 [[nodiscard]] std::size_t DisplayWidth(std::string_view utf8);
 
-// Rows of cells as lines: each column padded to its widest cell, columns two blanks apart,
-// trailing blanks dropped, every line ending in "\n".
+// Widest cell a terminal table shows, in cells; a longer text is cut and ends in "…".
+inline constexpr std::size_t kMaxCellWidth = 64;
+
+// The text as a table cell shows it: whole when it takes at most kMaxCellWidth cells, else its
+// longest start that leaves room for "…", then "…".
+[[nodiscard]] std::string ElideCell(std::string_view utf8);
+
+// Rows of cells as lines: each cell elided as ElideCell does, each column padded to its widest
+// shown cell, columns two blanks apart, trailing blanks dropped, every line ending in "\n".
 [[nodiscard]] std::string AlignColumns(const std::vector<std::vector<std::string>>& rows);
 
 // A JSON string literal: quotes, backslashes and control characters escaped; other UTF-8

@@ -4,6 +4,8 @@
 #include <cstring>
 #include <utility>
 
+#include "text/ascii.h"
+
 namespace lanzhou::data::csv {
 namespace {
 
@@ -25,10 +27,6 @@ std::size_t FindLineEnd(const char* p, std::size_t from, std::size_t n) {
   }
   while (i < n && !IsLineEnd(p[i])) ++i;
   return i;
-}
-
-char ToUpperAscii(char c) {
-  return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
 }
 
 }  // namespace
@@ -175,9 +173,7 @@ std::string DecodeSixBit(std::string_view text) {
 }
 
 std::string UpperAscii(std::string_view text) {
-  std::string out(text);
-  for (char& c : out) c = ToUpperAscii(c);
-  return out;
+  return lanzhou::text::UpperAscii(text);
 }
 
 }  // namespace lanzhou::data::csv

@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "data/csv_value_conversion.h"
+#include "text/ascii.h"
 #include "text/gbk.h"
 
 namespace lanzhou::data {
@@ -17,17 +18,7 @@ bool IsAscii(std::string_view s) {
   return true;
 }
 
-char ToUpperAscii(char c) {
-  return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
-}
-
-bool EqualsIgnoreAsciiCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    if (ToUpperAscii(a[i]) != ToUpperAscii(b[i])) return false;
-  }
-  return true;
-}
+using text::EqualsIgnoreAsciiCase;
 
 std::string_view TrimSpaces(std::string_view s) {
   while (!s.empty() && s.front() == ' ') s.remove_prefix(1);
@@ -38,6 +29,14 @@ std::string_view TrimSpaces(std::string_view s) {
 // A definition that lacks an item fails as the list it was read into always did.
 TableError ListIndexOutOfBounds(std::size_t index) {
   return TableError("List index out of bounds (" + std::to_string(index) + ")");
+}
+
+TableError NoFieldCount() {
+  return TableError("Couldnt determine field count for load.");
+}
+
+TableError TooManyFields() {
+  return TableError("A table may have at most " + std::to_string(kMaxTableFields) + " fields");
 }
 
 TableError UnknownFieldType(std::string_view type_name, std::string_view definition) {
@@ -129,10 +128,11 @@ class Loader {
     std::string_view line;
     const bool have_line = ReadDefinitions(line);
     if (!table_.Active()) table_.Open();
-    if (have_line) {
-      MapColumns(line);
-      if (s_.load_data) ReadRows(line, /*line_is_row=*/s_.load_no_header);
-    }
+    // A text without a header line (empty, all line ends, or ending right after the
+    // definitions) has nothing to map its columns by.
+    if (!have_line && !s_.load_no_header) throw NoFieldCount();
+    MapColumns(line);
+    if (have_line && s_.load_data) ReadRows(line, /*line_is_row=*/s_.load_no_header);
     table_.EndLoad();
   }
 
@@ -169,12 +169,14 @@ class Loader {
         in_index_def = false;  // the table creates its indexes when it opens
         continue;
       }
-      if (!in_table_def) return true;  // the header (or, without one, the first row)
+      // Inside an index block a line is an index definition, also when the block follows the
+      // table definition; only outside both does the header (or the first row) begin.
       if (in_index_def) {
         if (load_indexes) AddIndex(line);
-      } else if (s_.load_def) {
-        AddField(line);
+        continue;
       }
+      if (!in_table_def) return true;
+      if (s_.load_def) AddField(line);
     }
     return false;
   }
@@ -191,6 +193,7 @@ class Loader {
   }
 
   void AddField(std::string_view line) {
+    if (table_.FieldDefs().size() >= kMaxTableFields) throw TooManyFields();
     FieldDef parsed = csv::ParseFieldDefinition(Utf8(line), s_.quote);
     FieldDef& def = table_.AddFieldDef(parsed.name, parsed.type, parsed.size, parsed.required);
     def.display_label = std::move(parsed.display_label);
@@ -230,7 +233,7 @@ class Loader {
     }
     bool any = false;
     for (const Column& column : columns_) any = any || column.used;
-    if (!any) throw TableError("Couldnt determine field count for load.");
+    if (!any) throw NoFieldCount();
   }
 
   void AddColumn(const FieldDef* def) {
@@ -245,6 +248,7 @@ class Loader {
   }
 
   void MakeFieldsFromHeader(const std::vector<std::string>& names) {
+    if (names.size() > kMaxTableFields) throw TooManyFields();
     table_.Close();
     for (const std::string& name : names) {
       FieldDef& def =
@@ -331,6 +335,7 @@ class Loader {
 CsvTableFormat::CsvTableFormat(CsvSettings settings) : settings_(std::move(settings)) {}
 
 void CsvTableFormat::Load(std::string_view gbk_text, MemTable& table) const {
+  if (const std::string& error = text::GbkConverterError(); !error.empty()) throw TableError(error);
   Loader(settings_, gbk_text, /*from_gbk=*/true, table).Run();
 }
 

@@ -38,6 +38,10 @@ struct CsvSettings {
   bool load_blobs = false;         // load columns of the large-object types
 };
 
+// Fields a table may define: real tables have 2 to 12; beyond this a text is refused rather than
+// let its rows multiply into gigabytes.
+inline constexpr std::size_t kMaxTableFields = 64;
+
 class CsvTableFormat {
  public:
   explicit CsvTableFormat(CsvSettings settings = {});

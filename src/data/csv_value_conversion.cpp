@@ -2,9 +2,11 @@
 
 #include <charconv>
 #include <cstdio>
+#include <limits>
 #include <system_error>
 
 #include "data/csv_table_format.h"
+#include "text/ascii.h"
 
 namespace lanzhou::data::csv {
 namespace {
@@ -207,14 +209,12 @@ void ConvertFixedFormat(ValueConversion conversion, std::string_view text, std::
 }
 
 int ParseDefinitionInteger(std::string_view text) {
-  std::string_view s = TrimSpaces(text);
-  if (!s.empty() && s.front() == '+') s.remove_prefix(1);
-  int value = 0;
-  const auto [end, ec] = std::from_chars(s.data(), s.data() + s.size(), value);
-  if (s.empty() || ec != std::errc() || end != s.data() + s.size()) {
+  std::int64_t value = 0;
+  if (!lanzhou::text::ParseDecimalIn(TrimSpaces(text), std::numeric_limits<int>::min(),
+                                     std::numeric_limits<int>::max(), value)) {
     throw TableError(Quoted(text) + " is not a valid integer value");
   }
-  return value;
+  return static_cast<int>(value);
 }
 
 }  // namespace lanzhou::data::csv

@@ -10,6 +10,7 @@
 #include <utility>
 
 #include "data/mem_table_internal.h"
+#include "text/ascii.h"
 
 namespace lanzhou::data {
 
@@ -75,22 +76,12 @@ using detail::EqualsIgnoreAsciiCase;
 
 // Strict decimal integer: an optional sign and one or more digits, nothing else.
 bool ParseInteger(std::string_view text, std::int64_t& out) {
-  const char* first = text.data();
-  const char* last = text.data() + text.size();
-  if (first != last && *first == '+') ++first;
-  if (first == last || !((*first >= '0' && *first <= '9') || *first == '-')) return false;
-  const auto [ptr, ec] = std::from_chars(first, last, out);
-  return ec == std::errc() && ptr == last;
+  return text::ParseDecimal(text, out);
 }
 
 // Locale-independent decimal number with '.' as the decimal separator; finite values only.
 bool ParseFloat(std::string_view text, double& out) {
-  const char* first = text.data();
-  const char* last = text.data() + text.size();
-  if (first != last && *first == '+') ++first;
-  if (first == last || *first == '+') return false;
-  const auto [ptr, ec] = std::from_chars(first, last, out, std::chars_format::general);
-  return ec == std::errc() && ptr == last && std::isfinite(out);
+  return text::ParseDecimalNumber(text, out);
 }
 
 // "True"/"False" or any non-empty leading part of them, without regard to ASCII case.
@@ -304,7 +295,7 @@ std::string Field::AsString() const {
 
 std::int64_t Field::AsInteger() const {
   if (table_ == nullptr) return 0;
-  return table_->IntAt(column_);
+  return table_->IntAt(Handle());
 }
 
 void Field::SetAsString(std::string_view text) const {
@@ -345,6 +336,16 @@ int MemTable::FindField(std::string_view name) const {
     if (EqualsIgnoreAsciiCase(field_defs_[i].name, name)) return static_cast<int>(i);
   }
   return -1;
+}
+
+ColumnId MemTable::ColumnOf(std::string_view name) const {
+  const int column = FindField(name);
+  if (column < 0) throw FieldNotFound(name);
+  return ColumnId(static_cast<std::size_t>(column));
+}
+
+void MemTable::StaleColumn(ColumnId column) {
+  throw FieldNotFound("#" + std::to_string(column.Index()));
 }
 
 Field MemTable::FieldByName(std::string_view name) {

@@ -82,7 +82,9 @@ struct FieldDef {
   FieldKind kind = FieldKind::Data;
 
   // The label the header is matched against: the display label, or the name when it is empty.
-  [[nodiscard]] const std::string& Label() const { return display_label.empty() ? name : display_label; }
+  [[nodiscard]] const std::string& Label() const {
+    return display_label.empty() ? name : display_label;
+  }
 };
 
 struct IndexOptions {
@@ -99,6 +101,19 @@ struct IndexDef {
 };
 
 class MemTable;
+
+// A column of a table as FieldByName or MemTable::Column found it. It cannot be made from a bare
+// number, so a look-up that failed can never reach the record accessors as "column -1".
+class ColumnId {
+ public:
+  [[nodiscard]] std::size_t Index() const { return index_; }
+
+ private:
+  friend class MemTable;
+  friend class Field;
+  explicit ColumnId(std::size_t index) : index_(index) {}
+  std::size_t index_;
+};
 
 namespace detail {
 // One column, stored compactly: text values back to back in one block, numbers in a plain
@@ -127,6 +142,7 @@ class Field {
   Field() = default;
   [[nodiscard]] const FieldDef& Def() const;
   [[nodiscard]] int Index() const { return column_; }
+  [[nodiscard]] ColumnId Handle() const { return ColumnId(static_cast<std::size_t>(column_)); }
   [[nodiscard]] bool IsNull() const;
   // Text fields as stored; integer fields in decimal; empty field: "".
   [[nodiscard]] std::string AsString() const;
@@ -167,6 +183,8 @@ class MemTable {
   [[nodiscard]] Field FieldByName(std::string_view name);
   // As FieldByName, but -1 for an unknown name.
   [[nodiscard]] int FindField(std::string_view name) const;
+  // The named column for TextAt/IntAt; throws FieldNotFound.
+  [[nodiscard]] ColumnId ColumnOf(std::string_view name) const;
   // Moves to the first record whose field equals value (the value converted to the field's
   // type; "" finds an empty field); Bof and Eof become false. False when none, and when the
   // value cannot be of the field's type ("x" for an integer field): nothing moves and the
@@ -182,20 +200,21 @@ class MemTable {
   void SetIndexName(std::string_view name);
   [[nodiscard]] const std::string& IndexName() const { return index_name_; }
 
-  // Direct access to the current record for hot loops: column from FindField/Field::Index()
-  // (not range-checked). TextAt: text fields only ("" for other types and when empty); the
-  // view stays valid until the next Append or Close. IntAt: integer fields (Boolean as 0/1,
-  // floats rounded, text parsed as AsInteger); 0 when empty. Both read the record being
-  // appended while a load has one open.
-  [[nodiscard]] std::string_view TextAt(int column) const {
+  // Direct access to the current record for hot loops: a column from ColumnOf() or
+  // Field::Handle(). TextAt: text fields only ("" for other types and when empty); the view
+  // stays valid until the next Append or Close. IntAt: integer fields (Boolean as 0/1, floats
+  // rounded, text parsed as AsInteger); 0 when empty. Both read the record being appended while
+  // a load has one open. A handle that outlived a change of the field definitions throws
+  // FieldNotFound rather than read past the columns.
+  [[nodiscard]] std::string_view TextAt(ColumnId column) const {
     if (!HasCurrent()) return {};
-    const Column& c = columns_[static_cast<std::size_t>(column)];
+    const Column& c = CheckedColumn(column);
     if (c.kind != Column::Kind::Text) return {};
     return c.Text(current_);
   }
-  [[nodiscard]] std::int64_t IntAt(int column) const {
+  [[nodiscard]] std::int64_t IntAt(ColumnId column) const {
     if (!HasCurrent()) return 0;
-    const Column& c = columns_[static_cast<std::size_t>(column)];
+    const Column& c = CheckedColumn(column);
     if (c.kind == Column::Kind::Integer || c.kind == Column::Kind::Boolean) return c.ints[current_];
     return IntAtSlow(c);
   }
@@ -203,12 +222,13 @@ class MemTable {
   [[nodiscard]] std::int64_t RecNo() const;
   // Reads of one record by load number (0 .. RecordCount()-1, not range-checked), leaving the
   // cursor alone: a loaded table may be read so from another thread while its owner browses.
+  // A column number outside the table (a failed FindField's -1) throws FieldNotFound.
   [[nodiscard]] std::string_view TextOfRecord(std::uint32_t record, int column) const {
-    const Column& c = columns_[static_cast<std::size_t>(column)];
+    const Column& c = CheckedColumn(column);
     return c.kind == Column::Kind::Text ? c.Text(record) : std::string_view{};
   }
   [[nodiscard]] std::int64_t IntOfRecord(std::uint32_t record, int column) const {
-    const Column& c = columns_[static_cast<std::size_t>(column)];
+    const Column& c = CheckedColumn(column);
     if (c.kind == Column::Kind::Integer || c.kind == Column::Kind::Boolean) return c.ints[record];
     return IntOfRecordSlow(c, record);
   }
@@ -253,6 +273,17 @@ class MemTable {
   using Column = detail::MemColumn;
   [[nodiscard]] std::int64_t IntAtSlow(const Column& c) const;
   [[nodiscard]] std::int64_t IntOfRecordSlow(const Column& c, std::uint32_t record) const;
+  [[nodiscard]] const Column& CheckedColumn(ColumnId column) const {
+    if (column.index_ >= columns_.size()) [[unlikely]]
+      StaleColumn(column);
+    return columns_[column.index_];
+  }
+  [[noreturn]] static void StaleColumn(ColumnId column);
+  [[nodiscard]] const Column& CheckedColumn(int column) const {
+    if (column < 0 || static_cast<std::size_t>(column) >= columns_.size()) [[unlikely]]
+      StaleColumn(ColumnId(column < 0 ? columns_.size() : static_cast<std::size_t>(column)));
+    return columns_[static_cast<std::size_t>(column)];
+  }
 
   [[nodiscard]] bool HasCurrent() const { return appending_ || record_count_ > 0; }
   [[nodiscard]] const Column& ColumnAt(int column) const {

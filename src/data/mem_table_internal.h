@@ -7,21 +7,15 @@
 #include <vector>
 
 #include "data/mem_table.h"
+#include "text/ascii.h"
 
 namespace lanzhou::data::detail {
 
 constexpr unsigned char FoldAscii(unsigned char c) {
-  return (c >= 'a' && c <= 'z') ? static_cast<unsigned char>(c - ('a' - 'A')) : c;
+  return static_cast<unsigned char>(text::ToUpperAscii(static_cast<char>(c)));
 }
 
-inline bool EqualsIgnoreAsciiCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    if (FoldAscii(static_cast<unsigned char>(a[i])) != FoldAscii(static_cast<unsigned char>(b[i])))
-      return false;
-  }
-  return true;
-}
+using text::EqualsIgnoreAsciiCase;
 
 // The table's collation: UTF-8 byte order (= code point order, so train numbers come out in
 // plain character-code order); with ignore_case, ASCII letters fold to upper case first.

@@ -9,6 +9,8 @@ namespace lanzhou::data {
 namespace {
 
 constexpr std::size_t kSizeBytes = 4;
+// The unpacked block starts this large and doubles as the stream fills it.
+constexpr std::size_t kFirstBlock = 64 * 1024;
 
 void WriteLe32(std::uint32_t value, char* out) {
   for (int i = 0; i < 4; ++i) out[i] = static_cast<char>((value >> (8 * i)) & 0xFF);
@@ -73,7 +75,7 @@ std::string UnpackResource(std::string_view packed) {
                         " bytes, more than its " + std::to_string(input.size()) +
                         "-byte stream can hold");
   }
-  std::string block(size, '\0');
+  std::string block;
   if (size == 0) return block;
 
   Inflater inflater;
@@ -96,15 +98,24 @@ std::string UnpackResource(std::string_view packed) {
     if (rc == Z_MEM_ERROR) throw ResourceError("Out of memory while unpacking a resource");
   };
 
-  z.next_out = reinterpret_cast<Bytef*>(block.data());
-  z.avail_out = size;
-  while (z.avail_out != 0) {
+  // The block grows as the stream really inflates, doubling up to the announced size: a short
+  // stream that claims a gigabyte costs what it holds, not what it claims.
+  std::size_t produced = 0;
+  while (produced < size) {
+    if (produced == block.size()) {
+      block.resize(std::min<std::size_t>(size, std::max<std::size_t>(kFirstBlock, 2 * produced)));
+      z.next_out = reinterpret_cast<Bytef*>(block.data() + produced);
+      z.avail_out = static_cast<uInt>(block.size() - produced);
+    }
     const bool more_input = feed();
+    const uInt room = z.avail_out;
     const int rc = inflate(&z, Z_NO_FLUSH);
     check(rc);
-    if (z.avail_out == 0) break;
+    produced += room - z.avail_out;
+    if (produced == size) break;
+    if (z.avail_out == 0) continue;
     if (rc == Z_STREAM_END || rc == Z_BUF_ERROR || (!more_input && z.avail_in == 0)) {
-      throw ResourceError("Packed resource ends after " + std::to_string(z.total_out) + " of " +
+      throw ResourceError("Packed resource ends after " + std::to_string(produced) + " of " +
                           std::to_string(size) + " bytes");
     }
   }

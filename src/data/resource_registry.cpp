@@ -4,15 +4,14 @@
 
 #include "data/csv_table_format.h"
 #include "data/packed_resource.h"
+#include "data/timetable_schema.h"
+#include "text/ascii.h"
 
 namespace lanzhou::data {
 namespace {
 
 bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b) {
-  return std::ranges::equal(a, b, [](char x, char y) {
-    auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; };
-    return lower(x) == lower(y);
-  });
+  return text::EqualsIgnoreAsciiCase(a, b);
 }
 
 }  // namespace
@@ -51,7 +50,7 @@ void LoadPackedTable(const ResourceRegistry& registry, std::string_view name, Me
                      const CsvTableFormat& format) {
   // The block lives only in this frame: it is freed when the load returns or throws.
   const std::string block = ReadPackedResource(registry, name);
-  LoadFromStream(table, block, format);
+  LoadTimetableTable(name, block, table, format);
 }
 
 }  // namespace lanzhou::data

@@ -59,8 +59,9 @@ class ResourceRegistry {
 [[nodiscard]] std::string ReadPackedResource(const ResourceRegistry& registry,
                                              std::string_view name);
 
-// Unpacks the resource `name` and loads its table text into `table` with `format`; the unpacked
-// block is released before returning, also when unpacking or loading throws.
+// Unpacks the resource `name` and loads its table text into `table` with `format`, checking it
+// against the schema of that name (LoadTimetableTable); the unpacked block is released before
+// returning, also when unpacking or loading throws.
 void LoadPackedTable(const ResourceRegistry& registry, std::string_view name, MemTable& table,
                      const CsvTableFormat& format);
 

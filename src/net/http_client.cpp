@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "net/tcp_connect.h"
+#include "text/ascii.h"
 
 namespace lanzhou::net {
 namespace {
@@ -33,12 +34,8 @@ using boost::system::error_code;
 constexpr std::size_t kMaxHeaderBytes = 16 * 1024;
 
 bool StartsWithIgnoreCase(std::string_view text, std::string_view prefix) {
-  if (text.size() < prefix.size()) return false;
-  for (std::size_t i = 0; i < prefix.size(); ++i) {
-    const char c = text[i] >= 'A' && text[i] <= 'Z' ? static_cast<char>(text[i] + 32) : text[i];
-    if (c != prefix[i]) return false;
-  }
-  return true;
+  return text.size() >= prefix.size() &&
+         lanzhou::text::EqualsIgnoreAsciiCase(text.substr(0, prefix.size()), prefix);
 }
 
 [[noreturn]] void BadUrl(std::string_view url, const char* why) {
@@ -72,22 +69,75 @@ HttpError ReadFailure(const error_code& ec, int status) {
   return HttpError(HttpFailure::kProtocol, status, what);
 }
 
-// Reads one reply (after any 100 replies) from stream into body; throws HttpError. Shared by the
-// socket and by ReadReplyBytes, so a reply given as bytes meets exactly the socket's parsing.
+// Where the header block at the start of text ends (just after its empty line), ending its lines
+// in CR LF or, as browsers accept, in LF alone; npos while it has not ended.
+std::size_t HeaderEnd(std::string_view text) {
+  for (std::size_t i = text.find('\n'); i != std::string_view::npos; i = text.find('\n', i + 1)) {
+    if (i + 1 < text.size() && text[i + 1] == '\n') return i + 2;
+    if (i + 2 < text.size() && text[i + 1] == '\r' && text[i + 2] == '\n') return i + 3;
+  }
+  return std::string_view::npos;
+}
+
+// The header block with every line ending in CR LF, as the parser requires.
+std::string WithCrLf(std::string_view header) {
+  std::string out;
+  out.reserve(header.size() + 32);
+  for (std::size_t i = 0; i < header.size(); ++i) {
+    if (header[i] == '\n' && (i == 0 || header[i - 1] != '\r')) out += '\r';
+    out += header[i];
+  }
+  return out;
+}
+
+// Reads one reply (after at most kMaxInterimReplies 100 replies) from stream into body; throws
+// HttpError. Shared by the socket and by ReadReplyBytes, so a reply given as bytes meets exactly
+// the socket's parsing. The header block is gathered here, so lines ending in LF alone read as
+// lines ending in CR LF; the body is handed on as it came.
 template <typename AsyncReadStream>
 asio::awaitable<void> ReadReply(AsyncReadStream& stream, std::string& body) {
   error_code ec;
   // The buffer's cap bounds memory the parser's limits do not: chunk headers and trailers.
   beast::flat_buffer buffer(kMaxHeaderBytes + kMaxBodyBytes);
+  int interim = 0;
   for (;;) {
+    std::size_t end = std::string_view::npos;
+    for (;;) {
+      const auto bytes = buffer.cdata();
+      const std::string_view seen(static_cast<const char*>(bytes.data()), bytes.size());
+      end = HeaderEnd(seen);
+      if (end != std::string_view::npos) break;
+      if (seen.size() >= kMaxHeaderBytes) throw ReadFailure(http::error::header_limit, 0);
+      const std::size_t n = co_await stream.async_read_some(
+          buffer.prepare(std::min<std::size_t>(4096, kMaxHeaderBytes - seen.size())),
+          asio::redirect_error(asio::use_awaitable, ec));
+      buffer.commit(n);
+      if (ec) {
+        throw ReadFailure(seen.empty() && n == 0 ? error_code(http::error::end_of_stream)
+                                                 : error_code(http::error::partial_message),
+                          0);
+      }
+    }
+    const auto bytes = buffer.cdata();
+    const std::string header =
+        WithCrLf(std::string_view(static_cast<const char*>(bytes.data()), end));
+    buffer.consume(end);
     http::response_parser<http::string_body> parser;
     parser.header_limit(kMaxHeaderBytes);
     parser.body_limit(kMaxBodyBytes);
-    co_await http::async_read_header(stream, buffer, parser,
-                                     asio::redirect_error(asio::use_awaitable, ec));
+    parser.put(asio::buffer(header), ec);
+    if (!ec && !parser.is_header_done()) ec = http::error::partial_message;
     if (ec) throw ReadFailure(ec, 0);
     const int status = static_cast<int>(parser.get().result_int());
-    if (status == 100) continue;  // interim reply without a body; the real one follows
+    if (status == 100) {
+      // Interim reply without a body; the real one follows. A server that sends nothing else
+      // would keep the client here for ever.
+      if (++interim > kMaxInterimReplies) {
+        throw HttpError(HttpFailure::kProtocol, status,
+                        "more than " + std::to_string(kMaxInterimReplies) + " interim replies");
+      }
+      continue;
+    }
     CheckStatus(status, parser.get().count(http::field::location) > 0);
     // Beast ends the body by Content-Length, by the last chunk or at close; 204 has none.
     if (!parser.is_done()) {

@@ -54,6 +54,8 @@ struct Url {
 // Largest reply body accepted. The only file fetched holds 10 bytes; the cap keeps a hostile or
 // broken server from filling memory.
 inline constexpr std::size_t kMaxBodyBytes = 64 * 1024;
+// "100 Continue" replies accepted before the real one; one more fails the fetch (kProtocol).
+inline constexpr int kMaxInterimReplies = 8;
 
 // GETs url and returns the 2xx reply body as raw bytes; throws HttpError on any failure.
 // Waits without a time limit; a stop request ends the wait with HttpFailure::kStopped.

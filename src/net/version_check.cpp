@@ -1,5 +1,6 @@
 #include "net/version_check.h"
 
+#include <algorithm>
 #include <boost/asio/co_spawn.hpp>
 #include <boost/asio/connect.hpp>
 #include <boost/asio/redirect_error.hpp>
@@ -46,7 +47,11 @@ void RunCheck(const NetCheckConfig& config, std::stop_token stop,
 
 std::string VersionMessage(bool download_ok, std::string_view body) {
   std::string text;  // GBK
-  if (download_ok && text::IsValidUtf8(body)) text = text::Utf8ToGbk(body);
+  // A control character (a line end among them) makes the body no version text at all.
+  const bool printable = std::none_of(body.begin(), body.end(), [](char c) {
+    return static_cast<unsigned char>(c) < 0x20 || c == 0x7F;
+  });
+  if (download_ok && printable && text::IsValidUtf8(body)) text = text::Utf8ToGbk(body);
   if (text.size() != 10) return std::string(kOfflineMessage);
   if (text == ProgramVersion) return std::string(kUpToDateMessage);
   return "发现新版本:" + text::GbkToUtf8(text) + "，请及时升级。";

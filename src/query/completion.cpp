@@ -1,21 +1,17 @@
 #include "query/completion.h"
 
 #include "query/station_match.h"
+#include "text/ascii.h"
 
 namespace lanzhou::query {
 
 std::vector<std::string> FillInitialsDropDown(data::MemTable& KMPy, std::string_view letters) {
-  std::string key(letters);
-  for (char& c : key) {
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  }
+  const std::string key = text::UpperAscii(letters);
   std::vector<std::string> entries;
-  const int station = KMPy.FindField("Station");
-  const int shortcode = KMPy.FindField("Shortcode");
-  if (station >= 0 && shortcode >= 0) {
-    for (KMPy.First(); !KMPy.Eof(); KMPy.Next()) {
-      if (KMPy.TextAt(shortcode).starts_with(key)) entries.emplace_back(KMPy.TextAt(station));
-    }
+  const data::ColumnId station = KMPy.ColumnOf("Station");
+  const data::ColumnId shortcode = KMPy.ColumnOf("Shortcode");
+  for (KMPy.First(); !KMPy.Eof(); KMPy.Next()) {
+    if (KMPy.TextAt(shortcode).starts_with(key)) entries.emplace_back(KMPy.TextAt(station));
   }
   // A full page of eight matches needs no filler; fewer are padded to nine rows.
   if (entries.size() < static_cast<std::size_t>(kFullDropDown)) {

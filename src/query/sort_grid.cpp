@@ -7,6 +7,7 @@
 #include <optional>
 #include <utility>
 
+#include "text/ascii.h"
 #include "text/gbk.h"
 #include "timetable/times.h"
 
@@ -16,18 +17,17 @@ namespace {
 
 // A decimal number filling the whole text; "-", "" and anything else give nullopt.
 std::optional<double> ParseNumber(std::string_view text) {
-  if (text.empty()) return std::nullopt;
   double value = 0;
-  const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-  if (ec != std::errc{} || end != text.data() + text.size() || !std::isfinite(value)) {
-    return std::nullopt;
-  }
+  if (!text::ParseDecimalNumber(text, value)) return std::nullopt;
   return value;
 }
 
-// Digits with at most one colon ("0", "18", "9:48", "01:55", "23:"); anything else holds no
-// running time, although ElapsedToMinutes would read it as 0.
+// Digits with at most one colon ("0", "18", "9:48", "01:55", "23:"), perhaps after one '-'
+// ("-01:05", a section run backwards); anything else holds no running time, although
+// ElapsedToMinutes would read it as 0.
 std::optional<double> ParseMinutes(std::string_view text) {
+  const std::string_view whole = text;
+  if (text.starts_with('-')) text.remove_prefix(1);
   bool has_digit = false;
   int colons = 0;
   for (const char c : text) {
@@ -40,7 +40,7 @@ std::optional<double> ParseMinutes(std::string_view text) {
     }
   }
   if (!has_digit || colons > 1) return std::nullopt;
-  return static_cast<double>(timetable::ElapsedToMinutes(text));
+  return static_cast<double>(timetable::ElapsedToMinutes(whole));
 }
 
 // "HH:MM", optionally followed by "+N天" for an arrival N days after the departure day.
@@ -149,10 +149,9 @@ void SortGrid(StringGrid& grid, int column, bool ascending, SortKey key) {
 int LabelColumn(std::string_view label_name) {
   if (label_name.size() < 4) return -1;
   const std::string_view digits = label_name.substr(3, 2);
-  int number = 0;
-  const auto [end, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), number);
-  if (ec != std::errc{} || end != digits.data() + digits.size() || number < 1) return -1;
-  return number - 1;
+  std::int64_t number = 0;
+  if (!text::ParseDecimalIn(digits, 1, 99, number)) return -1;
+  return static_cast<int>(number) - 1;
 }
 
 HeaderSort::HeaderSort(std::vector<Column> columns) : columns_(std::move(columns)) {}

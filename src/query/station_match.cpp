@@ -26,7 +26,9 @@ constexpr std::array<std::pair<std::string_view, std::string_view>, 11> kCityAli
 
 constexpr std::array<std::string_view, 4> kDirectionSuffixes{"东", "西", "南", "北"};
 
-bool IsBlank(char c) { return static_cast<unsigned char>(c) <= ' '; }
+bool IsBlank(char c) {
+  return static_cast<unsigned char>(c) <= ' ';
+}
 
 }  // namespace
 
@@ -56,8 +58,8 @@ void BuildStationSpec(std::string_view box_text, data::MemTable& KMSM, TPub_FZSt
   spec.Stations.clear();
   spec.Group = 0;
   if (!KMSM.Locate("Station", spec.Name)) return;
-  const int station_col = KMSM.FindField("Station");
-  const int group_col = KMSM.FindField("Gp");
+  const data::ColumnId station_col = KMSM.ColumnOf("Station");
+  const data::ColumnId group_col = KMSM.ColumnOf("Gp");
   const auto group = static_cast<std::int32_t>(KMSM.IntAt(group_col));
   for (KMSM.First(); !KMSM.Eof(); KMSM.Next()) {
     if (KMSM.IntAt(group_col) == group) spec.Stations.emplace_back(KMSM.TextAt(station_col));
@@ -65,8 +67,8 @@ void BuildStationSpec(std::string_view box_text, data::MemTable& KMSM, TPub_FZSt
   spec.Group = group;
 }
 
-bool ResolveStationPair(std::string_view from_text, std::string_view to_text,
-                        data::MemTable& KMSM, TPub_FZStruct& FromSpec, TPub_DZStruct& ToSpec) {
+bool ResolveStationPair(std::string_view from_text, std::string_view to_text, data::MemTable& KMSM,
+                        TPub_FZStruct& FromSpec, TPub_DZStruct& ToSpec) {
   BuildStationSpec(from_text, KMSM, FromSpec);
   BuildStationSpec(to_text, KMSM, ToSpec);
   if (FromSpec.Group != ToSpec.Group) return false;

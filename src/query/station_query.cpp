@@ -9,7 +9,7 @@ namespace lanzhou::query {
 namespace {
 
 // Moves past the remaining stops of the current train.
-void SkipTrain(data::MemTable& KMTrain, int id_col, std::string_view train_id) {
+void SkipTrain(data::MemTable& KMTrain, data::ColumnId id_col, std::string_view train_id) {
   while (!KMTrain.Eof() && KMTrain.TextAt(id_col) == train_id) KMTrain.Next();
 }
 

@@ -18,17 +18,17 @@ bool ThroughTablesReady(const data::TimetableStore& tables) {
 }  // namespace
 
 StopColumns::StopColumns(data::MemTable& KMTrain)
-    : ID(KMTrain.FieldByName("ID").Index()),
-      Station(KMTrain.FieldByName("Station").Index()),
-      S_No(KMTrain.FieldByName("S_No").Index()),
-      A_Time(KMTrain.FieldByName("A_Time").Index()),
-      D_Time(KMTrain.FieldByName("D_Time").Index()),
-      R_Date(KMTrain.FieldByName("R_Date").Index()),
-      Distance(KMTrain.FieldByName("Distance").Index()),
-      P1(KMTrain.FieldByName("P1").Index()),
-      P2(KMTrain.FieldByName("P2").Index()),
-      P3(KMTrain.FieldByName("P3").Index()),
-      P4(KMTrain.FieldByName("P4").Index()) {}
+    : ID(KMTrain.ColumnOf("ID")),
+      Station(KMTrain.ColumnOf("Station")),
+      S_No(KMTrain.ColumnOf("S_No")),
+      A_Time(KMTrain.ColumnOf("A_Time")),
+      D_Time(KMTrain.ColumnOf("D_Time")),
+      R_Date(KMTrain.ColumnOf("R_Date")),
+      Distance(KMTrain.ColumnOf("Distance")),
+      P1(KMTrain.ColumnOf("P1")),
+      P2(KMTrain.ColumnOf("P2")),
+      P3(KMTrain.ColumnOf("P3")),
+      P4(KMTrain.ColumnOf("P4")) {}
 
 StopView ReadStop(const data::MemTable& KMTrain, const StopColumns& c) {
   StopView stop;

@@ -55,7 +55,7 @@ struct PartnerCaptions {
 // FieldNotFound for a table without one of them.
 struct StopColumns {
   explicit StopColumns(data::MemTable& KMTrain);
-  int ID, Station, S_No, A_Time, D_Time, R_Date, Distance, P1, P2, P3, P4;
+  data::ColumnId ID, Station, S_No, A_Time, D_Time, R_Date, Distance, P1, P2, P3, P4;
 };
 
 // The current KMTrain record. The views stay valid while the table is loaded (it is never

@@ -11,13 +11,13 @@ std::optional<TrainDetail> ShowTrainDetail(data::MemTable& KMTrain, const QueryS
   if (row < 0 || static_cast<std::size_t>(row) >= state.ResultList.size()) return std::nullopt;
   const std::string& train = SGrid.Cell(0, row);
   if (train.empty() || !KMTrain.Locate("ID", train)) return std::nullopt;
-  const int f_id = KMTrain.FindField("ID");
-  const int f_station = KMTrain.FindField("Station");
-  const int f_no = KMTrain.FindField("S_No");
-  const int f_arrive = KMTrain.FindField("A_Time");
-  const int f_depart = KMTrain.FindField("D_Time");
-  const int f_elapsed = KMTrain.FindField("R_Date");
-  const int f_distance = KMTrain.FindField("Distance");
+  const data::ColumnId f_id = KMTrain.ColumnOf("ID");
+  const data::ColumnId f_station = KMTrain.ColumnOf("Station");
+  const data::ColumnId f_no = KMTrain.ColumnOf("S_No");
+  const data::ColumnId f_arrive = KMTrain.ColumnOf("A_Time");
+  const data::ColumnId f_depart = KMTrain.ColumnOf("D_Time");
+  const data::ColumnId f_elapsed = KMTrain.ColumnOf("R_Date");
+  const data::ColumnId f_distance = KMTrain.ColumnOf("Distance");
 
   const std::string& boarding = SGrid.Cell(4, row);
   const int stops = timetable::TextToIntOrZero(SGrid.Cell(8, row));

@@ -3,23 +3,20 @@
 #include <utility>
 
 #include "query/station_match.h"
+#include "text/ascii.h"
 
 namespace lanzhou::query {
 
 std::string TrainNumberKey(std::string_view ecc_text) {
-  std::string key = TrimBlanks(ecc_text);
   // Train numbers hold no letters beyond A..Z, so ASCII is all the case folding needed.
-  for (char& c : key) {
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  }
-  return key;
+  return text::UpperAscii(TrimBlanks(ecc_text));
 }
 
 int TerminalStopNo(data::MemTable& KMTrain, std::string_view train_id) {
   if (!KMTrain.Locate("ID", train_id)) return 1;
-  const int id_col = KMTrain.FieldByName("ID").Index();
-  const int no_col = KMTrain.FieldByName("S_No").Index();
-  const int depart_col = KMTrain.FieldByName("D_Time").Index();
+  const data::ColumnId id_col = KMTrain.ColumnOf("ID");
+  const data::ColumnId no_col = KMTrain.ColumnOf("S_No");
+  const data::ColumnId depart_col = KMTrain.ColumnOf("D_Time");
   int last_no = 1;
   for (; !KMTrain.Eof() && KMTrain.TextAt(id_col) == train_id; KMTrain.Next()) {
     last_no = static_cast<int>(KMTrain.IntAt(no_col));
@@ -39,9 +36,9 @@ bool FindTrainNumber(data::TimetableStore& tables, QueryState& state, std::strin
   const std::string key = TrainNumberKey(ecc_text);
   const std::string prefix = key + "/";
   data::MemTable& KMList = tables.KMList;
-  const int id_col = KMList.FieldByName("ID").Index();
-  const int depart_col = KMList.FieldByName("A_Time").Index();
-  const int arrive_col = KMList.FieldByName("D_Time").Index();
+  const data::ColumnId id_col = KMList.ColumnOf("ID");
+  const data::ColumnId depart_col = KMList.ColumnOf("A_Time");
+  const data::ColumnId arrive_col = KMList.ColumnOf("D_Time");
   for (KMList.First(); !KMList.Eof(); KMList.Next()) {
     const std::string_view id = KMList.TextAt(id_col);
     if (id != key && !id.starts_with(prefix)) continue;

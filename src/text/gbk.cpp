@@ -3,8 +3,11 @@
 #include <iconv.h>
 
 #include <array>
+#include <cerrno>
 #include <cstdint>
+#include <cstring>
 #include <memory>
+#include <string>
 #include <vector>
 
 namespace lanzhou::text {
@@ -19,36 +22,45 @@ struct GbkTables {
   std::vector<char16_t> to_unicode;
   // Unicode BMP code point -> GBK bytes (lead << 8 | trail, or a single byte < 0x100); 0 = none.
   std::vector<std::uint16_t> from_unicode;
+  std::string error;  // why the converter could not be opened; empty when it was
 };
 
-const GbkTables& Tables() {
-  static const GbkTables tables = [] {
-    GbkTables t;
-    t.to_unicode.assign(126 * 191, 0);
-    t.from_unicode.assign(0x10000, 0);
-    for (unsigned c = 0; c < 0x80; ++c) t.from_unicode[c] = static_cast<std::uint16_t>(c);
-    iconv_t cd = iconv_open("UTF-16LE", "GBK");
-    if (cd == reinterpret_cast<iconv_t>(-1)) return t;  // no converter: ASCII only
-    for (unsigned lead = 0x81; lead <= 0xFE; ++lead) {
-      for (unsigned trail = 0x40; trail <= 0xFE; ++trail) {
-        if (trail == 0x7F) continue;
-        char in[2] = {static_cast<char>(lead), static_cast<char>(trail)};
-        char out[8];
-        char* inp = in;
-        char* outp = out;
-        std::size_t inleft = 2, outleft = sizeof out;
-        iconv(cd, nullptr, nullptr, nullptr, nullptr);
-        if (iconv(cd, &inp, &inleft, &outp, &outleft) == static_cast<std::size_t>(-1)) continue;
-        if (inleft != 0 || sizeof out - outleft != 2) continue;  // not exactly one BMP char
-        const char16_t u = static_cast<char16_t>(static_cast<unsigned char>(out[0]) |
-                                                 static_cast<unsigned char>(out[1]) << 8);
-        t.to_unicode[(lead - 0x81) * 191 + (trail - 0x40)] = u;
-        if (t.from_unicode[u] == 0) t.from_unicode[u] = static_cast<std::uint16_t>(lead << 8 | trail);
-      }
-    }
-    iconv_close(cd);
+GbkTables BuildTables(const char* gbk_name) {
+  GbkTables t;
+  t.to_unicode.assign(126 * 191, 0);
+  t.from_unicode.assign(0x10000, 0);
+  for (unsigned c = 0; c < 0x80; ++c) t.from_unicode[c] = static_cast<std::uint16_t>(c);
+  errno = 0;
+  iconv_t cd = iconv_open("UTF-16LE", gbk_name);
+  if (cd == reinterpret_cast<iconv_t>(-1)) {
+    // Without the converter every Chinese character would read as U+FFFD: say so instead.
+    t.error = std::string("cannot convert GBK text: the C library has no ") + gbk_name +
+              " converter (" + std::strerror(errno) + ")";
     return t;
-  }();
+  }
+  for (unsigned lead = 0x81; lead <= 0xFE; ++lead) {
+    for (unsigned trail = 0x40; trail <= 0xFE; ++trail) {
+      if (trail == 0x7F) continue;
+      char in[2] = {static_cast<char>(lead), static_cast<char>(trail)};
+      char out[8];
+      char* inp = in;
+      char* outp = out;
+      std::size_t inleft = 2, outleft = sizeof out;
+      iconv(cd, nullptr, nullptr, nullptr, nullptr);
+      if (iconv(cd, &inp, &inleft, &outp, &outleft) == static_cast<std::size_t>(-1)) continue;
+      if (inleft != 0 || sizeof out - outleft != 2) continue;  // not exactly one BMP char
+      const char16_t u = static_cast<char16_t>(static_cast<unsigned char>(out[0]) |
+                                               static_cast<unsigned char>(out[1]) << 8);
+      t.to_unicode[(lead - 0x81) * 191 + (trail - 0x40)] = u;
+      if (t.from_unicode[u] == 0) t.from_unicode[u] = static_cast<std::uint16_t>(lead << 8 | trail);
+    }
+  }
+  iconv_close(cd);
+  return t;
+}
+
+const GbkTables& Tables() {
+  static const GbkTables tables = BuildTables("GBK");
   return tables;
 }
 
@@ -203,9 +215,20 @@ bool IsValidUtf8(std::string_view text) {
   for (std::size_t i = 0; i < text.size();) {
     const std::size_t before = i;
     const char32_t c = NextUtf8(text, i);
-    if (c == kReplacement && !(i - before == 3 && text.substr(before, 3) == "\xEF\xBF\xBD")) return false;
+    if (c == kReplacement && !(i - before == 3 && text.substr(before, 3) == "\xEF\xBF\xBD"))
+      return false;
   }
   return true;
 }
+
+const std::string& GbkConverterError() {
+  return Tables().error;
+}
+
+namespace detail {
+std::string ConverterErrorFor(const char* gbk_name) {
+  return BuildTables(gbk_name).error;
+}
+}  // namespace detail
 
 }  // namespace lanzhou::text

@@ -6,6 +6,17 @@
 
 namespace lanzhou::text {
 
+// Why GBK text cannot be converted on this system (the C library's converter failed to open),
+// or "" when it can. Readers of GBK text refuse to load while it is not empty: every Chinese
+// character would otherwise read as U+FFFD.
+[[nodiscard]] const std::string& GbkConverterError();
+
+namespace detail {
+// The message GbkConverterError gives when the converter is opened under this charset name
+// (tests name one the C library lacks); "" when it opens.
+[[nodiscard]] std::string ConverterErrorFor(const char* gbk_name);
+}  // namespace detail
+
 // GBK bytes to UTF-8. A byte sequence that is not GBK becomes U+FFFD; never throws.
 [[nodiscard]] std::string GbkToUtf8(std::string_view gbk);
 

@@ -5,6 +5,7 @@
 #include <string>
 #include <system_error>
 
+#include "text/ascii.h"
 #include "timetable/times.h"
 #include "timetable/train_class.h"
 
@@ -41,15 +42,8 @@ constexpr double kSoftLowerRatio = 2.155609769;
 
 // A decimal number filling the whole text ("3.5", "143"); 0 when it is not one. Locale-free.
 double TextToDoubleOrZero(std::string_view text) noexcept {
-  if (!text.empty() && text.front() == '+') {
-    text.remove_prefix(1);
-    if (!text.empty() && text.front() == '-') return 0;
-  }
   double value = 0;
-  const char* end = text.data() + text.size();
-  const auto [ptr, ec] = std::from_chars(text.data(), end, value, std::chars_format::general);
-  if (ec != std::errc() || ptr != end || !std::isfinite(value)) return 0;
-  return value;
+  return text::ParseDecimalNumber(text, value) ? value : 0;
 }
 
 bool IsExpressClass(int nType) {

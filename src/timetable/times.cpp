@@ -4,13 +4,28 @@
 #include <cmath>
 #include <cstdlib>
 #include <limits>
+#include <optional>
+
+#include "text/ascii.h"
 
 namespace lanzhou::timetable {
 namespace {
 
+// "-01:05" is the running time 01:05 taken backwards (-65 minutes), not -1 h plus 5 min: the
+// text after one leading '-', when it has no sign of its own; nullopt for any other text.
+std::optional<std::string_view> NegatedElapsed(std::string_view text) noexcept {
+  if (text.size() < 2 || text.front() != '-' || text.find(':') == std::string_view::npos) {
+    return std::nullopt;
+  }
+  text.remove_prefix(1);
+  if (text.front() == '-' || text.front() == '+') return std::string_view();
+  return text;
+}
+
 // Minutes of an elapsed-time text as the running-time computation reads it: only the first two
 // characters after the colon count as minutes.
 int RunningTimeMinutes(std::string_view text) noexcept {
+  if (const auto negated = NegatedElapsed(text)) return -RunningTimeMinutes(*negated);
   const auto colon = text.find(':');
   if (colon == std::string_view::npos) return TextToIntOrZero(text);
   const long long hours = TextToIntOrZero(text.substr(0, colon));
@@ -45,19 +60,16 @@ std::string PaddedRunningTime(long long d) {
 }  // namespace
 
 int TextToIntOrZero(std::string_view text) noexcept {
-  // A leading '+' is accepted like '-'; from_chars alone refuses it.
-  if (!text.empty() && text.front() == '+') {
-    text.remove_prefix(1);
-    if (!text.empty() && text.front() == '-') return 0;
+  std::int64_t value = 0;
+  if (!text::ParseDecimalIn(text, std::numeric_limits<int>::min(), std::numeric_limits<int>::max(),
+                            value)) {
+    return 0;
   }
-  int value = 0;
-  const char* end = text.data() + text.size();
-  const auto [ptr, ec] = std::from_chars(text.data(), end, value);
-  if (ec != std::errc() || ptr != end) return 0;
-  return value;
+  return static_cast<int>(value);
 }
 
 int ElapsedToMinutes(std::string_view text) noexcept {
+  if (const auto negated = NegatedElapsed(text)) return -ElapsedToMinutes(*negated);
   const auto colon = text.find(':');
   if (colon == std::string_view::npos) return TextToIntOrZero(text);
   // Computed wide and clamped to the int range; real elapsed times are far below it.

@@ -2,6 +2,8 @@
 
 #include <array>
 
+#include "text/ascii.h"
+
 namespace lanzhou::timetable {
 
 std::string TrainClassName(int nType) {
@@ -14,8 +16,7 @@ std::string TrainClassName(int nType) {
 
 char TrainPrefixLetter(std::string_view trainId) noexcept {
   if (trainId.empty()) return '\0';
-  const char c = trainId.front();
-  return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+  return text::ToUpperAscii(trainId.front());
 }
 
 bool IsG100Train(std::string_view trainId) noexcept {

@@ -50,7 +50,13 @@ bool ExportGridCsv(Dialogs& dialogs, QWidget* parent, report::GridKind kind,
   const QString name = chosen.trimmed();
   if (name.isEmpty()) return false;
   try {
-    report::WriteLinesGbkAtomically(std::filesystem::path(name.toStdString()), lines);
+    if (report::WriteLinesGbkAtomically(std::filesystem::path(name.toStdString()), lines) ==
+        system::WriteOutcome::kInPlace) {
+      // Not the usual whole-or-nothing replacement: the user should know.
+      dialogs.Message(parent, QMessageBox::Information, QString::fromUtf8(kApplicationTitle),
+                      QStringLiteral("该文件夹不允许新建文件，已直接改写原文件。"),
+                      QMessageBox::Ok);
+    }
     return true;
   } catch (const system::FileWriteError& error) {
     ShowStandardError(dialogs, parent, WriteErrorText(error));

@@ -234,6 +234,8 @@ void TFrmPelory::BuildResultArea(QWidget* p1) {
 
   lab_new_ = new QLabel(QStringLiteral("版本检测中..."), p1);
   lab_new_->setObjectName(QStringLiteral("LabNew"));
+  // The version text comes from a server: shown as it is, never as markup.
+  lab_new_->setTextFormat(Qt::PlainText);
   lab_new_->setAlignment(Qt::AlignRight | Qt::AlignTop);
   lab_new_->setGeometry(844 - 400, 404, 400, 16);
   QPalette blue = lab_new_->palette();

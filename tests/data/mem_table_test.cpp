@@ -180,8 +180,8 @@ TEST(MemTableFields, EmptyFieldsReadAsEmptyTextAndZero) {
   EXPECT_TRUE(distance.IsNull());
   EXPECT_EQ(p4.AsString(), "");
   EXPECT_TRUE(p4.IsNull());
-  EXPECT_EQ(t.IntAt(distance.Index()), 0);
-  EXPECT_EQ(t.TextAt(p4.Index()), "");
+  EXPECT_EQ(t.IntAt(distance.Handle()), 0);
+  EXPECT_EQ(t.TextAt(p4.Handle()), "");
   EXPECT_EQ(t.FieldByName("S_No").AsInteger(), 1);
   EXPECT_EQ(t.FieldByName("D_Time").AsString(), "21:25");
 }
@@ -201,7 +201,7 @@ TEST(MemTableFields, IntegersReadInDecimalWithoutLeadingZeros) {
   EXPECT_EQ(s.AsInteger(), 0);  // not a number
   t.Next();
   EXPECT_EQ(n.AsString(), "3");
-  EXPECT_EQ(t.IntAt(s.Index()), -8);
+  EXPECT_EQ(t.IntAt(s.Handle()), -8);
 }
 
 TEST(MemTableFields, NonNumericTextInAnIntegerFieldFailsWithTheDisplayLabel) {
@@ -676,7 +676,7 @@ TEST(MemTableCursor, EmptyTableSetsBothFlags) {
   EXPECT_EQ(t.RecNo(), -1);
   EXPECT_EQ(t.FieldByName("ID").AsString(), "");
   EXPECT_EQ(t.FieldByName("S_No").AsInteger(), 0);
-  EXPECT_EQ(t.TextAt(0), "");
+  EXPECT_EQ(t.TextAt(t.ColumnOf("ID")), "");
   EXPECT_FALSE(t.Locate("ID", "1043"));
   // A table that was never opened behaves the same.
   MemTable never;
@@ -764,7 +764,7 @@ TEST(MemTableCursor, HotAccessorsReadTheCurrentRecordByColumn) {
   MemTable t;
   Load(t, TrainColumns(), TrainIndexes(), TrainRows(2, 3));
   t.SetIndexName("SIDNo");
-  const int id = t.FindField("ID"), s_no = t.FindField("S_No"), dist = t.FindField("Distance");
+  const ColumnId id = t.ColumnOf("ID"), s_no = t.ColumnOf("S_No"), dist = t.ColumnOf("Distance");
   std::string seen;
   std::int64_t sum = 0;
   for (t.First(); !t.Eof(); t.Next()) {

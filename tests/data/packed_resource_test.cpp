@@ -1,5 +1,6 @@
 #include "data/packed_resource.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -17,11 +18,15 @@
 // Counts live operator-new allocations, to show that a failed unpack leaves no block behind.
 namespace {
 std::atomic<long> live_allocations{0};
+std::atomic<std::size_t> largest_allocation{0};
 }  // namespace
 
 void* operator new(std::size_t size) {
   if (void* p = std::malloc(size == 0 ? 1 : size)) {
     ++live_allocations;
+    std::size_t seen = largest_allocation.load();
+    while (size > seen && !largest_allocation.compare_exchange_weak(seen, size)) {
+    }
     return p;
   }
   throw std::bad_alloc();
@@ -198,6 +203,23 @@ TEST(LoadPackedTable, FailedLoadLeavesNothingAllocated) {
     }
     EXPECT_TRUE(threw) << name;
     EXPECT_EQ(live_allocations.load(), before) << name;
+  }
+}
+
+// A stream that claims a gigabyte but holds one megabyte costs about a megabyte: the block grows
+// as the stream really inflates instead of being allocated at the claimed size up front.
+TEST(UnpackResource, AShortStreamCostsWhatItHoldsNotWhatItClaims) {
+  const std::string bytes = RandomBytes(1 << 20, 7);
+  const std::string claims_a_gigabyte = WithAnnouncedSize(PackResource(bytes), 1u << 30);
+  largest_allocation = 0;
+  EXPECT_THAT(UnpackMessage(claims_a_gigabyte),
+              ::testing::HasSubstr("ends after 1048576 of 1073741824 bytes"));
+  EXPECT_LT(largest_allocation.load(), std::size_t{8} << 20);
+  // An honest stream still unpacks exactly, however its size falls against the growing block.
+  for (const std::size_t size : {std::size_t{1}, std::size_t{65536}, std::size_t{65537},
+                                 std::size_t{1} << 20, (std::size_t{1} << 20) + 3}) {
+    const std::string block = RandomBytes(size, static_cast<unsigned>(size));
+    EXPECT_EQ(UnpackResource(PackResource(block)), block) << size;
   }
 }
 

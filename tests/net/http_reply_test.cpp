@@ -96,5 +96,37 @@ TEST(ReadReplyBytes, GarbageCutShortFailsWhateverThePieces) {
   }
 }
 
+// Interim "100 Continue" replies: up to eight are skipped; a ninth ends the fetch instead of
+// letting a server keep the client reading for ever. Lines may end in LF alone, as browsers take
+// them, in the interim replies and in the real one; the body is never changed.
+TEST(ReadReplyBytes, BoundedInterimRepliesAndLfLineEnds) {
+  auto continues = [](int n, std::string_view line_end) {
+    std::string text;
+    for (int i = 0; i < n; ++i) {
+      text.append("HTTP/1.1 100 Continue").append(line_end).append(line_end);
+    }
+    return text;
+  };
+  const std::string real = "HTTP/1.1 200 OK\r\nContent-Length: 12\r\n\r\n2011.08.15\r\n";
+  const std::string lf_only = "HTTP/1.1 200 OK\nContent-Length: 12\n\n2011.08.15\r\n";
+  for (const std::size_t chunk : {0u, 1u, 5u}) {
+    SCOPED_TRACE(chunk);
+    EXPECT_EQ(FromBytes(continues(8, "\r\n") + real, chunk).body, "2011.08.15\r\n");
+    const Outcome nine = FromBytes(continues(9, "\r\n") + real, chunk);
+    EXPECT_FALSE(nine.body.has_value());
+    EXPECT_EQ(nine.failure, HttpFailure::kProtocol);
+    EXPECT_EQ(nine.status, 100);
+    EXPECT_EQ(FromBytes(lf_only, chunk).body, "2011.08.15\r\n");
+    EXPECT_EQ(FromBytes(continues(2, "\n") + lf_only, chunk).body, "2011.08.15\r\n");
+    // A body holding bare LFs after a CR LF header comes through byte for byte.
+    EXPECT_EQ(FromBytes("HTTP/1.1 200 OK\r\nContent-Length: 4\r\n\r\na\nb\n", chunk).body,
+              "a\nb\n");
+  }
+  // Endless interim replies over a socket: the fetch fails, it does not spin.
+  const Outcome endless = OverSocket(continues(1000, "\r\n"));
+  EXPECT_EQ(endless.failure, HttpFailure::kProtocol);
+  EXPECT_EQ(OverSocket(lf_only).body, "2011.08.15\r\n");
+}
+
 }  // namespace
 }  // namespace lanzhou::net

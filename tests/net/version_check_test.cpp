@@ -58,6 +58,16 @@ TEST(VersionMessage, JudgesTheGbkFormOfTheBody) {
            {true, "2011.08.15\r\n", kOffline},
            {true, kBom + "2011.08.15", kOffline},
            {true, "2011.08.1\xFF", kOffline},  // not UTF-8: empty text, not "2011.08.1?"
+           // Ten bytes, but control characters: no version text, whatever its length.
+           {true, "2011\t08.15", kOffline},
+           {true, "2011.0\x01.15", kOffline},
+           {true,
+            "2011.08\x7f"
+            "15",
+            kOffline},
+           {true, "\n2011.08.1", kOffline},
+           // Markup is only text: shown as typed (the label shows plain text).
+           {true, "<b>1</b>12", "发现新版本:<b>1</b>12，请及时升级。"},
            {true, "", kOffline},
            {false, "2011.08.15", kOffline},  // a failed download has no text
        }) {

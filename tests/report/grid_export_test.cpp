@@ -5,6 +5,10 @@
 #include <signal.h>
 #include <stdlib.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -81,6 +85,114 @@ class FileSizeLimit {
   rlimit old_{};
   sighandler_t old_handler_;
 };
+
+// Export never destroys anything but the file it replaces: a link to a file that does not exist
+// yet gets that file and stays a link; a FIFO or a device node is refused, not replaced.
+TEST(WriteLinesGbkAtomically, WritesOnlyRegularFilesAndKeepsLinks) {
+  TempDir dir;
+  const fs::path dangling = dir.path() / "dangling.csv";
+  fs::create_symlink("made.csv", dangling);
+  WriteLinesGbkAtomically(dangling, std::vector<std::string>{"made"});
+  EXPECT_TRUE(fs::is_symlink(dangling));
+  EXPECT_EQ(ReadBytes(dir.path() / "made.csv"), "made\r\n");
+
+  // A chain of links ends at the file that is written.
+  fs::create_symlink("dangling.csv", dir.path() / "chain.csv");
+  WriteLinesGbkAtomically(dir.path() / "chain.csv", std::vector<std::string>{"again"});
+  EXPECT_TRUE(fs::is_symlink(dir.path() / "chain.csv"));
+  EXPECT_EQ(ReadBytes(dir.path() / "made.csv"), "again\r\n");
+
+  std::vector<fs::path> special;
+  const fs::path fifo = dir.path() / "fifo.csv";
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  special.push_back(fifo);
+  fs::create_symlink(fifo, dir.path() / "to_fifo.csv");
+  special.push_back(dir.path() / "to_fifo.csv");
+  // A copy of /dev/null's node: only root may make one, and only root could destroy one.
+  const fs::path null_node = dir.path() / "null.csv";
+  if (::mknod(null_node.c_str(), S_IFCHR | 0666, makedev(1, 3)) == 0) special.push_back(null_node);
+  for (const fs::path& path : special) {
+    try {
+      WriteLinesGbkAtomically(path, std::vector<std::string>{"x"});
+      ADD_FAILURE() << path << " was written";
+    } catch (const ExportError& error) {
+      EXPECT_EQ(std::string(error.what()),
+                "Cannot create file \"" + path.string() +
+                    "\". It is not a regular file (a device, FIFO or socket)");
+    }
+  }
+  EXPECT_TRUE(fs::is_fifo(fifo));
+  if (fs::exists(null_node)) {
+    EXPECT_TRUE(fs::is_character_file(null_node));
+  }
+}
+
+// A name as long as the file system allows (255 bytes) is written like any other: the temporary
+// name beside it must not be longer than a name may be.
+TEST(WriteLinesGbkAtomically, NamesUpToTheLongestAllowed) {
+  TempDir dir;
+  for (const std::size_t length : {std::size_t{231}, std::size_t{255}}) {
+    const fs::path file = dir.path() / (std::string(length - 4, 'n') + ".csv");
+    WriteBytes(file, "old\r\n");
+    WriteLinesGbkAtomically(file, std::vector<std::string>{"new"});
+    EXPECT_EQ(ReadBytes(file), "new\r\n") << length;
+  }
+  EXPECT_EQ(dir.Names().size(), 2u);  // no temporary file left
+}
+
+// A writable file in a folder that takes no new file: written in place, and the caller is told.
+// Root may create files anywhere, so as root the write runs in a child that drops to nobody.
+TEST(WriteLinesGbkAtomically, AReadOnlyFolderIsWrittenInPlace) {
+  TempDir dir;
+  // The child that drops root must be able to reach the folder.
+  fs::permissions(dir.path(),
+                  fs::perms::owner_all | fs::perms::group_exec | fs::perms::others_exec);
+  const fs::path folder = dir.path() / "locked";
+  fs::create_directory(folder);
+  const fs::path file = folder / "out.csv";
+  WriteBytes(file, std::string(3000, 'o'));
+  fs::permissions(file, fs::perms::all);
+  fs::permissions(folder, fs::perms::owner_read | fs::perms::owner_exec | fs::perms::group_read |
+                              fs::perms::group_exec | fs::perms::others_read |
+                              fs::perms::others_exec);
+  const bool as_root = ::geteuid() == 0;
+  if (as_root) {
+    ASSERT_EQ(::chown(file.c_str(), 65534, 65534), 0);
+  }
+  int pipe_fds[2];
+  ASSERT_EQ(::pipe(pipe_fds), 0);
+  const pid_t child = ::fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    // 'R' replaced, 'P' in place, 'E' error, 'U' could not drop root.
+    char answer = 'U';
+    if (!as_root || (::setgid(65534) == 0 && ::setuid(65534) == 0)) {
+      try {
+        answer = WriteLinesGbkAtomically(file, std::vector<std::string>{"a", "b"}) ==
+                         lanzhou::system::WriteOutcome::kInPlace
+                     ? 'P'
+                     : 'R';
+      } catch (const std::exception&) {
+        answer = 'E';
+      }
+    }
+    (void)!::write(pipe_fds[1], &answer, 1);
+    ::_exit(0);
+  }
+  ::close(pipe_fds[1]);
+  char answer = '?';
+  ASSERT_EQ(::read(pipe_fds[0], &answer, 1), 1);
+  ::close(pipe_fds[0]);
+  int status = 0;
+  ::waitpid(child, &status, 0);
+  fs::permissions(folder, fs::perms::owner_all);
+  EXPECT_EQ(answer, 'P');
+  EXPECT_EQ(ReadBytes(file), "a\r\nb\r\n");
+  EXPECT_EQ(fs::directory_entry(folder).exists()
+                ? std::distance(fs::directory_iterator(folder), fs::directory_iterator())
+                : -1,
+            1);
+}
 
 }  // namespace
 

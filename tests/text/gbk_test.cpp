@@ -51,3 +51,16 @@ TEST(Gbk, ValidUtf8) {
   EXPECT_FALSE(IsValidUtf8("\xE5\x8C"));
   EXPECT_FALSE(IsValidUtf8("\xED\xA0\x80"));  // surrogate
 }
+
+// Without a GBK converter every Chinese character would read as U+FFFD; the failure to open one
+// must be a message that says so (table readers refuse to load while there is one).
+TEST(Gbk, AMissingConverterIsSaidNotHidden) {
+  EXPECT_EQ(GbkConverterError(), "");
+  const std::string message = detail::ConverterErrorFor("NO-SUCH-CHARSET-8");
+  EXPECT_EQ(message.rfind("cannot convert GBK text: the C library has no NO-SUCH-CHARSET-8 "
+                          "converter (",
+                          0),
+            0u)
+      << message;
+  EXPECT_EQ(detail::ConverterErrorFor("GBK"), "");
+}

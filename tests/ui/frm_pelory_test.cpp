@@ -48,6 +48,8 @@ TEST(FrmPeloryStart, LayoutCaptionsAndStateBeforeAnyTableIsLoaded) {
   EXPECT_EQ(t.Find<QLabel>("StatusPanel3")->text(),
             QStringLiteral("出品:岚舟时刻公司  资料来源:铁路客户服务中心"));
   EXPECT_EQ(t.Find<QLabel>("LabNew")->text(), QStringLiteral("版本检测中..."));
+  // The version text comes from a server: "<b>1</b>12" must show its tags, not bold type.
+  EXPECT_EQ(t.Find<QLabel>("LabNew")->textFormat(), Qt::PlainText);
   EXPECT_EQ(t.Find<QLabel>("LabResult")->text(), QStringLiteral("结果:0"));
 
   // Places of the main controls (relative to their parents).

@@ -36,9 +36,9 @@ int Clock(std::string_view text) {
 // Every train's stops with absolute times, read plainly through the table's cursor.
 std::map<std::string, std::vector<Stop>> ReadTrains(data::MemTable& KMTrain) {
   std::map<std::string, std::vector<Stop>> trains;
-  const int id = KMTrain.FindField("ID"), station = KMTrain.FindField("Station"),
-            a = KMTrain.FindField("A_Time"), d = KMTrain.FindField("D_Time"),
-            r = KMTrain.FindField("R_Date");
+  const data::ColumnId id = KMTrain.ColumnOf("ID"), station = KMTrain.ColumnOf("Station"),
+                       a = KMTrain.ColumnOf("A_Time"), d = KMTrain.ColumnOf("D_Time"),
+                       r = KMTrain.ColumnOf("R_Date");
   for (KMTrain.First(); !KMTrain.Eof(); KMTrain.Next()) {  // SIDNo: by train, then stop number
     std::vector<Stop>& stops = trains[std::string(KMTrain.TextAt(id))];
     const std::string_view at = KMTrain.TextAt(a), dt = KMTrain.TextAt(d);
@@ -81,7 +81,7 @@ TEST(JourneyRealData, LhasaToSanyaIsNoSlowerThanAnyOneChangePair) {
   std::map<std::string, int> group;
   {
     data::MemTable& KMSM = store.KMSM;
-    const int s = KMSM.FindField("Station"), g = KMSM.FindField("Gp");
+    const data::ColumnId s = KMSM.ColumnOf("Station"), g = KMSM.ColumnOf("Gp");
     for (KMSM.First(); !KMSM.Eof(); KMSM.Next())
       group[std::string(KMSM.TextAt(s))] = static_cast<int>(KMSM.IntAt(g));
   }
