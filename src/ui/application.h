@@ -18,8 +18,8 @@ void SetUpApplication(QCoreApplication& app);
 bool InstallChineseQtTexts(QCoreApplication& app);
 
 // Qt's file dialog keeps its history in the user's settings; the program keeps only its own
-// timetable choice (system/settings.h), so
-// the user scope is pointed at a folder that lives only while the program runs. Idempotent.
+// timetable choice (system/settings.h), so the user scope is pointed at a folder that lives only
+// while the program runs. Idempotent.
 void KeepUserSettingsForThisRunOnly();
 
 }  // namespace lanzhou::ui
