@@ -3,6 +3,8 @@
 #include <stdlib.h>
 
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 
 namespace lanzhou::testing {
@@ -27,5 +29,11 @@ class TempDir {
  private:
   std::filesystem::path path_;
 };
+
+// The bytes of a file; empty when it cannot be read.
+inline std::string ReadBytes(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
 
 }  // namespace lanzhou::testing

@@ -13,6 +13,7 @@
 #include "data/packed_resource.h"
 #include "data/timetable_file.h"
 #include "query_test_support.h"
+#include "temp_dir.h"
 
 namespace lanzhou::cli::testing {
 namespace {
@@ -26,11 +27,7 @@ RunResult Tool(const std::vector<std::string>& words) {
   return RunProgram(LANZHOU_TIMETABLE_BINARY, words);
 }
 
-std::string ReadBytes(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
+using lanzhou::testing::ReadBytes;
 // Two stations of one city and a third, one line, a train and its return working.
 std::map<std::string, std::string> Source() {
   return {{"stations.txt", "上海 SH\n上海虹桥 SHHQ\n苏州 SZ\n"},

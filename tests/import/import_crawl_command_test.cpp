@@ -21,11 +21,7 @@ namespace {
 namespace fs = std::filesystem;
 using ::testing::HasSubstr;
 
-std::string ReadBytes(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
+using lanzhou::testing::ReadBytes;
 struct ToolRun {
   int code;
   std::string out;

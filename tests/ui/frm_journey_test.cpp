@@ -368,19 +368,6 @@ TEST(FrmJourneyEntries, WaitForTheNetworkThenOpenTheWindowFromTheMenuAndTheChoos
   EXPECT_EQ(chooser_title, QStringLiteral("换乘方案：广州 → 保定"));
 }
 
-// Stops of the fixture timetable without the rows of one train (rows begin with its number).
-std::string WithoutTrain(const std::string& text, const std::string& id) {
-  std::string out;
-  const std::string prefix = "\"" + id + "\",";
-  for (std::size_t at = 0; at < text.size();) {
-    const std::size_t end = text.find('\n', at);
-    const std::size_t next = end == std::string::npos ? text.size() : end + 1;
-    if (text.compare(at, prefix.size(), prefix) != 0) out.append(text, at, next - at);
-    at = next;
-  }
-  return out;
-}
-
 TEST(FrmJourneyEntries, AnotherTimetableGetsItsOwnNetworkBeforeTheEntryOpensAgain) {
   TempDir dir;
   ::setenv("XDG_CONFIG_HOME", dir.path().c_str(), 1);  // the choice is remembered there

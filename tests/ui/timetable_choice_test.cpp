@@ -22,24 +22,6 @@ namespace {
 namespace fs = std::filesystem;
 using ::testing::HasSubstr;
 
-std::string ReadBytes(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-// Table text without the rows of one train (rows begin with the quoted train number).
-std::string WithoutTrain(const std::string& text, const std::string& id) {
-  std::string out;
-  const std::string prefix = "\"" + id + "\",";
-  for (std::size_t at = 0; at < text.size();) {
-    const std::size_t end = text.find('\n', at);
-    const std::size_t next = end == std::string::npos ? text.size() : end + 1;
-    if (text.compare(at, prefix.size(), prefix) != 0) out.append(text, at, next - at);
-    at = next;
-  }
-  return out;
-}
-
 // The fixture timetable less train G1001 (8 trains where the built-in tables have 9), so which
 // tables answer shows in the record counts.
 data::TimetableTexts FileTexts() {

@@ -204,4 +204,18 @@ struct LoadedWindow : TestWindow {
   ui::GridView* Grid() const { return window->SGrid(); }
 };
 
+// A table text without the rows of one train (its rows begin with the quoted train number), to
+// make a second timetable from a fixture.
+inline std::string WithoutTrain(const std::string& text, const std::string& id) {
+  std::string out;
+  const std::string prefix = "\"" + id + "\",";
+  for (std::size_t at = 0; at < text.size();) {
+    const std::size_t end = text.find('\n', at);
+    const std::size_t next = end == std::string::npos ? text.size() : end + 1;
+    if (text.compare(at, prefix.size(), prefix) != 0) out.append(text, at, next - at);
+    at = next;
+  }
+  return out;
+}
+
 }  // namespace lanzhou::testing
