@@ -1,7 +1,7 @@
 #include "cli/journeys_command.h"
 
 #include <array>
-#include <charconv>
+#include <limits>
 #include <exception>
 #include <string_view>
 
@@ -11,6 +11,8 @@
 #include "data/timetable_store.h"
 #include "journey/network.h"
 #include "query/input_checks.h"
+#include "query/journey_grid.h"
+#include "text/ascii.h"
 
 namespace lanzhou::cli {
 namespace {
@@ -34,25 +36,12 @@ bool OneOf(std::string_view word, const std::array<std::string_view, N>& list) {
 }
 
 std::optional<std::int32_t> WholeNumber(std::string_view text) {
-  std::int32_t value = 0;
-  const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-  if (text.empty() || ec != std::errc{} || end != text.data() + text.size()) return std::nullopt;
-  return value;
-}
-
-// "HH:MM" (or "H:MM") on the 24-hour clock, as minutes of the day.
-std::optional<std::int32_t> ClockValue(std::string_view text) {
-  const std::size_t colon = text.find(':');
-  if (colon == std::string_view::npos || colon == 0 || colon > 2 || text.size() != colon + 3) {
+  std::int64_t value = 0;
+  if (!text::ParseDecimalIn(text, std::numeric_limits<std::int32_t>::min(),
+                            std::numeric_limits<std::int32_t>::max(), value)) {
     return std::nullopt;
   }
-  const auto h = WholeNumber(text.substr(0, colon));
-  const auto m = WholeNumber(text.substr(colon + 1));
-  if (!h || !m || *h < 0 || *h > 23 || *m < 0 || *m > 59 || text[colon + 1] == '-' ||
-      text[0] == '-' || text[0] == '+') {
-    return std::nullopt;
-  }
-  return *h * 60 + *m;
+  return static_cast<std::int32_t>(value);
 }
 
 UsageError Usage(std::string message) {
@@ -177,10 +166,11 @@ JourneysParse ParseJourneysArguments(const std::vector<std::string>& words) {
     };
     std::optional<UsageError> error;
     if (name == "--after" || name == "--before") {
-      const auto clock = ClockValue(v);
-      if (!clock)
+      // The same reading of a time of day as the journey window's boxes.
+      const int clock = query::ClockMinutes(v);
+      if (clock < 0)
         return Usage(name + " takes a time of day HH:MM (00:00 to 23:59), not '" + v + "'");
-      (name == "--after" ? o.request.after : o.request.before) = *clock;
+      (name == "--after" ? o.request.after : o.request.before) = clock;
     } else if (name == "--max-changes") {
       const auto n = WholeNumber(v);
       if (!n || *n < 0 || *n > 2) return Usage("--max-changes takes 0, 1 or 2, not '" + v + "'");
