@@ -117,12 +117,13 @@ Results can be sorted, filtered, printed and exported as comma-separated text.
 The whole timetable is built into the program.")
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "${CPACK_PACKAGE_DESCRIPTION}")
 
-# Shared-library dependencies (Qt Widgets, PrintSupport, WebEngine, zlib, libzip, the C++ runtime) are
-# read from the binaries by dpkg-shlibdeps, versions included. What the binaries cannot show is
-# listed by hand: the Qt platform plugins that let a Widgets program open a window, the CJK
-# font every text of the window needs, and Qt's own Chinese texts for its standard dialogs.
+# Shared-library dependencies (Qt Widgets, PrintSupport, WebEngine, zlib, libdeflate, the C++
+# runtime) are read from the binaries by dpkg-shlibdeps, versions included. What the binaries
+# cannot show is listed by hand: libzip (opened at run time, when a timetable file is used), the
+# Qt platform plugins that let a Widgets program open a window, the CJK font every text of the
+# window needs, and Qt's own Chinese texts for its standard dialogs.
 find_program(LANZHOU_DPKG_SHLIBDEPS dpkg-shlibdeps)
-set(lanzhou_runtime_depends "qt6-qpa-plugins, qt6-translations-l10n, fonts-noto-cjk")
+set(lanzhou_runtime_depends "libzip4, qt6-qpa-plugins, qt6-translations-l10n, fonts-noto-cjk")
 if(LANZHOU_DPKG_SHLIBDEPS)
   set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
   set(CPACK_DEBIAN_PACKAGE_DEPENDS "${lanzhou_runtime_depends}")
@@ -132,7 +133,7 @@ else()
     string(APPEND lanzhou_qt_depends ", libqt6webenginewidgets6")
   endif()
   set(CPACK_DEBIAN_PACKAGE_DEPENDS
-      "${lanzhou_qt_depends}, zlib1g, libzip4, libstdc++6, libc6, ${lanzhou_runtime_depends}")
+      "${lanzhou_qt_depends}, zlib1g, libdeflate0, libstdc++6, libc6, ${lanzhou_runtime_depends}")
 endif()
 
 include(CPack)

@@ -1,6 +1,7 @@
 // The four timetables built from fuzzed table texts, then every query kind run on them: through
 // trains, train number, station timetable, transfer (chooser and the legs through each listed
-// station), the detail of shown rows, fares (part of every row), filters and every sort column.
+// station), the detail of shown rows, fares (part of every row), filters and every sort column,
+// and the journeys planner.
 //
 // Input: the texts of SPY, SLIST, SM and STRAIN in that order, separated by a line "@@@@"; what
 // follows a fifth separator picks the query texts. A table that fails to load stays not ready,
@@ -17,6 +18,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -24,6 +26,8 @@
 #include "data/resource_registry.h"
 #include "data/timetable_schema.h"
 #include "data/timetable_store.h"
+#include "journey/journey.h"
+#include "journey/network.h"
 #include "query/chooser_grid.h"
 #include "query/show_results.h"
 #include "query/station_query.h"
@@ -36,6 +40,7 @@
 namespace {
 
 namespace data = lanzhou::data;
+namespace journey = lanzhou::journey;
 namespace query = lanzhou::query;
 
 void Require(bool ok, const char* what) {
@@ -129,6 +134,57 @@ std::vector<std::string> TrainNumbers(data::TimetableStore& tables) {
   return ids;
 }
 
+// A listed journey must hang together: legs in time order with the waits they claim, and none
+// of the list beaten on departure, arrival and changes together by another.
+void CheckJourneys(const std::vector<journey::Journey>& journeys, const journey::Request& request) {
+  for (const journey::Journey& j : journeys) {
+    Require(!j.legs.empty() && j.Changes() <= request.max_changes, "journey has too many legs");
+    Require(j.Depart() >= 0 && j.Depart() < journey::kMinutesPerDay, "first departure off day 0");
+    std::int32_t last_arrival = j.Depart();
+    for (std::size_t i = 0; i < j.legs.size(); ++i) {
+      const journey::Leg& leg = j.legs[i];
+      Require(leg.depart <= leg.arrive, "leg arrives before it departs");
+      Require(leg.from_no < leg.to_no, "leg rides backwards");
+      Require(i == 0 || leg.depart - last_arrival == leg.wait, "wait differs from the times");
+      const std::int32_t least = leg.station_change ? request.min_change_city : request.min_change;
+      Require(i == 0 || leg.wait >= least, "change shorter than the minimum");
+      Require(i == 0 || request.max_wait == 0 || leg.wait <= request.max_wait, "wait too long");
+      Require(leg.distance >= -1 && leg.distance <= data::kMaxDistanceKm, "leg distance wraps");
+      CheckCell(leg.fare);
+      last_arrival = leg.arrive;
+    }
+    Require(j.distance >= -1 && j.distance <= 3 * data::kMaxDistanceKm, "journey distance wraps");
+    CheckCell(j.fare);
+    for (const journey::Journey& other : journeys) {
+      const bool dominated = other.Depart() >= j.Depart() && other.Arrive() <= j.Arrive() &&
+                             other.Changes() <= j.Changes() &&
+                             (other.Depart() > j.Depart() || other.Arrive() < j.Arrive() ||
+                              other.Changes() < j.Changes());
+      Require(!dominated, "a listed journey is beaten by another");
+    }
+  }
+}
+
+// The journeys planner between the same pairs, with the default limits and with tight ones.
+void PlanJourneys(const data::TimetableStore& tables, const std::vector<std::string>& names) {
+  const std::optional<journey::Network> network = journey::BuildNetwork(tables);
+  if (!network) return;
+  journey::Planner planner(*network);
+  data::MemTable& sm = const_cast<data::TimetableStore&>(tables).KMSM;
+  for (std::size_t i = 0; i < names.size() && i < 4; ++i) {
+    journey::Request request;
+    journey::SetEndpoints(sm, names[i], names[(i * 5 + 1) % names.size()], request);
+    if (i % 2 == 1) {
+      request.max_changes = 1;
+      request.min_change = 0;
+      request.max_wait = 0;
+      request.after = 1320;  // a window over midnight
+      request.before = 120;
+    }
+    CheckJourneys(planner.Find(request), request);
+  }
+}
+
 void RunQueries(data::TimetableStore& tables, std::string_view picks) {
   std::vector<std::string> names = StationNames(tables);
   std::vector<std::string> ids = TrainNumbers(tables);
@@ -166,8 +222,7 @@ void RunQueries(data::TimetableStore& tables, std::string_view picks) {
   for (const std::string& id : ids) {
     if (query::FindTrainNumber(tables, state, id)) ShowEverything(tables, state, "");
   }
-  // The journeys planner (branch `journeys`) belongs here once it is part of the tree: plan
-  // between the same station pairs and check its legs as CheckRows does.
+  PlanJourneys(tables, names);
 }
 
 }  // namespace

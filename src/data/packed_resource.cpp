@@ -1,9 +1,11 @@
 #include "data/packed_resource.h"
 
+#include <libdeflate.h>
 #include <zlib.h>
 
 #include <algorithm>
 #include <limits>
+#include <memory>
 
 namespace lanzhou::data {
 namespace {
@@ -30,6 +32,25 @@ class Inflater {
  private:
   z_stream stream_{};
 };
+
+// libdeflate inflates a whole stream into a block of known size two to three times as fast as
+// zlib's streaming inflate. It is tried when the announced size is one an honest text of this
+// stream's length can have; anything else (a short, long or corrupt stream, a size far beyond the
+// stream) takes zlib's path, which grows the block as the stream really inflates and names what
+// is wrong. Tables compress about 3.5 to 1.
+constexpr std::uint64_t kFastPathRatio = 16;
+
+bool InflateWhole(std::string_view input, std::string& block) {
+  struct Free {
+    void operator()(libdeflate_decompressor* d) const { libdeflate_free_decompressor(d); }
+  };
+  const std::unique_ptr<libdeflate_decompressor, Free> inflater(libdeflate_alloc_decompressor());
+  if (!inflater) return false;
+  std::size_t produced = 0;
+  const libdeflate_result rc = libdeflate_zlib_decompress(
+      inflater.get(), input.data(), input.size(), block.data(), block.size(), &produced);
+  return rc == LIBDEFLATE_SUCCESS && produced == block.size();
+}
 
 std::string Corrupt(const z_stream& stream) {
   return std::string("Packed resource is corrupt: ") +
@@ -77,6 +98,11 @@ std::string UnpackResource(std::string_view packed) {
   }
   std::string block;
   if (size == 0) return block;
+  if (size <= kFastPathRatio * input.size()) {
+    block.resize(size);
+    if (InflateWhole(input, block)) return block;
+    block.clear();
+  }
 
   Inflater inflater;
   z_stream& z = *inflater;

@@ -1,13 +1,12 @@
 #include "data/timetable_file.h"
 
-#include <zip.h>
-
 #include <array>
 #include <charconv>
 #include <map>
 #include <memory>
 #include <utility>
 
+#include "data/libzip_runtime.h"
 #include "data/packed_resource.h"
 #include "system/atomic_file.h"
 
@@ -15,6 +14,17 @@ namespace lanzhou::data {
 namespace {
 
 namespace fs = std::filesystem;
+
+const Libzip& Zip() { return LibzipFunctions(); }
+
+// Loads libzip before the first use, so a missing library is a failure of this file's reading.
+void NeedLibzip(const fs::path& path) {
+  try {
+    (void)LibzipFunctions();
+  } catch (const std::runtime_error& e) {
+    throw TimetableFileError(TimetableFileProblem::kUnreadable, path, e.what());
+  }
+}
 
 // The table members in archive order, with where each lives in PackedTimetable.
 struct TableMember {
@@ -31,27 +41,27 @@ constexpr std::array<TableMember, 4> kTableMembers{{
 
 std::string LibzipText(int code) {
   zip_error_t error;
-  zip_error_init_with_code(&error, code);
-  std::string text = zip_error_strerror(&error);
-  zip_error_fini(&error);
+  Zip().error_init_with_code(&error, code);
+  std::string text = Zip().error_strerror(&error);
+  Zip().error_fini(&error);
   return text;
 }
 
 std::string LibzipText(zip_t* archive) {
-  return zip_error_strerror(zip_get_error(archive));
+  return Zip().error_strerror(Zip().get_error(archive));
 }
 
 struct ArchiveCloser {
-  void operator()(zip_t* archive) const { zip_discard(archive); }
+  void operator()(zip_t* archive) const { Zip().discard(archive); }
 };
 using Archive = std::unique_ptr<zip_t, ArchiveCloser>;
 
 struct SourceFreer {
-  void operator()(zip_source_t* source) const { zip_source_free(source); }
+  void operator()(zip_source_t* source) const { Zip().source_free(source); }
 };
 
 struct FileCloser {
-  void operator()(zip_file_t* file) const { zip_fclose(file); }
+  void operator()(zip_file_t* file) const { Zip().fclose(file); }
 };
 
 // One line of meta.txt: no line breaks inside a value.
@@ -85,14 +95,14 @@ long ParseCount(const std::map<std::string, std::string, std::less<>>& fields, s
 
 // The whole member `name`, read to its end so that libzip checks its CRC.
 std::string ReadMember(zip_t* archive, std::string_view name, const fs::path& path) {
-  const zip_int64_t index = zip_name_locate(archive, std::string(name).c_str(), 0);
+  const zip_int64_t index = Zip().name_locate(archive, std::string(name).c_str(), 0);
   if (index < 0) {
     throw TimetableFileError(TimetableFileProblem::kMissingMember, path,
                              "member " + std::string(name) + " is missing");
   }
   zip_stat_t stat;
-  zip_stat_init(&stat);
-  if (zip_stat_index(archive, static_cast<zip_uint64_t>(index), 0, &stat) != 0 ||
+  Zip().stat_init(&stat);
+  if (Zip().stat_index(archive, static_cast<zip_uint64_t>(index), 0, &stat) != 0 ||
       (stat.valid & ZIP_STAT_SIZE) == 0) {
     throw TimetableFileError(TimetableFileProblem::kDamaged, path,
                              "member " + std::string(name) + ": " + LibzipText(archive));
@@ -102,7 +112,7 @@ std::string ReadMember(zip_t* archive, std::string_view name, const fs::path& pa
                              "member " + std::string(name) + " is larger than 1 GiB");
   }
   std::unique_ptr<zip_file_t, FileCloser> file(
-      zip_fopen_index(archive, static_cast<zip_uint64_t>(index), 0));
+      Zip().fopen_index(archive, static_cast<zip_uint64_t>(index), 0));
   if (!file) {
     throw TimetableFileError(TimetableFileProblem::kDamaged, path,
                              "member " + std::string(name) + ": " + LibzipText(archive));
@@ -114,11 +124,11 @@ std::string ReadMember(zip_t* archive, std::string_view name, const fs::path& pa
     // Fill the block, then read once more: the end of the member is where the CRC is checked.
     char* into = filled < bytes.size() ? bytes.data() + filled : &probe;
     const zip_uint64_t room = filled < bytes.size() ? bytes.size() - filled : 1;
-    const zip_int64_t got = zip_fread(file.get(), into, room);
+    const zip_int64_t got = Zip().fread(file.get(), into, room);
     if (got < 0) {
       throw TimetableFileError(TimetableFileProblem::kDamaged, path,
                                "member " + std::string(name) + ": " +
-                                   zip_error_strerror(zip_file_get_error(file.get())));
+                                   Zip().error_strerror(Zip().file_get_error(file.get())));
     }
     if (got == 0) break;
     if (into == &probe) {
@@ -154,62 +164,62 @@ void CheckPackedTable(std::string_view bytes, std::string_view name, const fs::p
 // Adds `bytes` (kept alive by the caller until zip_close) as a stored member.
 void AddMember(zip_t* archive, std::string_view name, std::string_view bytes,
                const fs::path& path) {
-  zip_source_t* source = zip_source_buffer(archive, bytes.data(), bytes.size(), 0);
+  zip_source_t* source = Zip().source_buffer(archive, bytes.data(), bytes.size(), 0);
   if (source == nullptr) {
     throw TimetableFileError(TimetableFileProblem::kUnreadable, path, LibzipText(archive));
   }
   const zip_int64_t index =
-      zip_file_add(archive, std::string(name).c_str(), source, ZIP_FL_ENC_UTF_8);
+      Zip().file_add(archive, std::string(name).c_str(), source, ZIP_FL_ENC_UTF_8);
   if (index < 0) {
-    zip_source_free(source);
+    Zip().source_free(source);
     throw TimetableFileError(TimetableFileProblem::kUnreadable, path, LibzipText(archive));
   }
   // The tables are zlib streams already; meta.txt is a few lines.
-  zip_set_file_compression(archive, static_cast<zip_uint64_t>(index), ZIP_CM_STORE, 0);
+  Zip().set_file_compression(archive, static_cast<zip_uint64_t>(index), ZIP_CM_STORE, 0);
 }
 
 // The archive made in memory: meta.txt first, then the four tables.
 std::string ArchiveBytes(const std::string& meta, const PackedTimetable& tables,
                          const fs::path& path) {
   zip_error_t error;
-  zip_error_init(&error);
+  Zip().error_init(&error);
   std::unique_ptr<zip_source_t, SourceFreer> buffer(
-      zip_source_buffer_create(nullptr, 0, 0, &error));
+      Zip().source_buffer_create(nullptr, 0, 0, &error));
   if (!buffer) {
-    const std::string text = zip_error_strerror(&error);
-    zip_error_fini(&error);
+    const std::string text = Zip().error_strerror(&error);
+    Zip().error_fini(&error);
     throw TimetableFileError(TimetableFileProblem::kUnreadable, path, text);
   }
   // The archive takes a reference when opened and drops it when closed; the buffer stays ours.
-  zip_source_keep(buffer.get());
-  zip_t* raw = zip_open_from_source(buffer.get(), ZIP_TRUNCATE, &error);
+  Zip().source_keep(buffer.get());
+  zip_t* raw = Zip().open_from_source(buffer.get(), ZIP_TRUNCATE, &error);
   if (raw == nullptr) {
-    zip_source_free(buffer.get());  // the reference zip_open_from_source did not take
-    const std::string text = zip_error_strerror(&error);
-    zip_error_fini(&error);
+    Zip().source_free(buffer.get());  // the reference zip_open_from_source did not take
+    const std::string text = Zip().error_strerror(&error);
+    Zip().error_fini(&error);
     throw TimetableFileError(TimetableFileProblem::kUnreadable, path, text);
   }
-  zip_error_fini(&error);
+  Zip().error_fini(&error);
   Archive archive(raw);
   AddMember(archive.get(), kTimetableMetaMember, meta, path);
   for (const TableMember& member : kTableMembers) {
     AddMember(archive.get(), member.name, tables.*member.packed, path);
   }
-  if (zip_close(archive.get()) != 0) {
+  if (Zip().close(archive.get()) != 0) {
     throw TimetableFileError(TimetableFileProblem::kUnreadable, path, LibzipText(archive.get()));
   }
   (void)archive.release();  // zip_close freed it
 
   zip_source_t* src = buffer.get();
   zip_stat_t stat;
-  zip_stat_init(&stat);
-  if (zip_source_stat(src, &stat) != 0 || zip_source_open(src) != 0) {
+  Zip().stat_init(&stat);
+  if (Zip().source_stat(src, &stat) != 0 || Zip().source_open(src) != 0) {
     throw TimetableFileError(TimetableFileProblem::kUnreadable, path,
-                             zip_error_strerror(zip_source_error(src)));
+                             Zip().error_strerror(Zip().source_error(src)));
   }
   std::string bytes(static_cast<std::size_t>(stat.size), '\0');
-  const zip_int64_t got = zip_source_read(src, bytes.data(), bytes.size());
-  zip_source_close(src);
+  const zip_int64_t got = Zip().source_read(src, bytes.data(), bytes.size());
+  Zip().source_close(src);
   if (got != static_cast<zip_int64_t>(bytes.size())) {
     throw TimetableFileError(TimetableFileProblem::kUnreadable, path,
                              "the archive could not be assembled in memory");
@@ -279,6 +289,7 @@ TimetableMeta ParseMetaText(std::string_view text, const fs::path& path) {
 
 void WriteTimetableFile(const fs::path& path, const TimetableMeta& meta,
                         const TimetableTexts& texts) {
+  NeedLibzip(path);
   TimetableMeta written = meta;
   written.format_version = kTimetableFormatVersion;
   PackedTimetable packed;
@@ -298,8 +309,9 @@ void WriteTimetableFile(const fs::path& path, const TimetableMeta& meta,
 }
 
 TimetableFile ReadTimetableFile(const fs::path& path) {
+  NeedLibzip(path);
   int code = 0;
-  zip_t* raw = zip_open(path.c_str(), ZIP_RDONLY | ZIP_CHECKCONS, &code);
+  zip_t* raw = Zip().open(path.c_str(), ZIP_RDONLY | ZIP_CHECKCONS, &code);
   if (raw == nullptr) {
     const bool unreadable = code == ZIP_ER_NOENT || code == ZIP_ER_OPEN || code == ZIP_ER_READ;
     throw TimetableFileError(

@@ -80,6 +80,18 @@ bool HoldsNumbers(FieldType type) {
 // A number piece of a text field within [0, max]; a piece that is no number counts as 0, as
 // every reader of these texts takes it, and is fine.
 bool NumberPieceFits(std::string_view piece, double max) {
+  // Most pieces are plain prices ("123.5"): up to four digits before an optional decimal part
+  // always fit, without reading the number.
+  std::size_t digits = 0;
+  while (digits < piece.size() && piece[digits] >= '0' && piece[digits] <= '9') ++digits;
+  if (digits > 0 && digits <= 4 && max >= 9999.99) {
+    std::size_t i = digits;
+    if (i < piece.size() && piece[i] == '.') {
+      ++i;
+      while (i < piece.size() && piece[i] >= '0' && piece[i] <= '9') ++i;
+    }
+    if (i == piece.size()) return true;
+  }
   double value = 0;
   if (!text::ParseDecimalNumber(piece, value)) return true;
   return value >= 0 && value <= max;
@@ -179,18 +191,20 @@ void CheckTimetableTable(std::string_view resource_name, MemTable& table) {
     if (f.range != Range::Any) ranged.push_back({&f, table.ColumnOf(f.name), number});
   }
   if (ranged.empty()) return;
-  for (table.First(); !table.Eof(); table.Next()) {
-    for (const Checked& c : ranged) {
-      const std::string_view text = c.number ? std::string_view() : table.TextAt(c.column);
-      const std::int64_t number = c.number ? table.IntAt(c.column) : 0;
+  // By load number, cursor left alone: the first bad record in the text's order.
+  const auto records = static_cast<std::uint32_t>(table.RecordCount());
+  for (const Checked& c : ranged) {
+    const int column = static_cast<int>(c.column.Index());
+    for (std::uint32_t r = 0; r < records; ++r) {
+      const std::string_view text = c.number ? std::string_view() : table.TextOfRecord(r, column);
+      const std::int64_t number = c.number ? table.IntOfRecord(r, column) : 0;
       if (Fits(c.rule->range, text, number)) continue;
       const std::string value = c.number ? std::to_string(number) : Shown(text);
       throw TableError("Field '" + std::string(c.rule->name) + "' of " + prefix + " holds " +
-                       value + " in record " + std::to_string(table.RecNo() + 1) + "; " +
+                       value + " in record " + std::to_string(r + 1) + "; " +
                        std::string(RangeText(c.rule->range)));
     }
   }
-  table.First();
 }
 
 void LoadTimetableTable(std::string_view resource_name, std::string_view bytes, MemTable& table,

@@ -31,28 +31,72 @@ GbkTables BuildTables(const char* gbk_name) {
   t.from_unicode.assign(0x10000, 0);
   for (unsigned c = 0; c < 0x80; ++c) t.from_unicode[c] = static_cast<std::uint16_t>(c);
   errno = 0;
-  iconv_t cd = iconv_open("UTF-16LE", gbk_name);
+  iconv_t cd = iconv_open("UTF-32LE", gbk_name);
   if (cd == reinterpret_cast<iconv_t>(-1)) {
     // Without the converter every Chinese character would read as U+FFFD: say so instead.
     t.error = std::string("cannot convert GBK text: the C library has no ") + gbk_name +
               " converter (" + std::strerror(errno) + ")";
     return t;
   }
+  // One conversion per lead byte (its 190 pairs in a row, into UTF-32 so that every character
+  // takes four bytes) instead of one per pair: the table is built at every start. A pair the
+  // converter refuses is skipped; a row that does not convert pair for pair is redone one pair
+  // at a time.
+  const auto store = [&](unsigned lead, unsigned trail, std::uint32_t u) {
+    if (u == 0 || u > 0xFFFF) return;  // not exactly one BMP char
+    t.to_unicode[(lead - 0x81) * 191 + (trail - 0x40)] = static_cast<char16_t>(u);
+    if (t.from_unicode[u] == 0) t.from_unicode[u] = static_cast<std::uint16_t>(lead << 8 | trail);
+  };
+  const auto read32 = [](const char* p) {
+    std::uint32_t u = 0;
+    for (int k = 3; k >= 0; --k) u = u << 8 | static_cast<unsigned char>(p[k]);
+    return u;
+  };
+  const auto convert_pair = [&](unsigned lead, unsigned trail) {
+    char in[2] = {static_cast<char>(lead), static_cast<char>(trail)};
+    char out[8];
+    char* inp = in;
+    char* outp = out;
+    std::size_t inleft = 2, outleft = sizeof out;
+    iconv(cd, nullptr, nullptr, nullptr, nullptr);
+    if (iconv(cd, &inp, &inleft, &outp, &outleft) == static_cast<std::size_t>(-1)) return;
+    if (inleft != 0 || sizeof out - outleft != 4) return;
+    store(lead, trail, read32(out));
+  };
+  std::array<unsigned, 190> trails{};
+  for (unsigned trail = 0x40, k = 0; trail <= 0xFE; ++trail) {
+    if (trail != 0x7F) trails[k++] = trail;
+  }
   for (unsigned lead = 0x81; lead <= 0xFE; ++lead) {
-    for (unsigned trail = 0x40; trail <= 0xFE; ++trail) {
-      if (trail == 0x7F) continue;
-      char in[2] = {static_cast<char>(lead), static_cast<char>(trail)};
-      char out[8];
-      char* inp = in;
-      char* outp = out;
-      std::size_t inleft = 2, outleft = sizeof out;
+    std::array<char, 2 * trails.size()> in{};
+    for (std::size_t k = 0; k < trails.size(); ++k) {
+      in[2 * k] = static_cast<char>(lead);
+      in[2 * k + 1] = static_cast<char>(trails[k]);
+    }
+    std::array<char, 4 * trails.size()> out{};
+    bool row_ok = true;
+    std::size_t pair = 0;
+    iconv(cd, nullptr, nullptr, nullptr, nullptr);
+    while (pair < trails.size() && row_ok) {
+      char* inp = in.data() + 2 * pair;
+      char* outp = out.data();
+      std::size_t inleft = in.size() - 2 * pair, outleft = out.size();
+      const std::size_t rc = iconv(cd, &inp, &inleft, &outp, &outleft);
+      const auto consumed = static_cast<std::size_t>(inp - in.data()) - 2 * pair;
+      const auto produced = static_cast<std::size_t>(outp - out.data());
+      // Whole pairs in, one character each out; else this row goes pair by pair.
+      row_ok = consumed % 2 == 0 && produced == 2 * consumed;
+      for (std::size_t k = 0; row_ok && k < consumed / 2; ++k) {
+        store(lead, trails[pair + k], read32(out.data() + 4 * k));
+      }
+      pair += consumed / 2;
+      if (rc != static_cast<std::size_t>(-1)) break;
+      if (errno != EILSEQ) row_ok = false;
+      ++pair;  // the refused pair has no character
       iconv(cd, nullptr, nullptr, nullptr, nullptr);
-      if (iconv(cd, &inp, &inleft, &outp, &outleft) == static_cast<std::size_t>(-1)) continue;
-      if (inleft != 0 || sizeof out - outleft != 2) continue;  // not exactly one BMP char
-      const char16_t u = static_cast<char16_t>(static_cast<unsigned char>(out[0]) |
-                                               static_cast<unsigned char>(out[1]) << 8);
-      t.to_unicode[(lead - 0x81) * 191 + (trail - 0x40)] = u;
-      if (t.from_unicode[u] == 0) t.from_unicode[u] = static_cast<std::uint16_t>(lead << 8 | trail);
+    }
+    if (!row_ok) {
+      for (const unsigned trail : trails) convert_pair(lead, trail);
     }
   }
   iconv_close(cd);

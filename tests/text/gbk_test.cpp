@@ -1,7 +1,9 @@
 #include "text/gbk.h"
 
 #include <gtest/gtest.h>
+#include <iconv.h>
 
+#include <map>
 #include <string>
 
 using namespace lanzhou::text;
@@ -63,4 +65,36 @@ TEST(Gbk, AMissingConverterIsSaidNotHidden) {
             0u)
       << message;
   EXPECT_EQ(detail::ConverterErrorFor("GBK"), "");
+}
+
+// The tables are built from the C library's converter a row at a time; each of the 23,940 lead
+// and trail pairs must read as that converter reads the pair on its own (U+FFFD where it
+// refuses it), and every character must find its way back to the first pair that gives it.
+TEST(Gbk, EveryPairReadsAsTheCLibraryConvertsItAlone) {
+  iconv_t cd = iconv_open("UTF-8", "GBK");
+  ASSERT_NE(cd, reinterpret_cast<iconv_t>(-1));
+  int refused = 0;
+  std::map<std::string, std::string> first_pair;
+  for (unsigned lead = 0x81; lead <= 0xFE; ++lead) {
+    for (unsigned trail = 0x40; trail <= 0xFE; ++trail) {
+      if (trail == 0x7F) continue;
+      const std::string pair{static_cast<char>(lead), static_cast<char>(trail)};
+      char in[2] = {pair[0], pair[1]};
+      char out[8];
+      char* inp = in;
+      char* outp = out;
+      std::size_t inleft = 2, outleft = sizeof out;
+      iconv(cd, nullptr, nullptr, nullptr, nullptr);
+      const bool ok = iconv(cd, &inp, &inleft, &outp, &outleft) != static_cast<std::size_t>(-1) &&
+                      inleft == 0;
+      const std::string expected = ok ? std::string(out, sizeof out - outleft) : "\uFFFD";
+      refused += ok ? 0 : 1;
+      ASSERT_EQ(GbkToUtf8(pair), expected) << std::hex << lead << " " << trail;
+      if (ok) first_pair.emplace(expected, pair);
+    }
+  }
+  iconv_close(cd);
+  EXPECT_GT(refused, 0);  // the user-defined areas
+  EXPECT_GT(first_pair.size(), 21000u);
+  for (const auto& [utf8, pair] : first_pair) ASSERT_EQ(Utf8ToGbk(utf8), pair) << utf8;
 }
