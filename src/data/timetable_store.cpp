@@ -2,6 +2,8 @@
 
 #include <stdexcept>
 
+#include "system/heap.h"
+
 namespace lanzhou::data {
 
 TimetableStore::TimetableStore(const ResourceRegistry& registry) : registry_(registry) {}
@@ -62,6 +64,7 @@ bool TimetableStore::AllReady() const {
 }
 
 void TimetableStore::RunLoader(LoaderBody body, std::stop_token stop) {
+  system::AdviseHugePagesForThreadHeap();  // the tables are built in this thread's heap
   try {
     (this->*body)(stop);
   } catch (...) {
