@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <limits>
+#include <random>
 #include <string>
 
 using namespace lanzhou::timetable;
@@ -47,7 +48,28 @@ INSTANTIATE_TEST_SUITE_P(
                     ElapsedCase{"", 0}, ElapsedCase{"ab", 0},
                     ElapsedCase{"x:5", 5},       // unreadable hours count as 0
                     ElapsedCase{"2:y", 120},     // unreadable minutes count as 0
-                    ElapsedCase{"1:2:3", 60}));  // "2:3" after the first colon is no number
+                    ElapsedCase{"1:2:3", 60},    // "2:3" after the first colon is no number
+                    ElapsedCase{"12345", 12345},     // five digits: beyond the quick reading
+                    ElapsedCase{"00012:05", 725},    // so are five hour digits
+                    ElapsedCase{"-01:05", -65}));    // and a sign
+
+// The one-to-four-digit forms, read in one pass, against hours * 60 + minutes computed apart.
+TEST(ElapsedToMinutes, ReadsEveryPlainFormAsHoursAndMinutes) {
+  std::mt19937 random(20261208);
+  for (int i = 0; i < 20000; ++i) {
+    const auto digits = [&](int count) {
+      std::string text;
+      for (int k = 0; k < count; ++k) text.push_back(static_cast<char>('0' + random() % 10));
+      return text;
+    };
+    const std::string hours = digits(1 + static_cast<int>(random() % 4));
+    const bool has_minutes = random() % 4 != 0;
+    const std::string minutes = has_minutes ? digits(1 + static_cast<int>(random() % 4)) : "";
+    const std::string text = has_minutes ? hours + ":" + minutes : hours;
+    const int expected = has_minutes ? std::stoi(hours) * 60 + std::stoi(minutes) : std::stoi(hours);
+    ASSERT_EQ(ElapsedToMinutes(text), expected) << text;
+  }
+}
 
 // ---- RunningTime -----------------------------------------------------------------------------
 
