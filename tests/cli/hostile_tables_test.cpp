@@ -5,6 +5,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <string>
@@ -105,6 +106,29 @@ TEST(cli_hostile_tables, AHugeCellIsCutInTableOutput) {
   // Comma-separated and JSON output carry the value whole: they are data, not a screen.
   const RunResult csv = RunQuery({"--data", dir, "train", "G1", "--format", "csv"});
   EXPECT_THAT(csv.out, HasSubstr(std::string(100'000, '9')));
+}
+
+// A table file the user may not read says so, naming it. Root reads any file, so as root the
+// query runs as the user nobody (setpriv), where the build folder lets that user in.
+TEST(cli_hostile_tables, AnUnreadableTableFileSaysPermissionDenied) {
+  const std::string dir = DataDirWith("spy_unreadable", "SPY", FixtureTableText("spy.txt"));
+  const std::filesystem::path spy = std::filesystem::path(dir) / "SPY";
+  std::filesystem::permissions(spy, std::filesystem::perms::none);
+  const bool as_root = ::geteuid() == 0;
+  const auto run = [&](std::vector<std::string> words) {
+    if (!as_root) return RunQuery(words);
+    words.insert(words.begin(), {"--reuid=65534", "--regid=65534", "--clear-groups",
+                                 LANZHOU_QUERY_BINARY});
+    return RunProgram("/usr/bin/setpriv", words);
+  };
+  if (as_root && run({"--help"}).exit_code != 0) {
+    GTEST_SKIP() << "the user nobody cannot run the built program here";
+  }
+  const RunResult r = run({"--data", dir, "complete", "bj"});
+  EXPECT_EQ(r.exit_code, 3);
+  EXPECT_EQ(r.err, "lanzhou-query: SPY: cannot open " + spy.string() + ": Permission denied\n");
+  EXPECT_EQ(r.out, "");
+  std::filesystem::permissions(spy, std::filesystem::perms::owner_all);
 }
 
 TEST(cli_hostile_tables, AFileThatIsNoTableFileSaysWhy) {
