@@ -301,7 +301,7 @@ TEST(FrmJourney, ExportWritesTheListAsShown) {
   QFile::remove(path);
   EXPECT_EQ(text::GbkToUtf8(bytes.toStdString()),
             "\r\n\r\n岚舟时刻公司\r\nhttp://www.lanzhou-shike.cn\r\n\r\n\r\n"
-            "出发,到达,历时,换乘,车次,换乘站,等候,票价\r\n"
+            "出发,到达,历时,换乘,车次,换乘站,等候,参考票价\r\n"
             "14:00,23:50,09:50,2,G40 → G41 → G42,郑州、武汉,01:10,990\r\n"
             "09:00,20:00,11:00,1,G10 → G11,郑州,00:40,950\r\n"
             "12:00,06:00+1天,18:00,1,D20 → K30,郑州东→郑州（同城换站）,02:00,330\r\n"

@@ -194,6 +194,30 @@ TEST(PrintGrid, PrintsTheDetailCaptions) {
   }
 }
 
+// The journeys window prints its list with its own captions, the same page furniture, and the
+// day markers and chains of trains as the list shows them.
+TEST(PrintGrid, PrintsTheJourneyList) {
+  if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty()) {
+    GTEST_SKIP() << "pdftotext is not installed";
+  }
+  TempDir dir;
+  QPrinter printer(QPrinter::HighResolution);
+  MakePdfPrinter(printer, dir.File("journeys.pdf"));
+  const std::vector<report::GridRow> rows = {
+      {"07:00", "11:38", "04:38", "0", "G1", "", "", "553"},
+      {"21:25", "09:41+1天", "12:16", "1", "K1043 → G1202", "郑州→郑州东（同城换站）", "01:35",
+       ""}};
+  ScriptedDialogs dialogs;
+  ASSERT_TRUE(
+      PrintGrid(dialogs, nullptr, &printer, report::GridKind::Journey, rows, QDate(2026, 12, 8)));
+  const std::string text = PdfText(dir.File("journeys.pdf")).toStdString();
+  for (const char* expected : {"出发", "到达", "历时", "换乘", "车次", "换乘站", "等候", "参考票价",
+                               "岚舟列车时刻表", "2026年12月8日", "09:41+1天", "K1043 → G1202",
+                               "同城换站", "553"}) {
+    EXPECT_THAT(text, HasSubstr(expected));
+  }
+}
+
 TEST(PrintGrid, PrinterFailuresShowTheStandardErrorBox) {
   ScriptedDialogs dialogs;
   const std::vector<report::GridRow> rows = MainRows(2);
