@@ -144,7 +144,8 @@ void CheckJourneys(const std::vector<journey::Journey>& journeys, const journey:
     for (std::size_t i = 0; i < j.legs.size(); ++i) {
       const journey::Leg& leg = j.legs[i];
       Require(leg.depart <= leg.arrive, "leg arrives before it departs");
-      Require(leg.from_no < leg.to_no, "leg rides backwards");
+      // Stops run in order of their numbers; a table may repeat a number, never go back.
+      Require(leg.from_no <= leg.to_no, "leg rides backwards");
       Require(i == 0 || leg.depart - last_arrival == leg.wait, "wait differs from the times");
       const std::int32_t least = leg.station_change ? request.min_change_city : request.min_change;
       Require(i == 0 || leg.wait >= least, "change shorter than the minimum");
