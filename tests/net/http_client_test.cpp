@@ -238,7 +238,7 @@ TEST(HttpGetText, FailsWhenTheTransferBreaksOrTheReplyIsNotHttp) {
 
 TEST(HttpGetText, FailsOnARefusedConnection) {
   const Outcome outcome =
-      GetFrom("http://127.0.0.1:" + std::to_string(ClosedPort()) + "/dirivazad.txt");
+      GetFrom("http://127.0.0.1:" + std::to_string(ClosedPort().port()) + "/dirivazad.txt");
   EXPECT_EQ(outcome.failure, HttpFailure::kConnect);
   EXPECT_EQ(outcome.status, 0);
 }

@@ -202,19 +202,31 @@ class LoopbackServer {
   std::thread thread_;
 };
 
-// A port of 127.0.0.1 on which nothing listens: bound for a moment, then released.
-inline std::uint16_t ClosedPort() {
-  const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-  sockaddr_in addr{};
-  addr.sin_family = AF_INET;
-  addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  socklen_t len = sizeof addr;
-  if (fd < 0 || ::bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 ||
-      ::getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &len) != 0) {
-    throw std::runtime_error("cannot bind a port on 127.0.0.1");
+// A port of 127.0.0.1 on which nothing listens, for as long as this lives: the socket stays
+// bound but never listens, so connections are refused and no other test process that binds
+// port 0 in the meantime can be given the same port.
+class ClosedPort {
+ public:
+  ClosedPort() : fd_(::socket(AF_INET, SOCK_STREAM, 0)) {
+    sockaddr_in addr{};
+    addr.sin_family = AF_INET;
+    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t len = sizeof addr;
+    if (fd_ < 0 || ::bind(fd_, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 ||
+        ::getsockname(fd_, reinterpret_cast<sockaddr*>(&addr), &len) != 0) {
+      if (fd_ >= 0) ::close(fd_);
+      throw std::runtime_error("cannot bind a port on 127.0.0.1");
+    }
+    port_ = ntohs(addr.sin_port);
   }
-  ::close(fd);
-  return ntohs(addr.sin_port);
-}
+  ~ClosedPort() { ::close(fd_); }
+  ClosedPort(const ClosedPort&) = delete;
+  ClosedPort& operator=(const ClosedPort&) = delete;
+  [[nodiscard]] std::uint16_t port() const { return port_; }
+
+ private:
+  int fd_;
+  std::uint16_t port_ = 0;
+};
 
 }  // namespace lanzhou::net::testing

@@ -88,7 +88,7 @@ TEST(ProbeConnection, SaysWhetherAConnectionOpens) {
   EXPECT_TRUE(ProbeConnection("127.1", by_name.port()));
   EXPECT_EQ(by_name.Finish(), 1);
 
-  EXPECT_FALSE(ProbeConnection("127.0.0.1", ClosedPort()));
+  EXPECT_FALSE(ProbeConnection("127.0.0.1", ClosedPort().port()));
 
   LoopbackServer untouched({});
   std::stop_source stop;
@@ -204,8 +204,9 @@ TEST(TThreadNet, AFailedDownloadKeepsNetConnectedTrue) {
   EventLog log;
   LoopbackServer probe({});
   {
+    const ClosedPort closed;
     const auto check =
-        StartCheck(log, probe.port(), "http://127.0.0.1:" + std::to_string(ClosedPort()));
+        StartCheck(log, probe.port(), "http://127.0.0.1:" + std::to_string(closed.port()));
     EXPECT_EQ(log.AfterMessage(),
               (std::vector<std::string>{"connected:true", "message:" + kOffline}));
   }
@@ -215,7 +216,8 @@ TEST(TThreadNet, AFailingProbeSendsNoRequest) {
   EventLog log;
   LoopbackServer maker({{OkWithBody("2011.08.15")}}, [&log] { log.Add("request"); });
   {
-    const auto check = StartCheck(log, ClosedPort(), maker.Url());
+    const ClosedPort closed;
+    const auto check = StartCheck(log, closed.port(), maker.Url());
     EXPECT_EQ(log.AfterMessage(),
               (std::vector<std::string>{"connected:false", "message:" + kOffline}));
   }
