@@ -124,7 +124,17 @@ asio::awaitable<void> ReadReply(AsyncReadStream& stream, std::string& body) {
     buffer.consume(end);
     http::response_parser<http::string_body> parser;
     parser.header_limit(kMaxHeaderBytes);
-    parser.body_limit(kMaxBodyBytes);
+    // The body cap is kept here, not by the parser: Beast counts a chunk's announced size
+    // against its limit each time it re-reads an unfinished chunk header, so a reply arriving
+    // in small pieces could pass for too large. Announced sizes are counted once each, when
+    // their chunk header is whole; what arrives is counted after each read below.
+    parser.body_limit(boost::none);
+    std::uint64_t announced = 0;
+    auto count_chunk = [&announced](std::uint64_t size, beast::string_view, error_code& chunk_ec) {
+      announced += std::min<std::uint64_t>(size, kMaxBodyBytes + 1);
+      if (announced > kMaxBodyBytes) chunk_ec = http::error::body_limit;
+    };
+    parser.on_chunk_header(count_chunk);
     parser.put(asio::buffer(header), ec);
     if (!ec && !parser.is_header_done()) ec = http::error::partial_message;
     if (ec) throw ReadFailure(ec, 0);
@@ -140,9 +150,13 @@ asio::awaitable<void> ReadReply(AsyncReadStream& stream, std::string& body) {
     }
     CheckStatus(status, parser.get().count(http::field::location) > 0);
     // Beast ends the body by Content-Length, by the last chunk or at close; 204 has none.
-    if (!parser.is_done()) {
-      co_await http::async_read(stream, buffer, parser,
-                                asio::redirect_error(asio::use_awaitable, ec));
+    if (const auto length = parser.content_length(); length && *length > kMaxBodyBytes) {
+      throw ReadFailure(http::error::body_limit, status);
+    }
+    while (!parser.is_done()) {
+      co_await http::async_read_some(stream, buffer, parser,
+                                     asio::redirect_error(asio::use_awaitable, ec));
+      if (!ec && parser.get().body().size() > kMaxBodyBytes) ec = http::error::body_limit;
       if (ec) throw ReadFailure(ec, status);
     }
     body = parser.release().body();
