@@ -16,30 +16,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// Sets or unsets an environment variable for one scope, restoring it after.
-class Env {
- public:
-  Env(const char* name, const std::optional<std::string>& value) : name_(name) {
-    if (const char* old = std::getenv(name)) old_ = old;
-    if (value) {
-      ::setenv(name, value->c_str(), 1);
-    } else {
-      ::unsetenv(name);
-    }
-  }
-  ~Env() {
-    if (old_) {
-      ::setenv(name_, old_->c_str(), 1);
-    } else {
-      ::unsetenv(name_);
-    }
-  }
-
- private:
-  const char* name_;
-  std::optional<std::string> old_;
-};
-
 TEST(Settings, TheFileLivesInTheXdgConfigFolder) {
   struct Case {
     std::optional<std::string> xdg, home;
@@ -54,15 +30,15 @@ TEST(Settings, TheFileLivesInTheXdgConfigFolder) {
            Case{std::nullopt, std::nullopt, std::nullopt},
        }) {
     SCOPED_TRACE(c.xdg.value_or("(unset)") + " " + c.home.value_or("(unset)"));
-    Env xdg("XDG_CONFIG_HOME", c.xdg);
-    Env home("HOME", c.home);
+    testing::ScopedEnv xdg("XDG_CONFIG_HOME", c.xdg);
+    testing::ScopedEnv home("HOME", c.home);
     EXPECT_EQ(SettingsFile(), c.file);
   }
 }
 
 TEST(Settings, TheChoiceIsWrittenWholeAndReadBack) {
   testing::TempDir dir;
-  Env xdg("XDG_CONFIG_HOME", (dir / "config").string());
+  testing::ScopedEnv xdg("XDG_CONFIG_HOME", (dir / "config").string());
   // Nothing written yet: the built-in sample, or what the command line says.
   EXPECT_EQ(ReadSettings().timetable, std::nullopt);
   EXPECT_EQ(TimetableAtStart(std::nullopt), std::nullopt);
@@ -92,7 +68,7 @@ TEST(Settings, TheChoiceIsWrittenWholeAndReadBack) {
 TEST(Settings, AFolderThatCannotBeMadeIsAWriteError) {
   testing::TempDir dir;
   std::ofstream(dir / "plain_file") << "x";
-  Env xdg("XDG_CONFIG_HOME", (dir / "plain_file").string());
+  testing::ScopedEnv xdg("XDG_CONFIG_HOME", (dir / "plain_file").string());
   EXPECT_THROW(WriteSettings({fs::path("/t.lzt")}), FileWriteError);
   EXPECT_EQ(ReadSettings().timetable, std::nullopt);
 }

@@ -11,36 +11,15 @@
 #include <string>
 #include <vector>
 
+#include "temp_dir.h"
+
 using namespace lanzhou::system;
+using lanzhou::testing::ScopedEnv;
 namespace fs = std::filesystem;
 using testing::ElementsAre;
 using testing::HasSubstr;
 
 namespace {
-
-// Sets an environment variable (or unsets it for nullopt) and restores it afterwards.
-class EnvVar {
- public:
-  EnvVar(const char* name, std::optional<std::string> value) : name_(name) {
-    if (const char* old = std::getenv(name)) old_ = old;
-    if (value) {
-      ::setenv(name, value->c_str(), 1);
-    } else {
-      ::unsetenv(name);
-    }
-  }
-  ~EnvVar() {
-    if (old_) {
-      ::setenv(name_, old_->c_str(), 1);
-    } else {
-      ::unsetenv(name_);
-    }
-  }
-
- private:
-  const char* name_;
-  std::optional<std::string> old_;
-};
 
 // A temporary home: HOME points to it, XDG_CONFIG_HOME and XDG_DATA_HOME are unset, and the
 // program file bin/abc.exe exists in it.
@@ -78,9 +57,9 @@ class ShortcutTest : public testing::Test {
   }
 
   fs::path root_;
-  EnvVar home_;
-  EnvVar config_;
-  EnvVar data_;
+  ScopedEnv home_;
+  ScopedEnv config_;
+  ScopedEnv data_;
 };
 
 }  // namespace
@@ -98,16 +77,16 @@ TEST_F(ShortcutTest, DesktopFolderFollowsUserDirs) {
   const fs::path other = root_ / "cfg";
   WriteUserDirs(other, "XDG_DESKTOP_DIR=\"$HOME/first\"\nXDG_DESKTOP_DIR=\"/srv/my desk\"\n");
   {
-    EnvVar config("XDG_CONFIG_HOME", other.string());
+    ScopedEnv config("XDG_CONFIG_HOME", other.string());
     EXPECT_EQ(DesktopFolder(), fs::path("/srv/my desk"));
   }
   {
     // A relative XDG_CONFIG_HOME is ignored: back to ~/.config.
-    EnvVar config("XDG_CONFIG_HOME", "cfg");
+    ScopedEnv config("XDG_CONFIG_HOME", "cfg");
     EXPECT_EQ(DesktopFolder(), root_ / "桌面");
   }
   {
-    EnvVar config("XDG_CONFIG_HOME", other.string());
+    ScopedEnv config("XDG_CONFIG_HOME", other.string());
     WriteUserDirs(other, "XDG_DESKTOP_DIR=\"$HOME/\"\n");  // the home folder itself
     EXPECT_EQ(DesktopFolder(), root_);
     WriteUserDirs(other, "XDG_DESKTOP_DIR=\"relative\"\n");  // not valid: the default
@@ -119,17 +98,17 @@ TEST_F(ShortcutTest, ApplicationsFolderFollowsDataHome) {
   EXPECT_EQ(ApplicationsFolder(), root_ / ".local" / "share" / "applications");
   EXPECT_EQ(SpecialFolderPath(kProgramsFolder), root_ / ".local" / "share" / "applications");
   {
-    EnvVar data("XDG_DATA_HOME", (root_ / "data").string());
+    ScopedEnv data("XDG_DATA_HOME", (root_ / "data").string());
     EXPECT_EQ(ApplicationsFolder(), root_ / "data" / "applications");
   }
   {
-    EnvVar data("XDG_DATA_HOME", "data");  // relative: ignored
+    ScopedEnv data("XDG_DATA_HOME", "data");  // relative: ignored
     EXPECT_EQ(ApplicationsFolder(), root_ / ".local" / "share" / "applications");
   }
   EXPECT_EQ(SpecialFolderPath(kDesktopFolder), root_ / "Desktop");
   EXPECT_EQ(SpecialFolderPath(5), fs::path());
   {
-    EnvVar home("HOME", std::nullopt);
+    ScopedEnv home("HOME", std::nullopt);
     EXPECT_EQ(DesktopFolder(), fs::path());
     EXPECT_EQ(ApplicationsFolder(), fs::path());
   }

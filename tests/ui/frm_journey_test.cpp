@@ -370,7 +370,8 @@ TEST(FrmJourneyEntries, WaitForTheNetworkThenOpenTheWindowFromTheMenuAndTheChoos
 
 TEST(FrmJourneyEntries, AnotherTimetableGetsItsOwnNetworkBeforeTheEntryOpensAgain) {
   TempDir dir;
-  ::setenv("XDG_CONFIG_HOME", dir.path().c_str(), 1);  // the choice is remembered there
+  // The choice of timetable is remembered there.
+  const ScopedEnv config("XDG_CONFIG_HOME", dir.path().string());
   LoadedWindow t;
   QAction* entry = t.window->MAdvanced()->findChild<QAction*>(QStringLiteral("MJourney"));
   ASSERT_TRUE(WaitUntil([&] { return entry->isEnabled(); }));
@@ -404,7 +405,6 @@ TEST(FrmJourneyEntries, AnotherTimetableGetsItsOwnNetworkBeforeTheEntryOpensAgai
   });
   entry->trigger();
   EXPECT_EQ(listed, 0);
-  ::unsetenv("XDG_CONFIG_HOME");
 }
 
 }  // namespace

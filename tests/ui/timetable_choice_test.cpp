@@ -43,10 +43,9 @@ fs::path WriteFile(const fs::path& path, data::TimetableTexts texts = FileTexts(
 
 // Sets XDG_CONFIG_HOME to a fresh folder for one test.
 struct ConfigHome {
-  ConfigHome() { ::setenv("XDG_CONFIG_HOME", dir.path().c_str(), 1); }
-  ~ConfigHome() { ::unsetenv("XDG_CONFIG_HOME"); }
   [[nodiscard]] std::string Settings() const { return ReadBytes(dir / "lanzhou/lanzhou.conf"); }
   TempDir dir;
+  ScopedEnv xdg{"XDG_CONFIG_HOME", dir.path().string()};
 };
 
 QString StatusText(const TestWindow& t) {
