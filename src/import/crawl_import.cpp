@@ -174,14 +174,9 @@ CrawlImport ImportCrawl(const CrawlImportInput& input) {
     return station;
   };
   for (build::TrainRow& row : rows) {
-    const build::StopRow& first = row.stops.front();
-    const build::StopRow& last = row.stops.back();
-    row.from = city_level(first.station);
-    row.to = city_level(last.station);
-    row.departure = first.departure;
-    row.arrival = last.arrival;
-    row.rdate = last.rdate;
-    row.fares = last.fares;
+    row.from = city_level(row.stops.front().station);
+    row.to = city_level(row.stops.back().station);
+    build::TakeListColumnsFromStops(row);  // the crawl has no distances: km stays 0
     out.stops += static_cast<long>(row.stops.size());
   }
   std::sort(rows.begin(), rows.end(),

@@ -441,11 +441,7 @@ class TrainBuilder {
     const StopRow& last = row.stops.back();
     row.from = City(first.station);
     row.to = City(last.station);
-    row.departure = first.departure;
-    row.arrival = last.arrival;
-    row.rdate = last.rdate;
-    row.km = last.km;
-    row.fares = last.fares;
+    TakeListColumnsFromStops(row);
     if (!own) return;
     for (const FieldValue& fv : t.list) {
       if (fv.field == "from" || fv.field == "to") {
@@ -474,6 +470,16 @@ class TrainBuilder {
 };
 
 }  // namespace
+
+void TakeListColumnsFromStops(TrainRow& row) {
+  const StopRow& first = row.stops.front();
+  const StopRow& last = row.stops.back();
+  row.departure = first.departure;
+  row.arrival = last.arrival;
+  row.rdate = last.rdate;
+  row.km = last.km;
+  row.fares = last.fares;
+}
 
 std::string FormatElapsed(int minutes) {
   if (minutes < 60) return std::to_string(minutes);

@@ -33,6 +33,10 @@ struct TrainRow {
   std::vector<StopRow> stops;
 };
 
+// The train list's columns that follow from the stops (stops not empty): departure at the first,
+// arrival, whole R_Date, distance and fares at the last. Origin and terminus are the caller's.
+void TakeListColumnsFromStops(TrainRow& row);
+
 // Elapsed minutes as the tables write them: 0 -> "0", 18 -> "18", 67 -> "1:7", 1380 -> "23:".
 [[nodiscard]] std::string FormatElapsed(int minutes);
 
