@@ -189,6 +189,7 @@ CommandTables::CommandTables(const TableOrigin& origin, TableNeeds needs, std::o
       unusable = true;
       return;
     }
+    meta = file_.meta;
     data::RegisterTimetable(file_, file_tables_);
     embedded = &file_tables_;
   }

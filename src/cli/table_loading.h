@@ -103,6 +103,7 @@ class CommandTables {
   data::TimetableStore store;
   std::vector<LoadFailure> failures;
   bool unusable = false;  // no table could be read at all: the file or the timetable is missing
+  std::optional<data::TimetableMeta> meta;  // what a timetable file says of itself (--timetable)
 };
 
 }  // namespace lanzhou::cli
