@@ -223,7 +223,8 @@ std::string FormatJourneys(const std::vector<journey::Journey>& journeys, Output
     case OutputFormat::Csv: {
       std::vector<std::string> lines;
       for (std::size_t r = 0; r <= journeys.size(); ++r) {
-        const std::vector<std::string> cells = r == 0 ? JourneyCaptions() : JourneyCells(journeys[r - 1]);
+        const std::vector<std::string> cells =
+            r == 0 ? JourneyCaptions() : JourneyCells(journeys[r - 1]);
         std::string line;
         for (std::size_t c = 0; c < cells.size(); ++c) line += (c ? "," : "") + cells[c];
         lines.push_back(line);

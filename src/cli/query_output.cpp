@@ -1,10 +1,9 @@
 #include "cli/query_output.h"
 
+#include <boost/json/serialize.hpp>
 #include <string_view>
 
 #include "cli/text_output.h"
-
-#include <boost/json/serialize.hpp>
 #include "report/grid_export.h"
 #include "timetable/times.h"
 
@@ -58,56 +57,54 @@ std::vector<std::string> ChooserCsvLines(const query::HeaderSort& headers,
 }  // namespace
 
 boost::json::object GridResultJson(const query::TPub_GridResult& r) {
-  return boost::json::object{
-          {"TrainId", r.TrainId},
-          {"NType", r.NType},
-          {"TypeName", r.TypeName},
-          {"StartStation", r.StartStation},
-          {"EndStation", r.EndStation},
-          {"TrainRunTime", r.TrainRunTime},
-          {"TrainDistance", r.TrainDistance},
-          {"TrainP1", r.TrainP1},
-          {"TrainP2", r.TrainP2},
-          {"TrainP3", r.TrainP3},
-          {"TrainP4", r.TrainP4},
-          {"FromStation", r.FromStation},
-          {"FromNo", r.FromNo},
-          {"FromDistance", r.FromDistance},
-          {"FromP1", r.FromP1},
-          {"FromP2", r.FromP2},
-          {"FromP3", r.FromP3},
-          {"FromP4", r.FromP4},
-          {"DepartTime", r.DepartTime},
-          {"FromRunTime", r.FromRunTime},
-          {"ToStation", r.ToStation},
-          {"ToNo", r.ToNo},
-          {"ArriveTime", r.ArriveTime},
-          {"ToRunTime", r.ToRunTime},
-          {"ToDistance", r.ToDistance},
-          {"ToP1", r.ToP1},
-          {"ToP2", r.ToP2},
-          {"ToP3", r.ToP3},
-          {"ToP4", r.ToP4},
-          {"Stops", r.Stops},
-          {"SegDistance", r.SegDistance},
-          {"SegTime", r.SegTime},
-          {"FareHardSeat", r.FareHardSeat},
-          {"FareSoftSeat", r.FareSoftSeat},
-          {"FareHardSleeper", r.FareHardSleeper},
-          {"FareSoftSleeper", r.FareSoftSleeper}};
+  return boost::json::object{{"TrainId", r.TrainId},
+                             {"NType", r.NType},
+                             {"TypeName", r.TypeName},
+                             {"StartStation", r.StartStation},
+                             {"EndStation", r.EndStation},
+                             {"TrainRunTime", r.TrainRunTime},
+                             {"TrainDistance", r.TrainDistance},
+                             {"TrainP1", r.TrainP1},
+                             {"TrainP2", r.TrainP2},
+                             {"TrainP3", r.TrainP3},
+                             {"TrainP4", r.TrainP4},
+                             {"FromStation", r.FromStation},
+                             {"FromNo", r.FromNo},
+                             {"FromDistance", r.FromDistance},
+                             {"FromP1", r.FromP1},
+                             {"FromP2", r.FromP2},
+                             {"FromP3", r.FromP3},
+                             {"FromP4", r.FromP4},
+                             {"DepartTime", r.DepartTime},
+                             {"FromRunTime", r.FromRunTime},
+                             {"ToStation", r.ToStation},
+                             {"ToNo", r.ToNo},
+                             {"ArriveTime", r.ArriveTime},
+                             {"ToRunTime", r.ToRunTime},
+                             {"ToDistance", r.ToDistance},
+                             {"ToP1", r.ToP1},
+                             {"ToP2", r.ToP2},
+                             {"ToP3", r.ToP3},
+                             {"ToP4", r.ToP4},
+                             {"Stops", r.Stops},
+                             {"SegDistance", r.SegDistance},
+                             {"SegTime", r.SegTime},
+                             {"FareHardSeat", r.FareHardSeat},
+                             {"FareSoftSeat", r.FareSoftSeat},
+                             {"FareHardSleeper", r.FareHardSleeper},
+                             {"FareSoftSleeper", r.FareSoftSleeper}};
 }
 
 boost::json::object TransferCandidateJson(const query::TPub_ZZStruct& c) {
-  return boost::json::object{
-          {"Name", c.Name},
-          {"FirstDistance", c.FirstDistance},
-          {"SecondDistance", c.SecondDistance},
-          {"TotalDistance", c.TotalDistance},
-          {"FirstTime", c.FirstTime},
-          {"SecondTime", c.SecondTime},
-          {"TotalTime", c.TotalTime},
-          {"FromTrains", c.FromTrains},
-          {"ToTrains", c.ToTrains}};
+  return boost::json::object{{"Name", c.Name},
+                             {"FirstDistance", c.FirstDistance},
+                             {"SecondDistance", c.SecondDistance},
+                             {"TotalDistance", c.TotalDistance},
+                             {"FirstTime", c.FirstTime},
+                             {"SecondTime", c.SecondTime},
+                             {"TotalTime", c.TotalTime},
+                             {"FromTrains", c.FromTrains},
+                             {"ToTrains", c.ToTrains}};
 }
 
 boost::json::array DetailStopsJson(const query::TrainDetail& detail) {
@@ -191,13 +188,13 @@ std::string FormatDetail(const query::TrainDetail& detail, OutputFormat format) 
       // The stops stand a line each inside the object, as the arrays of the other answers do.
       std::string stops = JsonArrayLines(DetailStopsJson(detail));
       stops.pop_back();  // the object's closing brace follows on the same line
-      std::string head = boost::json::serialize(boost::json::object{
-          {"Caption", detail.Caption},
-          {"LabQC", detail.LabQC},
-          {"LabQJ", detail.LabQJ},
-          {"StopCount", detail.StopCount},
-          {"FirstLegStop", detail.FirstLegStop},
-          {"LastLegStop", detail.LastLegStop}});
+      std::string head =
+          boost::json::serialize(boost::json::object{{"Caption", detail.Caption},
+                                                     {"LabQC", detail.LabQC},
+                                                     {"LabQJ", detail.LabQJ},
+                                                     {"StopCount", detail.StopCount},
+                                                     {"FirstLegStop", detail.FirstLegStop},
+                                                     {"LastLegStop", detail.LastLegStop}});
       head.pop_back();
       return head + ",\"Stops\":" + stops + "}\n";
     }
@@ -232,9 +229,8 @@ std::string FormatInfo(const data::TimetableStore& store, OutputFormat format) {
     // A table whose load failed may hold part of its rows; nothing reads them.
     const std::size_t records = t.ready ? t.table.RecordCount() : 0;
     rows.push_back({std::string(t.name), std::to_string(records), t.ready ? "ready" : "not ready"});
-    objects.push_back(boost::json::object{{"Table", t.name},
-                                          {"Records", static_cast<std::int64_t>(records)},
-                                          {"Ready", t.ready}});
+    objects.push_back(boost::json::object{
+        {"Table", t.name}, {"Records", static_cast<std::int64_t>(records)}, {"Ready", t.ready}});
   }
   switch (format) {
     case OutputFormat::Table:

@@ -57,8 +57,8 @@ std::vector<std::string_view> ExportCaptions() {
 // The query of a result command: checks as its button makes them, then the query itself.
 // Fills state; station_box is set for the station query (the filters read ComboCZ's text).
 std::optional<Refusal> RunQuery(const Options& options, data::TimetableStore& store,
-                             query::QueryState& state, std::string& station_box,
-                             std::vector<query::TPub_ZZStruct>& listed) {
+                                query::QueryState& state, std::string& station_box,
+                                std::vector<query::TPub_ZZStruct>& listed) {
   const std::vector<std::string>& a = options.arguments;
   switch (options.command) {
     case Command::Between:
@@ -75,8 +75,8 @@ std::optional<Refusal> RunQuery(const Options& options, data::TimetableStore& st
       for (const query::TPub_ZZStruct& c : listed) offered = offered || c.Name == *options.via;
       if (!offered) {
         return Refusal{kExitRefused, std::string(kProgram) + *options.via +
-                                      " is not among the transfer stations listed for " + a[0] +
-                                      " -> " + a[1]};
+                                         " is not among the transfer stations listed for " + a[0] +
+                                         " -> " + a[1]};
       }
       if (!query::ShowTransferLegs(store, state, *options.via)) return NotReady();
       return std::nullopt;
@@ -105,8 +105,8 @@ std::optional<int> SortColumn(const Options& options, bool chooser,
       chooser ? ResolveSortColumn(query::ChooserHeaders(), {}, options.sort->column)
               : ResolveSortColumn(query::ResultHeaders(), ExportCaptions(), options.sort->column);
   if (!column) {
-    refusal = Refusal{kExitRefused,
-                      std::string(kProgram) + "no column '" + options.sort->column + "' to sort by"};
+    refusal = Refusal{kExitRefused, std::string(kProgram) + "no column '" + options.sort->column +
+                                        "' to sort by"};
   }
   return column;
 }
@@ -122,9 +122,9 @@ std::optional<Refusal> RunResultCommand(const Options& options, data::TimetableS
     std::string station_box;
     std::vector<query::TPub_ZZStruct> listed;
     if (auto stop = RunQuery(options, store, state, station_box, listed)) return stop;
-    answer = FormatChooser(
-        ShowChooser(listed, sort_column, options.sort && options.sort->descending), listed,
-        options.format);
+    answer =
+        FormatChooser(ShowChooser(listed, sort_column, options.sort && options.sort->descending),
+                      listed, options.format);
     return std::nullopt;
   }
   QueryAnswer found;

@@ -17,7 +17,7 @@ namespace lanzhou::cli {
 // Why a command stops before it writes an answer.
 struct Refusal {
   int exit_code;
-  std::string message;  // one line: the window's "caption: text", or the program's reason
+  std::string message;     // one line: the window's "caption: text", or the program's reason
   std::string focus = {};  // the box the window's message sends the focus to ("ComboFZ" ...), or ""
 };
 
@@ -29,8 +29,7 @@ struct QueryAnswer {
   ShownResults shown;
 };
 [[nodiscard]] std::optional<Refusal> AnswerQuery(const Options& options,
-                                                 data::TimetableStore& store,
-                                                 QueryAnswer& answer);
+                                                 data::TimetableStore& store, QueryAnswer& answer);
 
 // Runs a parsed command. The answer goes to out; the window's messages, load failures and
 // other complaints go to err. embedded holds the built-in tables, or is nullptr when the

@@ -1,7 +1,6 @@
 #include "cli/text_output.h"
 
 #include <algorithm>
-
 #include <boost/json/serialize.hpp>
 
 namespace lanzhou::cli {

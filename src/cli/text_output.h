@@ -1,12 +1,11 @@
 #pragma once
 // Text building blocks of the command line's output: columns aligned for a terminal (Chinese
 // characters take two cells), JSON arrays a value a line, comma-joined lines.
+#include <boost/json/array.hpp>
 #include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
-
-#include <boost/json/array.hpp>
 
 namespace lanzhou::cli {
 

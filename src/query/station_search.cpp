@@ -83,7 +83,8 @@ std::vector<std::string> NearestStationNames(const data::MemTable& KMPy, std::st
       have.erase(at);  // a character of the name answers one character of text only
     }
     if (common == 0) continue;
-    const std::size_t gap = length > wanted.size() ? length - wanted.size() : wanted.size() - length;
+    const std::size_t gap =
+        length > wanted.size() ? length - wanted.size() : wanted.size() - length;
     scored.push_back({common, gap, r});
   }
   std::stable_sort(scored.begin(), scored.end(), [](const Scored& a, const Scored& b) {

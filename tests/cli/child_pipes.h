@@ -96,6 +96,7 @@ class ChildPipes {
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   }
   [[nodiscard]] bool Started() const { return pid_ > 0; }
+  [[nodiscard]] pid_t Pid() const { return pid_; }
 
  private:
   pid_t pid_ = -1;

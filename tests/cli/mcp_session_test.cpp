@@ -5,7 +5,6 @@
 
 #include <boost/json/parse.hpp>
 #include <boost/json/serialize.hpp>
-
 #include <map>
 #include <sstream>
 
@@ -87,11 +86,10 @@ json::value CliJson(const std::vector<std::string>& words) {
 TEST(cli_mcp_session, WholeSessionMatchesTheCommandLine) {
   Server server;
   ASSERT_TRUE(server.Child().Started());
-  const json::value init = server.Request(
-      1, "initialize",
-      {{"protocolVersion", "2025-06-18"},
-       {"capabilities", json::object{}},
-       {"clientInfo", {{"name", "test"}, {"version", "1"}}}});
+  const json::value init = server.Request(1, "initialize",
+                                          {{"protocolVersion", "2025-06-18"},
+                                           {"capabilities", json::object{}},
+                                           {"clientInfo", {{"name", "test"}, {"version", "1"}}}});
   EXPECT_EQ(init.at("id"), 1);
   EXPECT_EQ(init.at("result").at("protocolVersion"), "2025-06-18");
   EXPECT_TRUE(init.at("result").at("capabilities").as_object().contains("tools"));

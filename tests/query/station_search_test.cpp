@@ -40,8 +40,10 @@ constexpr std::string_view kSpy = R"("@@FILE VERSION@@","251"
 
 class StationSearch : public ::testing::Test {
  protected:
-  StationSearch() : tables("", "", "\"北京\",\"5\",\n\"北京南\",\"5\",\n\"北京西\",\"5\",\n"
-                                   "\"南京\",\"70\",\n\"南京南\",\"70\",\n") {
+  StationSearch()
+      : tables("", "",
+               "\"北京\",\"5\",\n\"北京南\",\"5\",\n\"北京西\",\"5\",\n"
+               "\"南京\",\"70\",\n\"南京南\",\"70\",\n") {
     data::CsvTableFormat{}.LoadUtf8(std::string(kSpy), KMPy);
   }
   std::vector<std::string> Found(std::string_view text, std::size_t limit = 50) {
@@ -65,13 +67,14 @@ TEST_F(StationSearch, ByInitialsNamePartAndCity) {
   const std::vector<Case> cases = {
       // Initials: the beginning of the code, any letter case, table order.
       {"bj",
-       {"北京西/BJX/北京/北京,北京南,北京西", "北京/BJ/北京/北京,北京南,北京西",
-        "宝鸡/BJ/宝鸡/", "北京南/BJN/北京/北京,北京南,北京西"}},
+       {"北京西/BJX/北京/北京,北京南,北京西", "北京/BJ/北京/北京,北京南,北京西", "宝鸡/BJ/宝鸡/",
+        "北京南/BJN/北京/北京,北京南,北京西"}},
       {"SHH", {"上海虹桥/SHHQ/上海/"}},  // the city of an alias
       // A name part: the exact name first, then the others containing it in table order.
-      {"京", {"北京西/BJX/北京/北京,北京南,北京西", "北京/BJ/北京/北京,北京南,北京西",
-              "北京南/BJN/北京/北京,北京南,北京西", "南京/NJ/南京/南京,南京南",
-              "南京南/NJN/南京/南京,南京南", "京山/JS/京山/"}},
+      {"京",
+       {"北京西/BJX/北京/北京,北京南,北京西", "北京/BJ/北京/北京,北京南,北京西",
+        "北京南/BJN/北京/北京,北京南,北京西", "南京/NJ/南京/南京,南京南",
+        "南京南/NJN/南京/南京,南京南", "京山/JS/京山/"}},
       {"南京", {"南京/NJ/南京/南京,南京南", "南京南/NJN/南京/南京,南京南"}},
       // Blanks around the text do not count.
       {" 西安 ", {"西安北/XAB/西安/"}},
@@ -79,8 +82,8 @@ TEST_F(StationSearch, ByInitialsNamePartAndCity) {
       {"", {}},
   };
   for (const Case& c : cases) EXPECT_THAT(Found(c.text), ElementsAreArray(c.expected)) << c.text;
-  EXPECT_THAT(Found("bj", 2), ElementsAre("北京西/BJX/北京/北京,北京南,北京西",
-                                          "北京/BJ/北京/北京,北京南,北京西"));
+  EXPECT_THAT(Found("bj", 2),
+              ElementsAre("北京西/BJX/北京/北京,北京南,北京西", "北京/BJ/北京/北京,北京南,北京西"));
 }
 
 // The nearest names, computed the slow way: count each character of the text once against a
@@ -109,20 +112,21 @@ std::vector<std::string> NearestOracle(const std::vector<std::string>& names,
         ++common;
       }
     }
-    const std::size_t gap = cs.size() > typed.size() ? cs.size() - typed.size()
-                                                     : typed.size() - cs.size();
+    const std::size_t gap =
+        cs.size() > typed.size() ? cs.size() - typed.size() : typed.size() - cs.size();
     if (common > 0) scored.push_back({common, gap, i});
   }
   std::sort(scored.begin(), scored.end(), [](const Scored& a, const Scored& b) {
     return std::tie(b.common, a.gap, a.order) < std::tie(a.common, b.gap, b.order);
   });
   std::vector<std::string> out;
-  for (std::size_t i = 0; i < scored.size() && i < count; ++i) out.push_back(names[scored[i].order]);
+  for (std::size_t i = 0; i < scored.size() && i < count; ++i)
+    out.push_back(names[scored[i].order]);
   return out;
 }
 
 TEST_F(StationSearch, NearestNamesAgreeWithAnOracle) {
-  const std::vector<std::string> names = {"北京西", "安阳", "北京", "宝鸡", "北京南", "南京",
+  const std::vector<std::string> names = {"北京西", "安阳", "北京",   "宝鸡",     "北京南", "南京",
                                           "南京南", "京山", "西安北", "上海虹桥", "上海"};
   const std::vector<std::string> alphabet = {"北", "京", "南", "西", "安", "上", "海", "火", "星"};
   std::mt19937 random(25);

@@ -26,10 +26,13 @@ std::variant<DateEffect, DateRefusal> ApplyDate(const std::optional<std::string>
                                         std::chrono::month(static_cast<unsigned>(m)),
                                         std::chrono::day(static_cast<unsigned>(day))};
   if (!shaped || !ymd.ok()) {
-    return DateRefusal{"日期格式错误：“" + d + "”，应为 YYYY-MM-DD 格式的有效日期，如 2024-07-06。"};
+    return DateRefusal{"日期格式错误：“" + d +
+                       "”，应为 YYYY-MM-DD 格式的有效日期，如 2024-07-06。"};
   }
-  return DateEffect{d, false,
-                    "日期 " + d + " 尚未生效：本时刻表还没有开行日期资料，结果为每日时刻，请另行核实该日是否开行。"};
+  return DateEffect{
+      d, false,
+      "日期 " + d +
+          " 尚未生效：本时刻表还没有开行日期资料，结果为每日时刻，请另行核实该日是否开行。"};
 }
 
 std::string RunningDaysText() {

@@ -10,9 +10,9 @@
 namespace lanzhou::cli::mcp {
 
 struct DateEffect {
-  std::string date;     // YYYY-MM-DD as asked, or "" when no date was asked
+  std::string date;      // YYYY-MM-DD as asked, or "" when no date was asked
   bool applied = false;  // whether the answer is for that date only
-  std::string note;     // a line for the answer; "" when there is nothing to say
+  std::string note;      // a line for the answer; "" when there is nothing to say
 };
 
 // A date YYYY-MM-DD of the Gregorian calendar; otherwise the Chinese reason it is refused.

@@ -1,13 +1,13 @@
 #include "cli/mcp/mcp_command.h"
 
 #include <array>
-#include <sstream>
+#include <functional>
+#include <future>
 #include <string_view>
 
 #include "cli/command_words.h"
 #include "cli/mcp/session.h"
 #include "cli/mcp/timetable_tools.h"
-#include "cli/table_loading.h"
 
 namespace lanzhou::cli::mcp {
 namespace {
@@ -36,9 +36,8 @@ bool IsMcpCommandLine(const std::vector<std::string>& words) {
   return false;
 }
 
-int RunMcpCommandLine(const std::vector<std::string>& words,
-                      const data::ResourceRegistry* embedded, std::istream& in, std::ostream& out,
-                      std::ostream& err) {
+int RunMcpCommandLine(const std::vector<std::string>& words, const data::ResourceRegistry* embedded,
+                      std::istream& in, std::ostream& out, std::ostream& err) {
   auto split = SplitCommandWords(words, kValued);
   if (const auto code = HelpOrUsage(split, out, err)) return *code;
   const CommandWords& parsed = std::get<CommandWords>(split);
@@ -54,22 +53,8 @@ int RunMcpCommandLine(const std::vector<std::string>& words,
     return Usage("usage: mcp [--data DIR | --timetable FILE]", out, err);
   }
 
-  // The load messages go to standard error and, for the tools' answers, to load_problem.
-  std::ostringstream problems;
-  CommandTables tables(origin, TableNeeds{}, problems);
-  err << problems.str();
-  TimetableOrigin described;
-  described.description = origin.timetable_file ? "--timetable " + *origin.timetable_file
-                          : origin.data_dir     ? "--data " + *origin.data_dir
-                                                : "内置时刻表";
-  described.meta = tables.meta;
-  if (tables.unusable || !tables.failures.empty()) {
-    described.load_problem = problems.str();
-    while (!described.load_problem.empty() && described.load_problem.back() == '\n') {
-      described.load_problem.pop_back();
-    }
-  }
-  TimetableTools tools(tables.store, std::move(described));
+  // The tables load while the session starts: the handshake needs none of them.
+  TimetableTools tools(std::async(std::launch::async, LoadSessionTables, origin, std::ref(err)));
   Session session(tools, "lanzhou-query", LANZHOU_VERSION_TEXT);
   return session.Serve(in, out);
 }

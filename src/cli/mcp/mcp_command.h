@@ -16,8 +16,7 @@ namespace lanzhou::cli::mcp {
 
 // The whole command: parse (--data DIR or --timetable FILE), load, serve until in ends.
 // Returns 0 at the end of input, 2 for a wrong command line, 1 when out fails.
-int RunMcpCommandLine(const std::vector<std::string>& words,
-                      const data::ResourceRegistry* embedded, std::istream& in, std::ostream& out,
-                      std::ostream& err);
+int RunMcpCommandLine(const std::vector<std::string>& words, const data::ResourceRegistry* embedded,
+                      std::istream& in, std::ostream& out, std::ostream& err);
 
 }  // namespace lanzhou::cli::mcp

@@ -1,11 +1,10 @@
 #include "cli/mcp/session.h"
 
+#include <boost/json/parse.hpp>
+#include <boost/json/serialize.hpp>
 #include <exception>
 #include <new>
 #include <utility>
-
-#include <boost/json/parse.hpp>
-#include <boost/json/serialize.hpp>
 
 namespace lanzhou::cli::mcp {
 namespace {
@@ -20,9 +19,8 @@ std::string Reply(const boost::json::value& id, const char* member, boost::json:
 }
 
 boost::json::object ResultJson(ToolResult result) {
-  boost::json::object out{
-      {"content", boost::json::array{boost::json::object{{"type", "text"},
-                                                         {"text", std::move(result.text)}}}}};
+  boost::json::object out{{"content", boost::json::array{boost::json::object{
+                                          {"type", "text"}, {"text", std::move(result.text)}}}}};
   if (!result.is_error) out["structuredContent"] = std::move(result.structured);
   out["isError"] = result.is_error;
   return out;

@@ -3,15 +3,14 @@
 // initialize, ping, tools/list and tools/call, takes notifications silently, and answers
 // everything else with a JSON-RPC error; it never ends on bad input. What the tools do is the
 // toolbox's business.
+#include <boost/json/array.hpp>
+#include <boost/json/object.hpp>
 #include <cstddef>
 #include <istream>
 #include <optional>
 #include <ostream>
 #include <string>
 #include <string_view>
-
-#include <boost/json/array.hpp>
-#include <boost/json/object.hpp>
 
 namespace lanzhou::cli::mcp {
 

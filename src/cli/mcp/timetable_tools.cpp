@@ -1,14 +1,15 @@
 #include "cli/mcp/timetable_tools.h"
 
 #include <array>
+#include <boost/json/parse.hpp>
 #include <cmath>
 #include <set>
+#include <sstream>
 #include <stdexcept>
 #include <utility>
 
-#include <boost/json/parse.hpp>
-
 #include "cli/journeys_command.h"
+#include "cli/mcp/answer_text.h"
 #include "cli/mcp/date_argument.h"
 #include "cli/mcp/tool_schemas.h"
 #include "cli/query_output.h"
@@ -20,6 +21,7 @@
 #include "query/station_search.h"
 #include "query/train_detail.h"
 #include "report/grid_export.h"
+#include "system/heap.h"
 #include "text/ascii.h"
 
 namespace lanzhou::cli::mcp {
@@ -35,17 +37,11 @@ constexpr std::size_t kNearestNames = 5;
 
 // The result grid's columns as the rows of an answer name them, in grid order.
 constexpr std::array<std::string_view, query::kResultColumns> kRowKeys = {
-    "train", "start",    "end",       "class",     "from",         "depart",      "to",
-    "arrive", "stops",   "distance",  "duration",  "hard_seat",    "soft_seat",   "hard_sleeper",
-    "soft_sleeper"};
+    "train",    "start",     "end",       "class",        "from",
+    "depart",   "to",        "arrive",    "stops",        "distance",
+    "duration", "hard_seat", "soft_seat", "hard_sleeper", "soft_sleeper"};
 // The columns a row's text line shows (the class name is in the structured answer only).
 constexpr std::array<int, 14> kTextColumns = {0, 1, 2, 4, 5, 6, 7, 10, 8, 9, 11, 12, 13, 14};
-
-std::size_t Characters(std::string_view utf8) {
-  std::size_t n = 0;
-  for (const char c : utf8) n += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
-  return n;
-}
 
 std::string Joined(const std::vector<std::string>& cells) {
   std::string line;
@@ -54,26 +50,6 @@ std::string Joined(const std::vector<std::string>& cells) {
     line += cells[i];
   }
   return line;
-}
-
-// The head lines, then as many row lines as fit in kMaxAnswerCharacters, then a line counting
-// the rows left out (by the limit or by the cut) when there are any. Returns the rows kept.
-std::size_t Compose(std::string& text, const std::vector<std::string>& rows, std::size_t total) {
-  constexpr std::size_t kTailRoom = 80;
-  std::size_t used = Characters(text);
-  std::size_t kept = 0;
-  for (; kept < rows.size(); ++kept) {
-    const std::size_t line = Characters(rows[kept]) + 1;
-    if (used + line + kTailRoom > kMaxAnswerCharacters) break;
-    text += rows[kept];
-    text += '\n';
-    used += line;
-  }
-  if (kept < total) {
-    text += "……另有 " + std::to_string(total - kept) +
-            " 行未列出；可用 limit、after、before 等参数缩小范围。\n";
-  }
-  return kept;
 }
 
 // Minutes of a time argument, or nothing when it was not given.
@@ -199,8 +175,8 @@ void ResolveReferences(boost::json::value& value, const boost::json::object& def
 
 // A refused query as the assistant reads it: the window's message, and for a station that
 // does not exist the nearest names.
-[[noreturn]] void Refuse(const Refusal& refusal, data::TimetableStore& store,
-                         std::string_view from, std::string_view to) {
+[[noreturn]] void Refuse(const Refusal& refusal, data::TimetableStore& store, std::string_view from,
+                         std::string_view to) {
   std::string reason = refusal.message;
   std::string_view typed;
   if (refusal.focus == query::kComboFZ) typed = from;
@@ -236,8 +212,8 @@ Rows ShownRows(const QueryAnswer& answer, int time_column, int fallback_column,
       bool wanted = false;
       for (const std::string& c : classes) {
         const char letter = c.empty() ? '\0' : text::ToUpperAscii(c[0]);
-        wanted = wanted || (c.size() == 1 && (letter == first ||
-                                              (letter == '0' && first >= '0' && first <= '9')));
+        wanted = wanted || (c.size() == 1 &&
+                            (letter == first || (letter == '0' && first >= '0' && first <= '9')));
       }
       if (!wanted) continue;
     }
@@ -280,7 +256,7 @@ ToolResult RowsResult(std::string head, const DateEffect& date, const Rows& rows
   const std::size_t listed = std::min(rows.cells.size(), static_cast<std::size_t>(limit));
   for (std::size_t i = 0; i < listed; ++i) lines.push_back(RowLine(rows.cells[i]));
   if (!rows.cells.empty()) result.text += RowHeader();
-  const std::size_t kept = Compose(result.text, lines, rows.cells.size());
+  const std::size_t kept = AppendRows(result.text, lines, rows.cells.size());
   boost::json::array json;
   for (std::size_t i = 0; i < kept; ++i) json.push_back(RowJson(rows.cells[i]));
   result.structured["total"] = rows.cells.size();
@@ -292,8 +268,12 @@ ToolResult RowsResult(std::string head, const DateEffect& date, const Rows& rows
 // The sort a call asks for, as the grid column --sort names; by departure when none is asked.
 std::optional<SortRequest> SortOf(const std::optional<std::string>& asked) {
   const std::string sort = asked.value_or("depart");
-  static constexpr std::array<std::pair<std::string_view, int>, 6> kColumns = {
-      {{"depart", 5}, {"arrive", 7}, {"duration", 10}, {"distance", 9}, {"stops", 8}, {"train", 0}}};
+  static constexpr std::array<std::pair<std::string_view, int>, 6> kColumns = {{{"depart", 5},
+                                                                                {"arrive", 7},
+                                                                                {"duration", 10},
+                                                                                {"distance", 9},
+                                                                                {"stops", 8},
+                                                                                {"train", 0}}};
   for (const auto& [name, column] : kColumns) {
     if (sort == name) return SortRequest{std::to_string(column), false};
   }
@@ -303,8 +283,29 @@ std::optional<SortRequest> SortOf(const std::optional<std::string>& asked) {
 
 }  // namespace
 
-TimetableTools::TimetableTools(data::TimetableStore& store, TimetableOrigin origin)
-    : store_(store), origin_(std::move(origin)) {
+std::unique_ptr<SessionTables> LoadSessionTables(const TableOrigin& origin, std::ostream& err) {
+  system::AdviseHugePagesForThreadHeap();  // this thread loads the smaller tables
+  auto loaded = std::make_unique<SessionTables>();
+  std::ostringstream problems;
+  loaded->tables = std::make_unique<CommandTables>(origin, TableNeeds{}, problems, true);
+  err << problems.str();
+  err.flush();
+  TimetableOrigin& described = loaded->origin;
+  described.description = origin.timetable_file ? "--timetable " + *origin.timetable_file
+                          : origin.data_dir     ? "--data " + *origin.data_dir
+                                                : "内置时刻表";
+  described.meta = loaded->tables->meta;
+  if (loaded->tables->unusable || !loaded->tables->failures.empty()) {
+    described.load_problem = problems.str();
+    while (!described.load_problem.empty() && described.load_problem.back() == '\n') {
+      described.load_problem.pop_back();
+    }
+  }
+  return loaded;
+}
+
+TimetableTools::TimetableTools(std::future<std::unique_ptr<SessionTables>> loading)
+    : loading_(std::move(loading)) {
   boost::json::value tools = boost::json::parse(ToolDefinitionsJson());
   ResolveReferences(tools, boost::json::parse(SchemaDefinitionsJson()).as_object());
   tools_ = std::move(tools.as_array());
@@ -329,9 +330,20 @@ std::optional<ToolResult> TimetableTools::Call(std::string_view name,
   }};
   for (std::size_t i = 0; i < kHandlers.size(); ++i) {
     if (kHandlers[i].first != name) continue;
+    if (!loaded_) {
+      loaded_ = loading_.get();
+      store_ = &loaded_->tables->store;
+      origin_ = &loaded_->origin;
+      if (origin_->load_problem.empty()) {
+        building_ = std::async(std::launch::async, [store = store_] {
+          system::AdviseHugePagesForThreadHeap();
+          return journey::BuildNetwork(*store);
+        });
+      }
+    }
     try {
-      if (!origin_.load_problem.empty()) {
-        throw ToolError("时刻表未能载入：" + origin_.load_problem);
+      if (!origin_->load_problem.empty()) {
+        throw ToolError("时刻表未能载入：" + origin_->load_problem);
       }
       Arguments a(arguments, tools_[i].as_object().at("inputSchema").as_object());
       return (this->*kHandlers[i].second)(a);
@@ -345,8 +357,8 @@ std::optional<ToolResult> TimetableTools::Call(std::string_view name,
 ToolResult TimetableTools::FindStations(Arguments& a) {
   const std::string text = a.RequiredText("text");
   const auto limit = static_cast<std::size_t>(a.Integer("limit", 1, 200, kDefaultLimit));
-  // One more than asked, to tell whether any were left out.
-  const auto hits = query::SearchStations(store_.KMPy, store_.KMSM, text, limit + 1);
+  const auto hits =
+      query::SearchStations(store_->KMPy, store_->KMSM, text, store_->KMPy.RecordCount());
   const std::size_t shown = std::min(hits.size(), limit);
   ToolResult result;
   boost::json::array stations;
@@ -355,8 +367,8 @@ ToolResult TimetableTools::FindStations(Arguments& a) {
     const query::StationHit& h = hits[i];
     std::string group;
     for (const std::string& s : h.group) group += (group.empty() ? "" : "、") + s;
-    lines.push_back(h.name + kSeparator.data() + h.initials + kSeparator.data() + h.city +
-                    kSeparator.data() + (group.empty() ? "-" : group));
+    lines.push_back(h.name + std::string(kSeparator) + h.initials + std::string(kSeparator) +
+                    h.city + std::string(kSeparator) + (group.empty() ? "-" : group));
     boost::json::array group_json;
     for (const std::string& s : h.group) group_json.emplace_back(s);
     stations.push_back(boost::json::object{{"name", h.name},
@@ -365,18 +377,19 @@ ToolResult TimetableTools::FindStations(Arguments& a) {
                                            {"group", std::move(group_json)}});
   }
   if (hits.empty()) {
-    const auto nearest = query::NearestStationNames(store_.KMPy, text, kNearestNames);
+    const auto nearest = query::NearestStationNames(store_->KMPy, text, kNearestNames);
     std::string names;
     for (const std::string& n : nearest) names += (names.empty() ? "" : "、") + n;
     result.text = "没有与“" + text + "”相符的车站。" +
                   (nearest.empty() ? std::string() : "相近的站名：" + names + "。") + "\n";
   } else {
-    result.text = "与“" + text + "”相符的车站" + (hits.size() > limit ? "（前 " : "（共 ") +
-                  std::to_string(shown) + " 个）：\n站名 | 拼音首字母 | 城市 | 同城车站\n";
+    result.text = "与“" + text + "”相符的车站：共 " + std::to_string(hits.size()) +
+                  " 个。\n站名 | 拼音首字母 | 城市 | 同城车站\n";
   }
-  const std::size_t kept = Compose(result.text, lines, hits.size() > limit ? shown + 1 : shown);
+  const std::size_t kept = AppendRows(result.text, lines, hits.size());
   stations.resize(kept);
-  result.structured = {{"stations", std::move(stations)}, {"total", kept}};
+  result.structured = {
+      {"stations", std::move(stations)}, {"total", hits.size()}, {"omitted", hits.size() - kept}};
   return result;
 }
 
@@ -393,11 +406,11 @@ ToolResult TimetableTools::TrainsBetween(Arguments& a) {
   options.arguments = {from, to};
   options.sort = SortOf(a.Text("sort"));
   QueryAnswer answer;
-  if (auto refusal = AnswerQuery(options, store_, answer)) Refuse(*refusal, store_, from, to);
+  if (auto refusal = AnswerQuery(options, *store_, answer)) Refuse(*refusal, *store_, from, to);
   const Rows rows = ShownRows(answer, 5, 5, after, before, classes);
-  return RowsResult(from + " → " + to + " 直达车次：共 " + std::to_string(rows.cells.size()) +
-                        " 趟。\n",
-                    date, rows, limit);
+  return RowsResult(
+      from + " → " + to + " 直达车次：共 " + std::to_string(rows.cells.size()) + " 趟。\n", date,
+      rows, limit);
 }
 
 ToolResult TimetableTools::StationBoard(Arguments& a) {
@@ -411,7 +424,7 @@ ToolResult TimetableTools::StationBoard(Arguments& a) {
   options.arguments = {station};
   options.sort = SortOf(std::nullopt);
   QueryAnswer answer;
-  if (auto refusal = AnswerQuery(options, store_, answer)) Refuse(*refusal, store_, "", station);
+  if (auto refusal = AnswerQuery(options, *store_, answer)) Refuse(*refusal, *store_, "", station);
   // A train that ends here has no departure: its arrival places it in the window.
   const Rows rows = ShownRows(answer, 5, 7, after, before, {});
   return RowsResult(station + " 车站车次：共 " + std::to_string(rows.cells.size()) + " 趟。\n",
@@ -425,7 +438,7 @@ ToolResult TimetableTools::Train(Arguments& a) {
   options.command = Command::Train;
   options.arguments = {number};
   QueryAnswer answer;
-  if (auto refusal = AnswerQuery(options, store_, answer)) Refuse(*refusal, store_, "", "");
+  if (auto refusal = AnswerQuery(options, *store_, answer)) Refuse(*refusal, *store_, "", "");
   const Rows rows = ShownRows(answer, 5, 5, std::nullopt, std::nullopt, {});
   if (rows.cells.empty()) throw ToolError("没有车次 " + number + "。");
   // The train whose number (or one of its numbers) is the one asked, else the first found.
@@ -445,8 +458,8 @@ ToolResult TimetableTools::Train(Arguments& a) {
       break;
     }
   }
-  const auto detail = query::ShowTrainDetail(store_.KMTrain, answer.state,
-                                             answer.shown.grid.SGrid, static_cast<int>(pick));
+  const auto detail = query::ShowTrainDetail(store_->KMTrain, answer.state, answer.shown.grid.SGrid,
+                                             static_cast<int>(pick));
   if (!detail) throw ToolError("车次 " + rows.cells[pick][0] + " 没有经停站资料。");
   ToolResult result;
   result.text = detail->Caption + "\n" + detail->LabQC + "\n" + RunningDaysText() + "\n";
@@ -472,7 +485,7 @@ ToolResult TimetableTools::Train(Arguments& a) {
     for (int c = 0; c < query::kDetailColumns; ++c) stop.push_back(detail->MGrid.Cell(c, r));
     lines.push_back(Joined(stop));
   }
-  const std::size_t kept = Compose(result.text, lines, lines.size());
+  const std::size_t kept = AppendRows(result.text, lines, lines.size());
   boost::json::array stops = DetailStopsJson(*detail);
   stops.resize(kept);
   boost::json::array trains;
@@ -499,18 +512,18 @@ ToolResult TimetableTools::Journeys(Arguments& a) {
       static_cast<std::int32_t>(a.Integer("min_change", 0, 1440, request.min_change));
   const auto limit = static_cast<std::size_t>(a.Integer("limit", 1, 500, kDefaultLimit));
   // The stations are checked as the 查询 button checks them, as the command line does.
-  const query::InputCheck check = query::CheckThroughQuery(from, to, store_);
+  const query::InputCheck check = query::CheckThroughQuery(from, to, *store_);
   if (check.verdict == query::CheckVerdict::ShowMessage) {
     Refuse(Refusal{kExitRefused, check.message.caption + ": " + check.message.text,
                    check.message.focus},
-           store_, from, to);
+           *store_, from, to);
   }
-  if (!network_) {
-    network_ = journey::BuildNetwork(store_);
+  if (!planner_) {
+    if (building_.valid()) network_ = building_.get();
     if (!network_) throw ToolError("时刻表未能载入：换乘网络无法建立。");
     planner_ = std::make_unique<journey::Planner>(*network_);
   }
-  journey::SetEndpoints(store_.KMSM, from, to, request);
+  journey::SetEndpoints(store_->KMSM, from, to, request);
   const std::vector<journey::Journey> found = planner_->Find(request);
   ToolResult result;
   result.text = from + " → " + to + " 行程（最多换乘 " + std::to_string(request.max_changes) +
@@ -521,7 +534,7 @@ ToolResult TimetableTools::Journeys(Arguments& a) {
   for (std::size_t i = 0; i < found.size() && i < limit; ++i) {
     lines.push_back(Joined(JourneyCells(found[i])));
   }
-  const std::size_t kept = Compose(result.text, lines, found.size());
+  const std::size_t kept = AppendRows(result.text, lines, found.size());
   boost::json::array journeys;
   for (std::size_t i = 0; i < kept; ++i) journeys.push_back(JourneyJson(found[i]));
   result.structured["total"] = found.size();
@@ -535,25 +548,25 @@ ToolResult TimetableTools::TimetableInfo(Arguments&) {
   const auto count = [](const data::MemTable& t, bool ready) {
     return static_cast<std::int64_t>(ready ? t.RecordCount() : 0);
   };
-  const std::int64_t trains = count(store_.KMList, store_.KMListReady);
-  const std::int64_t stops = count(store_.KMTrain, store_.KMTrainReady);
-  const std::int64_t stations = count(store_.KMPy, store_.KMPyReady);
+  const std::int64_t trains = count(store_->KMList, store_->KMListReady);
+  const std::int64_t stops = count(store_->KMTrain, store_->KMTrainReady);
+  const std::int64_t stations = count(store_->KMPy, store_->KMPyReady);
   boost::json::object& s = result.structured;
-  s["name"] = origin_.meta ? origin_.meta->name : "内置时刻表";
-  s["origin"] = origin_.description;
+  s["name"] = origin_->meta ? origin_->meta->name : "内置时刻表";
+  s["origin"] = origin_->description;
   std::string text = "时刻表：" + std::string(s["name"].as_string()) + "\n";
-  if (origin_.meta) {
+  if (origin_->meta) {
     // A timetable file is valid for one day: its period begins and ends there.
-    s["period"] = {{"first", origin_.meta->valid_date}, {"last", origin_.meta->valid_date}};
-    s["source"] = origin_.meta->source;
-    s["made"] = origin_.meta->made;
-    text += "有效期：" + origin_.meta->valid_date + " 至 " + origin_.meta->valid_date + "\n来源：" +
-            origin_.meta->source + "\n制作：" + origin_.meta->made + "\n";
+    s["period"] = {{"first", origin_->meta->valid_date}, {"last", origin_->meta->valid_date}};
+    s["source"] = origin_->meta->source;
+    s["made"] = origin_->meta->made;
+    text += "有效期：" + origin_->meta->valid_date + " 至 " + origin_->meta->valid_date +
+            "\n来源：" + origin_->meta->source + "\n制作：" + origin_->meta->made + "\n";
   }
   s["trains"] = trains;
   s["stops"] = stops;
   s["stations"] = stations;
-  text += "载入自：" + origin_.description + "\n车次 " + std::to_string(trains) + "，经停 " +
+  text += "载入自：" + origin_->description + "\n车次 " + std::to_string(trains) + "，经停 " +
           std::to_string(stops) + "，车站 " + std::to_string(stations) + "\n";
   result.text = std::move(text);
   return result;

@@ -4,11 +4,14 @@
 // same Options, checks, grids and journey request) and its answer rendered from the same grid
 // cells and JSON; nothing here decides which trains answer a question.
 #include <cstddef>
+#include <future>
 #include <memory>
 #include <optional>
+#include <ostream>
 #include <string>
 
 #include "cli/mcp/session.h"
+#include "cli/table_loading.h"
 #include "data/timetable_file.h"
 #include "data/timetable_store.h"
 #include "journey/journey.h"
@@ -16,8 +19,6 @@
 
 namespace lanzhou::cli::mcp {
 
-// Longest text of one answer in characters; the rows beyond it are left out and counted.
-inline constexpr std::size_t kMaxAnswerCharacters = 8000;
 inline constexpr int kDefaultLimit = 20;
 
 // Where the tables came from, for timetable_info.
@@ -27,9 +28,21 @@ struct TimetableOrigin {
   std::string load_problem;                 // why the tables are not usable; "" when they are
 };
 
+// The tables of a session, loaded on a thread of their own while the session starts.
+struct SessionTables {
+  std::unique_ptr<CommandTables> tables;
+  TimetableOrigin origin;
+};
+
+// Loads the tables of origin (two threads: the stops beside the rest). The load messages go to
+// err, once loading ends.
+[[nodiscard]] std::unique_ptr<SessionTables> LoadSessionTables(const TableOrigin& origin,
+                                                               std::ostream& err);
+
 class TimetableTools final : public Toolbox {
  public:
-  TimetableTools(data::TimetableStore& store, TimetableOrigin origin);
+  // The tools list at once; a call waits until the tables are loaded.
+  explicit TimetableTools(std::future<std::unique_ptr<SessionTables>> loading);
   ~TimetableTools() override;
 
   [[nodiscard]] const boost::json::array& Tools() const override;
@@ -45,12 +58,16 @@ class TimetableTools final : public Toolbox {
   ToolResult Journeys(Arguments& a);
   ToolResult TimetableInfo(Arguments& a);
 
-  data::TimetableStore& store_;
-  TimetableOrigin origin_;
+  std::future<std::unique_ptr<SessionTables>> loading_;
+  std::unique_ptr<SessionTables> loaded_;
+  data::TimetableStore* store_ = nullptr;    // loaded_'s, once loaded
+  const TimetableOrigin* origin_ = nullptr;  // loaded_'s, once loaded
   boost::json::array tools_;
-  // The journey network, built on the first journeys call and kept for the session.
+  // The journey network is built beside the first calls, as the window builds it beside its
+  // queries (it reads the tables by record number, never through their cursors).
+  std::future<std::optional<journey::Network>> building_;
   std::optional<journey::Network> network_;
-  std::unique_ptr<journey::Planner> planner_;
+  std::unique_ptr<journey::Planner> planner_;  // made on the first journeys call
 };
 
 }  // namespace lanzhou::cli::mcp

@@ -15,7 +15,7 @@ std::string_view ToolDefinitionsJson() {
    "stations":{"type":"array","items":{"type":"object","properties":{
      "name":{"type":"string"},"initials":{"type":"string"},"city":{"type":"string"},
      "group":{"type":"array","items":{"type":"string"}}},"required":["name","initials","city","group"]}},
-   "total":{"type":"integer"}},"required":["stations","total"]}},
+   "total":{"type":"integer"},"omitted":{"type":"integer"}},"required":["stations","total","omitted"]}},
 {"name":"trains_between","title":"站站查询",
  "description":"两站（或两城市）之间的直达车次：车次、始发终到、发时到时、历时、停站数、里程与参考票价。城市名代表该市所有车站。",
  "inputSchema":{"type":"object","properties":{
