@@ -58,14 +58,21 @@ std::string Text(const json::object& result) {
   return std::string(result.at("content").at(0).at("text").as_string());
 }
 
-// The last `count` lines of a command line's csv answer: its result rows.
-std::vector<std::string> CsvRows(const std::vector<std::string>& words, std::size_t count) {
+// The rows of a command line's csv answer: the lines after the export head and the captions.
+std::vector<std::string> CsvRows(const std::vector<std::string>& words) {
   const RunResult r = RunQuery(OnFixtures(words));
   EXPECT_EQ(r.exit_code, 0) << r.err;
   std::vector<std::string> lines;
   std::istringstream in(r.out);
   for (std::string line; std::getline(in, line);) lines.push_back(line);
-  return {lines.end() - static_cast<std::ptrdiff_t>(count), lines.end()};
+  constexpr std::size_t kHeadLines = 7;
+  if (lines.size() < kHeadLines) {
+    ADD_FAILURE() << r.out;
+    return {};
+  }
+  EXPECT_TRUE(lines[kHeadLines - 1].starts_with("车次,"));
+  lines.erase(lines.begin(), lines.begin() + kHeadLines);
+  return lines;
 }
 
 // A structured row's cells in grid order, joined as the export joins them.
@@ -126,7 +133,7 @@ TEST(cli_mcp_session, WholeSessionMatchesTheCommandLine) {
     const json::array& rows = r.at("structuredContent").at("rows").as_array();
     ASSERT_EQ(rows.size(), 1u);
     EXPECT_EQ(CsvOf(rows[0]),
-              CsvRows({"between", "北京", "上海", "--sort", "发时", "--format", "csv"}, 1)[0]);
+              CsvRows({"between", "北京", "上海", "--sort", "发时", "--format", "csv"}).at(0));
     EXPECT_EQ(Text(r),
               "北京 → 上海 直达车次：共 1 趟。\n"
               "车次 | 始发站 | 终到站 | 发站 | 发时 | 到站 | 到时 | 历时 | 停站 | 里程 | 硬座 | "
@@ -140,7 +147,8 @@ TEST(cli_mcp_session, WholeSessionMatchesTheCommandLine) {
     const std::int64_t total = r.at("structuredContent").at("total").as_int64();
     ASSERT_GT(total, 3);
     ASSERT_EQ(rows.size(), static_cast<std::size_t>(total));
-    const auto cli = CsvRows({"station", "北京", "--sort", "发时", "--format", "csv"}, rows.size());
+    const auto cli = CsvRows({"station", "北京", "--sort", "发时", "--format", "csv"});
+    ASSERT_EQ(cli.size(), rows.size());
     for (std::size_t i = 0; i < rows.size(); ++i) EXPECT_EQ(CsvOf(rows[i]), cli[i]) << i;
     // A window keeps the rows departing in it (or arriving, for trains that end here).
     const json::object early = server.Call(
@@ -155,6 +163,42 @@ TEST(cli_mcp_session, WholeSessionMatchesTheCommandLine) {
     EXPECT_EQ(kept.size(), expected);
     EXPECT_GT(expected, 0u);
     EXPECT_LT(expected, rows.size());
+    // Train letters C, D and G keep what the 仅动车 box keeps; "0" the numbers without a letter.
+    struct ClassCase {
+      json::array classes;
+      std::vector<std::string> filter;
+    };
+    const std::vector<ClassCase> class_cases = {
+        {{"c", "D", "G"}, {"--filter", "dc"}},
+        {{"G"}, {}},
+        {{"0", "K"}, {}},
+    };
+    std::size_t seen = 0;
+    for (const ClassCase& c : class_cases) {
+      const json::object only =
+          server.Call("station_board", {{"station", "北京"}, {"classes", c.classes}});
+      const json::array& picked = only.at("structuredContent").at("rows").as_array();
+      std::vector<std::string> expected_rows;
+      if (!c.filter.empty()) {
+        std::vector<std::string> words = {"station", "北京", "--sort", "发时", "--format", "csv"};
+        words.insert(words.end(), c.filter.begin(), c.filter.end());
+        expected_rows = CsvRows(words);
+      } else {
+        // The rows of the whole board whose train number starts so, in the board's order.
+        for (const json::value& row : rows) {
+          const char first = row.at("train").as_string()[0];
+          for (const json::value& cls : c.classes) {
+            const char letter = cls.as_string()[0];
+            if (first == letter || (letter == '0' && first >= '0' && first <= '9'))
+              expected_rows.push_back(CsvOf(row));
+          }
+        }
+      }
+      ASSERT_EQ(picked.size(), expected_rows.size()) << json::serialize(c.classes);
+      for (std::size_t i = 0; i < picked.size(); ++i) EXPECT_EQ(CsvOf(picked[i]), expected_rows[i]);
+      seen += picked.size();
+    }
+    EXPECT_GT(seen, 3u);
   }
   {  // train: the stops of the detail, as the command line's detail writes them.
     const json::object r = server.Call("train", {{"number", "1112"}});

@@ -418,6 +418,7 @@ ToolResult TimetableTools::StationBoard(Arguments& a) {
   const DateEffect date = CheckedDate(a.Text("date"));
   const std::optional<int> after = ClockArgument("after", a.Text("after"));
   const std::optional<int> before = ClockArgument("before", a.Text("before"));
+  const std::vector<std::string> classes = a.Texts("classes");
   const auto limit = static_cast<int>(a.Integer("limit", 1, 500, kDefaultLimit));
   Options options;
   options.command = Command::Station;
@@ -426,7 +427,7 @@ ToolResult TimetableTools::StationBoard(Arguments& a) {
   QueryAnswer answer;
   if (auto refusal = AnswerQuery(options, *store_, answer)) Refuse(*refusal, *store_, "", station);
   // A train that ends here has no departure: its arrival places it in the window.
-  const Rows rows = ShownRows(answer, 5, 7, after, before, {});
+  const Rows rows = ShownRows(answer, 5, 7, after, before, classes);
   return RowsResult(station + " 车站车次：共 " + std::to_string(rows.cells.size()) + " 趟。\n",
                     date, rows, limit);
 }

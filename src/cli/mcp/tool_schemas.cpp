@@ -52,6 +52,7 @@ std::string_view ToolDefinitionsJson() {
    "date":{"type":"string","description":"日期 YYYY-MM-DD（时刻表有开行日期后生效）"},
    "after":{"type":"string","description":"最早时刻 HH:MM（本站发车时刻，终到车按到达时刻）"},
    "before":{"type":"string","description":"最晚时刻 HH:MM；早于 after 时跨越午夜"},
+   "classes":{"type":"array","items":{"type":"string"},"description":"只要这些车次首字母，如 [\"G\",\"D\"]；纯数字车次写 \"0\""},
    "limit":{"type":"integer","minimum":1,"maximum":500,"description":"最多列出几趟，默认 20"}},
   "required":["station"],"additionalProperties":false},
  "outputSchema":{"$ref":"#/$defs/rows"}},
