@@ -16,6 +16,47 @@ namespace {
 
 namespace json = boost::json;
 
+// Checks that value has the shape schema describes, with the parts of JSON Schema the tools'
+// output schemas use: type (one or a list), properties, required, items.
+void ExpectConforms(const json::value& value, const json::value& schema, const std::string& path) {
+  const json::object& s = schema.as_object();
+  if (const json::value* type = s.if_contains("type")) {
+    const auto is = [&value](std::string_view t) {
+      return (t == "object" && value.is_object()) || (t == "array" && value.is_array()) ||
+             (t == "string" && value.is_string()) || (t == "boolean" && value.is_bool()) ||
+             (t == "integer" && (value.is_int64() || value.is_uint64())) ||
+             (t == "null" && value.is_null());
+    };
+    bool matches = false;
+    if (type->is_string()) {
+      matches = is(type->as_string());
+    } else {
+      for (const json::value& t : type->as_array()) matches = matches || is(t.as_string());
+    }
+    EXPECT_TRUE(matches) << path << " is not of type " << json::serialize(*type);
+    if (!matches) return;
+  }
+  if (const json::object* o = value.if_object()) {
+    if (const json::value* properties = s.if_contains("properties")) {
+      for (const auto& member : *o) {
+        if (const json::value* p = properties->as_object().if_contains(member.key())) {
+          ExpectConforms(member.value(), *p, path + "." + std::string(member.key()));
+        }
+      }
+    }
+    if (const json::value* required = s.if_contains("required")) {
+      for (const json::value& key : required->as_array()) {
+        EXPECT_TRUE(o->contains(key.as_string())) << path << " lacks " << key;
+      }
+    }
+  }
+  if (const json::array* a = value.if_array(); a && s.contains("items")) {
+    for (std::size_t i = 0; i < a->size(); ++i) {
+      ExpectConforms((*a)[i], s.at("items"), path + "[" + std::to_string(i) + "]");
+    }
+  }
+}
+
 // One server on the fixture timetable, spoken to a request at a time.
 class Server {
  public:
@@ -36,12 +77,26 @@ class Server {
     return Ask(json::serialize(json::object{
         {"jsonrpc", "2.0"}, {"id", id}, {"method", method}, {"params", std::move(params)}}));
   }
-  // A tools/call's result object.
+  // A tools/call's result object; its structured content is checked against the tool's output
+  // schema once the tools were listed.
   json::object Call(std::string_view tool, json::object arguments) {
     json::value answer = Request(++id_, "tools/call", {{"name", tool}, {"arguments", arguments}});
     EXPECT_TRUE(answer.as_object().contains("result")) << json::serialize(answer);
-    return answer.at("result").as_object();
+    const json::object& result = answer.at("result").as_object();
+    const auto schema = output_schemas_.find(std::string(tool));
+    if (schema != output_schemas_.end() && result.contains("structuredContent")) {
+      ExpectConforms(result.at("structuredContent"), schema->second, std::string(tool));
+      ++conforming_;
+    }
+    return result;
   }
+  void KeepOutputSchemas(const json::array& tools) {
+    for (const json::value& tool : tools) {
+      output_schemas_[std::string(tool.at("name").as_string())] = tool.at("outputSchema");
+    }
+  }
+  // Answers checked against their schema so far.
+  [[nodiscard]] int Conforming() const { return conforming_; }
   int Close() { return child_.Wait(); }
   lanzhou::testing::ChildPipes& Child() { return child_; }
 
@@ -52,6 +107,8 @@ class Server {
   }
   lanzhou::testing::ChildPipes child_;
   int id_ = 100;
+  std::map<std::string, json::value> output_schemas_;
+  int conforming_ = 0;
 };
 
 std::string Text(const json::object& result) {
@@ -115,6 +172,7 @@ TEST(cli_mcp_session, WholeSessionMatchesTheCommandLine) {
   }
   EXPECT_EQ(names, (std::vector<std::string>{"find_stations", "trains_between", "train",
                                              "station_board", "journeys", "timetable_info"}));
+  server.KeepOutputSchemas(list.at("result").at("tools").as_array());
 
   {  // find_stations by initials lists what the completion lists, with the city groups.
     const json::object r = server.Call("find_stations", {{"text", "bj"}});
@@ -282,6 +340,7 @@ TEST(cli_mcp_session, WholeSessionMatchesTheCommandLine) {
     }
   }
 
+  EXPECT_EQ(server.Conforming(), 11);  // every successful call above, against its schema
   const json::value pong = server.Request(60, "ping");
   EXPECT_EQ(pong.at("id"), 60);
   EXPECT_EQ(pong.at("result"), json::object{});

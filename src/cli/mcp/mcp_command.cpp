@@ -53,7 +53,10 @@ int RunMcpCommandLine(const std::vector<std::string>& words, const data::Resourc
     return Usage("usage: mcp [--data DIR | --timetable FILE]", out, err);
   }
 
-  // The tables load while the session starts: the handshake needs none of them.
+  // The tables load while the session starts: the handshake needs none of them. The loading
+  // thread writes its messages to err, which must then not flush out on the way (std::cerr is
+  // tied to std::cout): out belongs to this thread alone.
+  err.tie(nullptr);
   TimetableTools tools(std::async(std::launch::async, LoadSessionTables, origin, std::ref(err)));
   Session session(tools, "lanzhou-query", LANZHOU_VERSION_TEXT);
   return session.Serve(in, out);
