@@ -2,7 +2,6 @@
 
 #include <array>
 #include <boost/json/parse.hpp>
-#include <cmath>
 #include <set>
 #include <sstream>
 #include <stdexcept>
@@ -11,6 +10,7 @@
 #include "cli/journeys_command.h"
 #include "cli/mcp/answer_text.h"
 #include "cli/mcp/date_argument.h"
+#include "cli/mcp/tool_arguments.h"
 #include "cli/mcp/tool_schemas.h"
 #include "cli/query_output.h"
 #include "cli/run.h"
@@ -26,11 +26,6 @@
 
 namespace lanzhou::cli::mcp {
 namespace {
-
-// A call that cannot be answered; the text is the Chinese reason the assistant is given.
-struct ToolError : std::runtime_error {
-  using std::runtime_error::runtime_error;
-};
 
 constexpr std::string_view kSeparator = " | ";
 constexpr std::size_t kNearestNames = 5;
@@ -52,17 +47,6 @@ std::string Joined(const std::vector<std::string>& cells) {
   return line;
 }
 
-// Minutes of a time argument, or nothing when it was not given.
-std::optional<int> ClockArgument(std::string_view name, const std::optional<std::string>& text) {
-  if (!text) return std::nullopt;
-  const int minutes = query::ClockMinutes(*text);
-  if (minutes < 0) {
-    throw ToolError("时间格式错误：" + std::string(name) + " 为“" + *text +
-                    "”，应为 HH:MM（00:00 至 23:59）。");
-  }
-  return minutes;
-}
-
 // Whether a time of day lies in the window [after, before], which runs over midnight when
 // after > before, as the journey planner's window does.
 bool InWindow(int minutes, std::optional<int> after, std::optional<int> before) {
@@ -70,12 +54,6 @@ bool InWindow(int minutes, std::optional<int> after, std::optional<int> before) 
   const int high = before.value_or(journey::kMinutesPerDay - 1);
   if (minutes < 0) return false;
   return low <= high ? (minutes >= low && minutes <= high) : (minutes >= low || minutes <= high);
-}
-
-DateEffect CheckedDate(const std::optional<std::string>& date) {
-  auto effect = ApplyDate(date);
-  if (const auto* refused = std::get_if<DateRefusal>(&effect)) throw ToolError(refused->reason);
-  return std::get<DateEffect>(std::move(effect));
 }
 
 void AddDate(const DateEffect& date, std::string& text, boost::json::object& structured) {
@@ -89,71 +67,6 @@ void AddDate(const DateEffect& date, std::string& text, boost::json::object& str
 }
 
 }  // namespace
-
-// The arguments of one call: each read once by name and type; names the tool does not take are
-// refused, so that a misspelt condition is not silently ignored.
-class TimetableTools::Arguments {
- public:
-  Arguments(const boost::json::object& values, const boost::json::object& schema)
-      : values_(values) {
-    const boost::json::value* properties = schema.if_contains("properties");
-    for (const auto& member : values) {
-      if (!properties || !properties->as_object().contains(member.key())) {
-        throw ToolError("未知参数：" + std::string(member.key()) + "。");
-      }
-    }
-  }
-  std::optional<std::string> Text(std::string_view name) const {
-    const boost::json::value* v = values_.if_contains(name);
-    if (!v || v->is_null()) return std::nullopt;
-    if (!v->is_string()) throw ToolError("参数 " + std::string(name) + " 应为文字。");
-    return std::string(v->get_string());
-  }
-  std::string RequiredText(std::string_view name) const {
-    std::optional<std::string> text = Text(name);
-    if (!text || text->find_first_not_of(" \t") == std::string::npos) {
-      throw ToolError("缺少参数 " + std::string(name) + "。");
-    }
-    return *text;
-  }
-  std::int64_t Integer(std::string_view name, std::int64_t low, std::int64_t high,
-                       std::int64_t fallback) const {
-    const boost::json::value* v = values_.if_contains(name);
-    if (!v || v->is_null()) return fallback;
-    // 3 and 3.0 are the same number in JSON; anything too large to count is out of range.
-    std::int64_t n = high + 1;
-    if (v->is_int64()) {
-      n = v->get_int64();
-    } else if (v->is_double()) {
-      const double d = v->get_double();
-      if (d != std::trunc(d)) {
-        throw ToolError("参数 " + std::string(name) + " 应为整数。");
-      }
-      if (d >= -1e15 && d <= 1e15) n = static_cast<std::int64_t>(d);
-    } else if (!v->is_uint64()) {
-      throw ToolError("参数 " + std::string(name) + " 应为整数。");
-    }
-    if (n < low || n > high) {
-      throw ToolError("参数 " + std::string(name) + " 应在 " + std::to_string(low) + " 至 " +
-                      std::to_string(high) + " 之间，不能是 " + std::to_string(n) + "。");
-    }
-    return n;
-  }
-  std::vector<std::string> Texts(std::string_view name) const {
-    const boost::json::value* v = values_.if_contains(name);
-    std::vector<std::string> out;
-    if (!v || v->is_null()) return out;
-    if (!v->is_array()) throw ToolError("参数 " + std::string(name) + " 应为文字列表。");
-    for (const boost::json::value& item : v->get_array()) {
-      if (!item.is_string()) throw ToolError("参数 " + std::string(name) + " 应为文字列表。");
-      out.emplace_back(item.get_string());
-    }
-    return out;
-  }
-
- private:
-  const boost::json::object& values_;
-};
 
 namespace {
 
@@ -319,7 +232,7 @@ const boost::json::array& TimetableTools::Tools() const {
 
 std::optional<ToolResult> TimetableTools::Call(std::string_view name,
                                                const boost::json::object& arguments) {
-  using Handler = ToolResult (TimetableTools::*)(Arguments&);
+  using Handler = ToolResult (TimetableTools::*)(ToolArguments&);
   static constexpr std::array<std::pair<std::string_view, Handler>, 6> kHandlers = {{
       {"find_stations", &TimetableTools::FindStations},
       {"trains_between", &TimetableTools::TrainsBetween},
@@ -345,7 +258,7 @@ std::optional<ToolResult> TimetableTools::Call(std::string_view name,
       if (!origin_->load_problem.empty()) {
         throw ToolError("时刻表未能载入：" + origin_->load_problem);
       }
-      Arguments a(arguments, tools_[i].as_object().at("inputSchema").as_object());
+      ToolArguments a(arguments, tools_[i].as_object().at("inputSchema").as_object());
       return (this->*kHandlers[i].second)(a);
     } catch (const ToolError& e) {
       return ToolResult{e.what(), {}, true};
@@ -354,7 +267,7 @@ std::optional<ToolResult> TimetableTools::Call(std::string_view name,
   return std::nullopt;
 }
 
-ToolResult TimetableTools::FindStations(Arguments& a) {
+ToolResult TimetableTools::FindStations(ToolArguments& a) {
   const std::string text = a.RequiredText("text");
   const auto limit = static_cast<std::size_t>(a.Integer("limit", 1, 200, kDefaultLimit));
   const auto hits =
@@ -393,12 +306,12 @@ ToolResult TimetableTools::FindStations(Arguments& a) {
   return result;
 }
 
-ToolResult TimetableTools::TrainsBetween(Arguments& a) {
+ToolResult TimetableTools::TrainsBetween(ToolArguments& a) {
   const std::string from = a.RequiredText("from");
   const std::string to = a.RequiredText("to");
-  const DateEffect date = CheckedDate(a.Text("date"));
-  const std::optional<int> after = ClockArgument("after", a.Text("after"));
-  const std::optional<int> before = ClockArgument("before", a.Text("before"));
+  const DateEffect date = a.Date("date");
+  const std::optional<int> after = a.Clock("after");
+  const std::optional<int> before = a.Clock("before");
   const std::vector<std::string> classes = a.Texts("classes");
   const auto limit = static_cast<int>(a.Integer("limit", 1, 500, kDefaultLimit));
   Options options;
@@ -413,11 +326,11 @@ ToolResult TimetableTools::TrainsBetween(Arguments& a) {
       rows, limit);
 }
 
-ToolResult TimetableTools::StationBoard(Arguments& a) {
+ToolResult TimetableTools::StationBoard(ToolArguments& a) {
   const std::string station = a.RequiredText("station");
-  const DateEffect date = CheckedDate(a.Text("date"));
-  const std::optional<int> after = ClockArgument("after", a.Text("after"));
-  const std::optional<int> before = ClockArgument("before", a.Text("before"));
+  const DateEffect date = a.Date("date");
+  const std::optional<int> after = a.Clock("after");
+  const std::optional<int> before = a.Clock("before");
   const std::vector<std::string> classes = a.Texts("classes");
   const auto limit = static_cast<int>(a.Integer("limit", 1, 500, kDefaultLimit));
   Options options;
@@ -432,9 +345,9 @@ ToolResult TimetableTools::StationBoard(Arguments& a) {
                     date, rows, limit);
 }
 
-ToolResult TimetableTools::Train(Arguments& a) {
+ToolResult TimetableTools::Train(ToolArguments& a) {
   const std::string number = a.RequiredText("number");
-  const DateEffect date = CheckedDate(a.Text("date"));
+  const DateEffect date = a.Date("date");
   Options options;
   options.command = Command::Train;
   options.arguments = {number};
@@ -501,13 +414,13 @@ ToolResult TimetableTools::Train(Arguments& a) {
   return result;
 }
 
-ToolResult TimetableTools::Journeys(Arguments& a) {
+ToolResult TimetableTools::Journeys(ToolArguments& a) {
   const std::string from = a.RequiredText("from");
   const std::string to = a.RequiredText("to");
-  const DateEffect date = CheckedDate(a.Text("date"));
+  const DateEffect date = a.Date("date");
   journey::Request request;
-  request.after = ClockArgument("after", a.Text("after")).value_or(request.after);
-  request.before = ClockArgument("before", a.Text("before")).value_or(request.before);
+  request.after = a.Clock("after").value_or(request.after);
+  request.before = a.Clock("before").value_or(request.before);
   request.max_changes = static_cast<std::int32_t>(a.Integer("max_changes", 0, 2, 2));
   request.min_change =
       static_cast<std::int32_t>(a.Integer("min_change", 0, 1440, request.min_change));
@@ -544,7 +457,7 @@ ToolResult TimetableTools::Journeys(Arguments& a) {
   return result;
 }
 
-ToolResult TimetableTools::TimetableInfo(Arguments&) {
+ToolResult TimetableTools::TimetableInfo(ToolArguments&) {
   ToolResult result;
   const auto count = [](const data::MemTable& t, bool ready) {
     return static_cast<std::int64_t>(ready ? t.RecordCount() : 0);

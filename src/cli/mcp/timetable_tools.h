@@ -11,6 +11,7 @@
 #include <string>
 
 #include "cli/mcp/session.h"
+#include "cli/mcp/tool_arguments.h"
 #include "cli/table_loading.h"
 #include "data/timetable_file.h"
 #include "data/timetable_store.h"
@@ -50,13 +51,12 @@ class TimetableTools final : public Toolbox {
                                                const boost::json::object& arguments) override;
 
  private:
-  class Arguments;
-  ToolResult FindStations(Arguments& a);
-  ToolResult TrainsBetween(Arguments& a);
-  ToolResult Train(Arguments& a);
-  ToolResult StationBoard(Arguments& a);
-  ToolResult Journeys(Arguments& a);
-  ToolResult TimetableInfo(Arguments& a);
+  ToolResult FindStations(ToolArguments& a);
+  ToolResult TrainsBetween(ToolArguments& a);
+  ToolResult Train(ToolArguments& a);
+  ToolResult StationBoard(ToolArguments& a);
+  ToolResult Journeys(ToolArguments& a);
+  ToolResult TimetableInfo(ToolArguments& a);
 
   std::future<std::unique_ptr<SessionTables>> loading_;
   std::unique_ptr<SessionTables> loaded_;
