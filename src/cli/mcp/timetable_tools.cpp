@@ -15,7 +15,6 @@
 #include "cli/query_output.h"
 #include "cli/run.h"
 #include "query/input_checks.h"
-#include "query/journey_grid.h"
 #include "query/show_results.h"
 #include "query/station_match.h"
 #include "query/station_search.h"
@@ -23,6 +22,7 @@
 #include "report/grid_export.h"
 #include "system/heap.h"
 #include "text/ascii.h"
+#include "timetable/times.h"
 
 namespace lanzhou::cli::mcp {
 namespace {
@@ -118,7 +118,7 @@ Rows ShownRows(const QueryAnswer& answer, int time_column, int fallback_column,
   for (int r = 0; r < answer.state.VisibleCount; ++r) {
     std::string_view time = g.Cell(time_column, r);
     if (time.empty()) time = g.Cell(fallback_column, r);
-    if ((after || before) && !InWindow(query::ClockMinutes(time), after, before)) continue;
+    if ((after || before) && !InWindow(timetable::ClockMinutes(time), after, before)) continue;
     if (!classes.empty()) {
       const std::string& train = g.Cell(0, r);
       const char first = train.empty() ? ' ' : text::ToUpperAscii(train[0]);

@@ -3,7 +3,7 @@
 #include <boost/json/serialize.hpp>
 #include <cmath>
 
-#include "query/journey_grid.h"
+#include "timetable/times.h"
 
 namespace lanzhou::cli::mcp {
 
@@ -71,7 +71,7 @@ std::optional<int> ToolArguments::Clock(std::string_view name) const {
   const std::optional<std::string> text = Text(name);
   if (!text) return std::nullopt;
   // The same reading of a time of day as the journey window's boxes.
-  const int minutes = query::ClockMinutes(*text);
+  const int minutes = timetable::ClockMinutes(*text);
   if (minutes < 0) {
     throw ToolError("时间格式错误：" + std::string(name) + " 为“" + *text +
                     "”，应为 HH:MM（00:00 至 23:59）。");
