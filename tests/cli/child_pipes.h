@@ -1,6 +1,7 @@
 #pragma once
 // A program run with both standard streams on pipes, spoken to a line at a time: the way an
 // assistant runs a stdio server. Header-only so that tests and benchmarks share it.
+#include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
 #include <sys/wait.h>
@@ -20,12 +21,17 @@ class ChildPipes {
              const std::string& err_path = "") {
     int to_child[2];
     int from_child[2];
-    if (pipe(to_child) != 0 || pipe(from_child) != 0) return;
+    // Close-on-exec: no other program started meanwhile holds our ends, so that closing the input
+    // really ends it (dup2 clears the flag on the child's own 0 and 1).
+    if (pipe2(to_child, O_CLOEXEC) != 0 || pipe2(from_child, O_CLOEXEC) != 0) return;
     signal(SIGPIPE, SIG_IGN);  // a child that ended must not end us on the next write
     pid_ = fork();
     if (pid_ == 0) {
       dup2(to_child[0], 0);
       dup2(from_child[1], 1);
+      // A pipe end that already was 0 or 1 (a parent started without them) keeps its flag.
+      fcntl(0, F_SETFD, 0);
+      fcntl(1, F_SETFD, 0);
       if (!err_path.empty()) {
         if (FILE* f = std::fopen(err_path.c_str(), "w")) dup2(fileno(f), 2);
       }
