@@ -54,11 +54,14 @@ QString ProblemText(data::TimetableFileProblem problem) {
 QString ChineseFileDetail(const std::string& detail) {
   const QString text = FromStd(detail);
   // "member meta.txt is missing" and the like name a part of the archive.
-  static const QRegularExpression member(QStringLiteral("^member (\\S+) (.*)$"));
+  static const QRegularExpression member(QStringLiteral("^member ([^\\s:]+):? (.*)$"));
   if (const QRegularExpressionMatch m = member.match(text); m.hasMatch()) {
     const QString name = m.captured(1);
     const QString rest = m.captured(2);
     if (rest == QStringLiteral("is missing")) return QStringLiteral("缺少 %1").arg(name);
+    if (rest.contains(QStringLiteral("directory says"))) {
+      return QStringLiteral("%1 的长度与目录不符").arg(name);
+    }
     const QString inner = ChineseFileDetail(rest.startsWith(QStringLiteral(": "))
                                                 ? rest.mid(2).toStdString()
                                                 : rest.toStdString());

@@ -37,7 +37,21 @@ ColumnBand::ColumnBand(GridView* grid, std::vector<int> design_widths)
     : grid_(grid), design_width_(grid->width()), design_widths_(std::move(design_widths)) {}
 
 void ColumnBand::Over(QWidget* control, int first, int last, bool stretch) {
-  entries_.push_back({control, control->geometry(), first, last, stretch});
+  if (control == nullptr) return;
+  const QRect r = control->geometry();
+  const QWidget* parent = control->parentWidget();
+  entries_.push_back({control, r, r.left() - ColumnLeft(first, parent),
+                      r.right() - ColumnRight(last, parent), first, last, stretch});
+}
+
+int ColumnBand::ColumnLeft(int column, const QWidget* parent) const {
+  // Through the grid's frame rather than its viewport, which is placed only once shown.
+  const QPoint inside(grid_->frameWidth() + grid_->columnViewportPosition(column), 0);
+  return grid_->mapTo(parent, inside).x();
+}
+
+int ColumnBand::ColumnRight(int column, const QWidget* parent) const {
+  return ColumnLeft(column, parent) + grid_->columnWidth(column) - 1;
 }
 
 std::vector<int> ColumnBand::SpreadWidths(const std::vector<int>& design, int extra) {
@@ -56,29 +70,26 @@ std::vector<int> ColumnBand::SpreadWidths(const std::vector<int>& design, int ex
   return widths;
 }
 
-int ColumnBand::LeftOf(const std::vector<int>& widths, int column) {
-  int x = 0;
-  for (int c = 0; c < column && c < static_cast<int>(widths.size()); ++c) {
-    x += widths[static_cast<std::size_t>(c)] + 1;  // the grid line right of each column
-  }
-  return x;
-}
-
 void ColumnBand::Fit() {
   const std::vector<int> widths = SpreadWidths(design_widths_, grid_->width() - design_width_);
   for (std::size_t c = 0; c < widths.size(); ++c) {
     grid_->setColumnWidth(static_cast<int>(c), widths[c]);
   }
+  // The controls follow the columns as the grid now draws them, keeping their offsets.
   for (const Entry& entry : entries_) {
     if (!entry.control) continue;
-    const int shift = LeftOf(widths, entry.first) - LeftOf(design_widths_, entry.first);
-    const int grow = LeftOf(widths, entry.last + 1) - LeftOf(design_widths_, entry.last + 1) - shift;
+    const QWidget* parent = entry.control->parentWidget();
+    const int left = ColumnLeft(entry.first, parent) + entry.left_offset;
+    const int right = ColumnRight(entry.last, parent) + entry.right_offset;
     QRect r = entry.design;
     if (entry.stretch) {
-      r.translate(shift, 0);
-      r.setWidth(r.width() + grow);
+      r.setLeft(left);
+      r.setRight(right);
     } else {
-      r.translate(shift + grow / 2, 0);
+      const int design_middle = (entry.design.left() - entry.left_offset +
+                                 entry.design.right() - entry.right_offset) / 2;
+      const int middle = (left - entry.left_offset + right - entry.right_offset) / 2;
+      r.moveLeft(entry.design.left() + middle - design_middle);
     }
     if (entry.control->geometry() != r) entry.control->setGeometry(r);
   }

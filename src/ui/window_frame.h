@@ -62,11 +62,16 @@ class ColumnBand {
   struct Entry {
     QPointer<QWidget> control;
     QRect design;
+    int left_offset;   // from the left edge of column `first` as the grid draws it
+    int right_offset;  // from the right edge of column `last`
     int first;
     int last;
     bool stretch;
   };
-  [[nodiscard]] static int LeftOf(const std::vector<int>& widths, int column);
+  // Where the grid draws the left edge of `column` and the right edge of `last`, in the
+  // coordinates of `parent` (an ancestor of the grid).
+  [[nodiscard]] int ColumnLeft(int column, const QWidget* parent) const;
+  [[nodiscard]] int ColumnRight(int column, const QWidget* parent) const;
   GridView* grid_;
   int design_width_;
   std::vector<int> design_widths_;

@@ -176,10 +176,11 @@ TEST(PrintGrid, PrintsTheReportToPdf) {
     const std::string page = page_texts[p].toStdString();
     SCOPED_TRACE("page " + std::to_string(p + 1));
     EXPECT_THAT(page, HasSubstr("岚舟列车时刻表"));
-    EXPECT_THAT(page, HasSubstr("打印日期：2011年8月15日"));
+    // pdftotext gives the full-width colons back as ":" (see PdfText).
+    EXPECT_THAT(page, HasSubstr("打印日期:2011年8月15日"));
     EXPECT_THAT(page, HasSubstr("岚舟时刻公司(http://www.lanzhou-shike.cn)"));
     EXPECT_THAT(page, HasSubstr("北京 → 上海"));
-    EXPECT_THAT(page, HasSubstr("时刻表：2024-07-05 全国"));
+    EXPECT_THAT(page, HasSubstr("时刻表:2024-07-05 全国"));
     for (const char* caption : {"车次", "始发", "终到", "车型", "发站", "发时", "到站", "到时",
                                 "停站", "里程", "历时", "硬座", "软座", "硬卧", "软卧"}) {
       EXPECT_THAT(page, HasSubstr(caption));

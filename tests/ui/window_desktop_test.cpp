@@ -45,6 +45,14 @@ TEST(WindowSize, TheMainWindowGrowsItsGridAndShrinksBackToItsDesign) {
   const QRect design_update = t.Find("BtnUpdate")->geometry();
   const int design_rows = grid->viewport()->height() / ui::kGridRowHeight;
   EXPECT_EQ(design_rows, 16);
+  // Where each title ends against where its column ends, as designed.
+  const auto title_of = [&](int c) {
+    return t.Find(QStringLiteral("Lab%1").arg(c + 1).toUtf8().constData());
+  };
+  std::vector<int> design_offsets;
+  for (int c = 0; c < 15; ++c) {
+    design_offsets.push_back(title_of(c)->geometry().right() - ColumnRight(grid, c));
+  }
 
   // As a maximised window on a 1920 × 1080 desktop leaves it.
   w.resize(1920, 1040);
@@ -59,12 +67,14 @@ TEST(WindowSize, TheMainWindowGrowsItsGridAndShrinksBackToItsDesign) {
   // The columns share the width; each title still ends where its column ends.
   int columns = 0;
   for (int c = 0; c < 15; ++c) {
-    columns += grid->columnWidth(c) + 1;
-    QWidget* title = t.Find(QStringLiteral("Lab%1").arg(c + 1).toUtf8().constData());
-    EXPECT_EQ(title->geometry().right() + 1, ColumnRight(grid, c) + 1) << c;
+    columns += grid->columnWidth(c);
+    EXPECT_EQ(title_of(c)->geometry().right() - ColumnRight(grid, c),
+              design_offsets[static_cast<std::size_t>(c)])
+        << c;
+    EXPECT_GT(grid->columnWidth(c), 0);
   }
-  EXPECT_GT(columns, 960 - 17 + dw - 20);
-  EXPECT_LE(columns, 960 - 17 + dw + 15);
+  const int design_columns = 97 + 77 + 77 + 70 + 77 + 45 + 77 + 45 + 32 + 45 + 37 + 42 + 43 + 91 + 70;
+  EXPECT_EQ(columns, design_columns + dw);
 
   // Smaller than the design is refused; back at the design size every control is where it was.
   w.resize(600, 400);
@@ -330,6 +340,12 @@ TEST(DarkDesktop, NoTextIsLightOnTheWindowsLightBackgrounds) {
     for (QWidget* w : t.window->findChildren<QWidget*>()) {
       if (!w->isVisibleTo(t.window.get())) continue;
       const auto* label = qobject_cast<QLabel*>(w);
+      // Texts in the colour they inherit (those given their own colour stand on their own
+      // boxes: orange on black, blue on the panel).
+      const bool inherited = w->parentWidget() != nullptr &&
+                             w->palette().color(QPalette::WindowText) ==
+                                 w->parentWidget()->palette().color(QPalette::WindowText);
+      if (!inherited) continue;
       if ((label != nullptr && !label->text().isEmpty()) || qobject_cast<QCheckBox*>(w)) {
         const QColor text = w->palette().color(QPalette::WindowText);
         EXPECT_GE(Contrast(text, BackgroundOf(w)), 3.0) << w->objectName().toStdString();
