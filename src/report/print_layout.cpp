@@ -71,7 +71,7 @@ PrintLayout LayoutReport(const PrinterMetrics& printer, const TextWidthFn& width
   layout.table_right = margin_x + available;
 
   // Page head: title; query left and timetable right; the captions' row. Foot: a rule, then
-  // date, page number and company on one line, each in its own third of the width.
+  // date, page number and company on one line, side by side.
   const int query_top = margin_y + title_height * 3 / 2;
   const int table_top = query_top + row_height;
   const int body_top = table_top + row_height;
@@ -111,15 +111,19 @@ PrintLayout LayoutReport(const PrinterMetrics& printer, const TextWidthFn& width
   };
   const auto foot = [&](int page) {
     line(left, footer_top, right, footer_top);
-    const int third = (right - left) / 3;
-    text(left, foot_text_top, PrintDateLine(heading.date_text), kTextPointSize, third - padding);
+    // The page number in the middle; the date and the company line share what is left of it,
+    // each on its own side.
     const std::string number = PrintPageNumberText(page, page_count);
-    text(left + third + (third - width_of(number, kTextPointSize)) / 2, foot_text_top, number,
-         kTextPointSize, third);
+    const int number_width = std::min(width_of(number, kTextPointSize), (right - left) / 3);
+    const int number_left = left + (right - left - number_width) / 2;
+    text(number_left, foot_text_top, number, kTextPointSize, number_width);
+    text(left, foot_text_top, PrintDateLine(heading.date_text), kTextPointSize,
+         number_left - padding - left);
     const std::string company =
         std::string(kCompanyName) + "(" + std::string(kCompanyWebAddress) + ")";
-    const int company_width = std::min(width_of(company, kTextPointSize), third - padding);
-    text(right - company_width, foot_text_top, company, kTextPointSize, third - padding);
+    const int company_room = right - (number_left + number_width + padding);
+    const int company_width = std::min(width_of(company, kTextPointSize), company_room);
+    text(right - company_width, foot_text_top, company, kTextPointSize, company_room);
   };
   const auto head = [&] {
     const std::string title(kPrintTitle);
