@@ -21,6 +21,7 @@
 #include "ui/dialogs.h"
 #include "ui/frm_pelory.h"
 #include "ui/web_view.h"
+#include "ui/window_frame.h"
 #if defined(LANZHOU_HAVE_TIMETABLE)
 #include "lanzhou_timetable.h"
 #elif defined(LANZHOU_HAVE_TEST_TIMETABLE)
@@ -126,6 +127,8 @@ int RunProgram(int argc, char* argv[], const WindowHook& on_window) {
   if (QScreen* screen = QGuiApplication::primaryScreen()) {
     window->move(screen->availableGeometry().center() - window->rect().center());
   }
+  // Where the user left it last time, when that place is still on a screen.
+  ui::RestoreWindowPlace(window.get(), "FrmPelory");
   window->show();
   const int code = QApplication::exec();
   window.reset();

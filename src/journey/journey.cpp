@@ -207,6 +207,12 @@ std::vector<Journey> Planner::Find(const Request& request) {
 
   const auto station_of = [&](std::int32_t stop) { return net.stops[U(stop)].station; };
   const auto train_end = [&](std::int32_t t) { return net.train_stop_begin[U(t) + 1]; };
+  // Every leg is boarded through one of three lists below (the departures, the trains on to the
+  // arrival set, the middle trains of two changes); each skips a train not allowed.
+  const auto allowed = [&](std::int32_t t) {
+    return request.allowed_trains.empty() ||
+           (U(t) < request.allowed_trains.size() && request.allowed_trains[U(t)] != 0);
+  };
 
   // ---- Endpoints.
   for (const std::string& name : request.from) {
@@ -226,7 +232,7 @@ std::vector<Journey> Planner::Find(const Request& request) {
   for (const std::int32_t s : x.to_stations) {
     for (std::int32_t v = net.visit_begin[U(s)]; v < net.visit_begin[U(s) + 1]; ++v) {
       const std::int32_t t = net.visits[U(v)].train;
-      if (x.train_mark[U(t)]) continue;
+      if (x.train_mark[U(t)] || !allowed(t)) continue;
       x.train_mark[U(t)] = 1;
       x.to_trains.push_back(t);
     }
@@ -322,7 +328,7 @@ std::vector<Journey> Planner::Find(const Request& request) {
   for (const std::int32_t s : x.from_stations) {
     for (std::int32_t c = net.call_begin[U(s)]; c < net.call_begin[U(s) + 1]; ++c) {
       const NetCall& call = net.calls[U(c)];
-      if (InWindow(call.minute, request.after, request.before))
+      if (InWindow(call.minute, request.after, request.before) && allowed(call.train))
         x.events.push_back({call.minute, call});
     }
   }
@@ -427,6 +433,7 @@ std::vector<Journey> Planner::Find(const Request& request) {
         each_boarding(net.calls, net.call_begin[U(p)], net.call_begin[U(p) + 1], al.arrive, ready,
                       covered, best[3], [&](const NetCall& call, std::int32_t shift2) {
                         const std::int32_t t2 = call.train;
+                        if (!allowed(t2)) return;
                         const std::int32_t last = x.last_hop[U(t2)];
                         if (last <= call.stop) return;
                         if (std::int64_t{x.reach_bound[U(call.stop + 1)]} + shift2 >= best[3])

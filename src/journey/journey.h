@@ -31,6 +31,8 @@ struct Request {
   std::int32_t min_change = 30;       // minutes, change at the same station
   std::int32_t min_change_city = 90;  // minutes, change to another station of the city group
   std::int32_t max_wait = 720;        // minutes between arrival and departure; 0 = unlimited
+  // By the network's train number, nonzero for the trains a journey may use; empty: all.
+  std::vector<char> allowed_trains;
 };
 
 // Fills request.from and request.to from two typed texts as the station query reads them: a

@@ -58,12 +58,23 @@ std::vector<journey::Journey> FindJourneys(const journey::Network& network,
   request.min_change = conditions.min_change;
   request.min_change_city = conditions.min_change_city;
   request.max_wait = conditions.max_wait;
+  if ((conditions.train_groups & timetable::kAllTrainGroups) != timetable::kAllTrainGroups) {
+    request.allowed_trains.resize(network.train_ids.size());
+    for (std::size_t t = 0; t < network.train_ids.size(); ++t) {
+      const auto group = static_cast<unsigned>(timetable::TrainGroupOf(network.train_ids[t]));
+      request.allowed_trains[t] = (conditions.train_groups >> group) & 1u;
+    }
+    // No train allowed at all is still a restriction, not "every train".
+    if (request.allowed_trains.empty()) return {};
+  }
   return journey::FindJourneys(network, request);
 }
 
 HeaderSort JourneyHeaders() {
   return HeaderSort({{"出发", SortKey::DayTime},
+                     {"发站", SortKey::Text},
                      {"到达", SortKey::DayTime},
+                     {"到站", SortKey::Text},
                      {"历时", SortKey::Minutes},
                      {"换乘", SortKey::Number},
                      {"车次", SortKey::Text},
@@ -78,21 +89,45 @@ std::array<std::string, kJourneyColumns> JourneyCells(const journey::Journey& jo
     arrive += "+" + std::to_string(day) + "天";
   }
   std::string stations;
-  int wait = 0;
+  std::string waits;
   for (std::size_t i = 1; i < journey.legs.size(); ++i) {
     if (!stations.empty()) stations += "、";
     stations += ChangeText(journey.legs[i - 1], journey.legs[i]);
-    wait += journey.legs[i].wait;
+    if (!waits.empty()) waits += "、";
+    waits += journey::DurationText(journey.legs[i].wait);
   }
   const bool through = journey.legs.size() < 2;
   return {journey::ClockText(journey.Depart()),
+          journey.legs.front().from,
           std::move(arrive),
+          journey.legs.back().to,
           journey::DurationText(journey.Minutes()),
           std::to_string(journey.Changes()),
           journey::TrainChainText(journey),
           through ? std::string(kNoValue) : std::move(stations),
-          through ? std::string(kNoValue) : journey::DurationText(wait),
+          through ? std::string(kNoValue) : std::move(waits),
           journey.fare.empty() ? std::string(kNoValue) : journey.fare};
+}
+
+std::vector<std::string> JourneyLegLines(const journey::Journey& journey) {
+  const auto clock = [](std::int32_t minutes) {
+    std::string text = journey::ClockText(minutes);
+    if (const int day = journey::DayOf(minutes); day > 0) text += "+" + std::to_string(day) + "天";
+    return text;
+  };
+  std::vector<std::string> lines;
+  for (std::size_t i = 0; i < journey.legs.size(); ++i) {
+    const journey::Leg& leg = journey.legs[i];
+    std::string line = "第" + std::to_string(i + 1) + "程 " + leg.train_id + " " + leg.from + " " +
+                       clock(leg.depart) + " → " + leg.to + " " + clock(leg.arrive) + "，历时 " +
+                       journey::DurationText(leg.arrive - leg.depart);
+    if (i > 0) {
+      line += "，等候 " + journey::DurationText(leg.wait);
+      if (leg.station_change) line += "，同城换站";
+    }
+    lines.push_back(std::move(line));
+  }
+  return lines;
 }
 
 void FillJourneyList(JourneyList& list, std::vector<journey::Journey> journeys) {

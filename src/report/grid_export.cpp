@@ -13,7 +13,7 @@ constexpr std::array<std::string_view, kMainGridColumnCount> kMainCaptions = {
 constexpr std::array<std::string_view, kDetailGridColumnCount> kDetailCaptions = {
     "站序", "车站", "里程", "到时", "发时", "天数", "历时", "时速"};
 constexpr std::array<std::string_view, kJourneyGridColumnCount> kJourneyCaptions = {
-    "出发", "到达", "历时", "换乘", "车次", "换乘站", "等候", "参考票价"};
+    "出发", "发站", "到达", "到站", "历时", "换乘", "车次", "换乘站", "等候", "参考票价"};
 
 [[nodiscard]] std::string JoinCells(const GridRow& row, std::size_t column_count) {
   std::string line;

@@ -20,7 +20,7 @@ inline constexpr std::string_view kCompanyWebAddress = "http://www.lanzhou-shike
 
 inline constexpr int kMainGridColumnCount = 15;
 inline constexpr int kDetailGridColumnCount = 8;
-inline constexpr int kJourneyGridColumnCount = 8;
+inline constexpr int kJourneyGridColumnCount = 10;
 
 // Caption i (0 … 14) of SGrid's columns for print and export; empty text outside that range.
 [[nodiscard]] std::string_view MainGridColumnCaption(int i);

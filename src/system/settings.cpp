@@ -6,14 +6,54 @@
 #include <system_error>
 
 #include "system/atomic_file.h"
+#include "text/ascii.h"
 
 namespace lanzhou::system {
 
 namespace {
 
 constexpr std::string_view kTimetableKey = "timetable=";
+constexpr std::string_view kWindowKey = "window.";
+constexpr std::string_view kSaveFolderKey = "save_folder=";
+constexpr std::int64_t kPlaceLimit = 100000;
+
+bool HasLineBreak(const std::filesystem::path& path) {
+  return path.string().find_first_of("\r\n") != std::string::npos;
+}
+
+// A window name is a plain identifier, so a key never holds '=' or a line break.
+bool IsWindowName(std::string_view name) {
+  if (name.empty() || name.size() > 64) return false;
+  for (const char c : name) {
+    const bool plain = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') ||
+                       (c >= '0' && c <= '9') || c == '_';
+    if (!plain) return false;
+  }
+  return true;
+}
 
 }  // namespace
+
+std::optional<WindowPlace> ParseWindowPlace(std::string_view text) {
+  std::int64_t numbers[5] = {};
+  for (int i = 0; i < 5; ++i) {
+    const std::size_t comma = i < 4 ? text.find(',') : text.size();
+    if (comma == std::string_view::npos) return std::nullopt;
+    const bool size = i == 2 || i == 3;
+    const std::int64_t min = i == 4 ? 0 : size ? 1 : -kPlaceLimit;
+    const std::int64_t max = i == 4 ? 1 : kPlaceLimit;
+    if (!text::ParseDecimalIn(text.substr(0, comma), min, max, numbers[i])) return std::nullopt;
+    text.remove_prefix(i < 4 ? comma + 1 : comma);
+  }
+  return WindowPlace{static_cast<int>(numbers[0]), static_cast<int>(numbers[1]),
+                     static_cast<int>(numbers[2]), static_cast<int>(numbers[3]), numbers[4] == 1};
+}
+
+std::string WindowPlaceText(const WindowPlace& place) {
+  return std::to_string(place.x) + "," + std::to_string(place.y) + "," +
+         std::to_string(place.width) + "," + std::to_string(place.height) + "," +
+         (place.maximised ? "1" : "0");
+}
 
 std::optional<std::filesystem::path> SettingsFile() {
   std::filesystem::path base;
@@ -39,6 +79,16 @@ Settings ReadSettings() {
     if (!line.empty() && line.back() == '\r') line.pop_back();
     if (line.starts_with(kTimetableKey) && line.size() > kTimetableKey.size()) {
       settings.timetable = std::filesystem::path(line.substr(kTimetableKey.size()));
+    } else if (line.starts_with(kSaveFolderKey) && line.size() > kSaveFolderKey.size()) {
+      settings.save_folder = std::filesystem::path(line.substr(kSaveFolderKey.size()));
+    } else if (line.starts_with(kWindowKey)) {
+      const std::size_t equals = line.find('=');
+      if (equals == std::string::npos) continue;
+      const std::string name = line.substr(kWindowKey.size(), equals - kWindowKey.size());
+      if (!IsWindowName(name)) continue;
+      if (auto place = ParseWindowPlace(std::string_view(line).substr(equals + 1))) {
+        settings.windows[name] = *place;
+      }
     }
   }
   return settings;
@@ -56,13 +106,20 @@ void WriteSettings(const Settings& settings) {
   if (ec) {
     throw FileWriteError("Cannot create file \"" + file->string() + "\". " + ec.message());
   }
-  if (settings.timetable &&
-      settings.timetable->string().find_first_of("\r\n") != std::string::npos) {
+  if (settings.timetable && HasLineBreak(*settings.timetable)) {
     throw FileWriteError("Cannot write file \"" + file->string() +
                          "\". The timetable's path holds a line break.");
   }
   std::string text = "# 岚舟时刻: the timetable opened at start (none: the built-in sample)\n";
   if (settings.timetable) text += std::string(kTimetableKey) + settings.timetable->string() + "\n";
+  // A folder that cannot be written on one line is simply not remembered.
+  if (settings.save_folder && !HasLineBreak(*settings.save_folder)) {
+    text += std::string(kSaveFolderKey) + settings.save_folder->string() + "\n";
+  }
+  for (const auto& [name, place] : settings.windows) {
+    if (!IsWindowName(name)) continue;
+    text += std::string(kWindowKey) + name + "=" + WindowPlaceText(place) + "\n";
+  }
   WriteFileAtomically(*file, text);
 }
 

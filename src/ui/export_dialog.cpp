@@ -40,15 +40,21 @@ QString WriteErrorText(const system::FileWriteError& error) {
       .arg(path, reason);
 }
 
-bool ExportGridCsv(Dialogs& dialogs, QWidget* parent, report::GridKind kind,
-                   std::span<const report::GridRow> rows) {
+QString ExportedText(int rows, const QString& file) {
+  return QStringLiteral("已导出 %1 行到 %2").arg(rows).arg(file);
+}
+
+std::optional<QString> ExportGridCsv(Dialogs& dialogs, QWidget* parent, report::GridKind kind,
+                                     std::span<const report::GridRow> rows,
+                                     const QString& file_stem) {
   // The lines are built first, as the grid is now, before the dialog gives the user time.
   const std::vector<std::string> lines = report::ExportGridCsvLines(kind, rows);
   const QString chosen =
       dialogs.SaveFileName(parent, QString::fromUtf8(kExportCaption),
-                           QString::fromUtf8(kExportFilter), QString::fromUtf8(kExportSuffix));
+                           QString::fromUtf8(kExportFilter), QString::fromUtf8(kExportSuffix),
+                           file_stem.isEmpty() ? QString() : file_stem + QStringLiteral(".csv"));
   const QString name = chosen.trimmed();
-  if (name.isEmpty()) return false;
+  if (name.isEmpty()) return std::nullopt;
   try {
     if (report::WriteLinesGbkAtomically(std::filesystem::path(name.toStdString()), lines) ==
         system::WriteOutcome::kInPlace) {
@@ -57,13 +63,13 @@ bool ExportGridCsv(Dialogs& dialogs, QWidget* parent, report::GridKind kind,
                       QStringLiteral("该文件夹不允许新建文件，已直接改写原文件。"),
                       QMessageBox::Ok);
     }
-    return true;
+    return name;
   } catch (const system::FileWriteError& error) {
     ShowStandardError(dialogs, parent, WriteErrorText(error));
-    return false;
+    return std::nullopt;
   } catch (const std::exception& error) {
     ShowStandardError(dialogs, parent, QString::fromUtf8(error.what()));
-    return false;
+    return std::nullopt;
   }
 }
 

@@ -25,6 +25,7 @@ TFrmAbout::TFrmAbout(const QPixmap& logo, QWidget* parent) : QDialog(parent) {
   setWindowFlag(Qt::WindowStaysOnTopHint);
   setWindowFlag(Qt::WindowContextHelpButtonHint, false);
   setFixedSize(kClientWidth, kClientHeight);
+  setPalette(WindowPalette());
   SetBackground(this, QColor(0xE3EFF3));
 
   // The logo only shows the hint; visiting the home page is Label2's.

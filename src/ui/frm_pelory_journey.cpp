@@ -63,6 +63,8 @@ void TFrmPelory::OnJourneyNetwork(std::shared_ptr<const journey::Network> networ
 }
 
 void TFrmPelory::DropJourneyNetwork() {
+  // The journey window reads the tables about to go.
+  delete journey_window_.data();
   journey_builder_ = std::jthread();
   journey_build_started_ = false;
   journey_network_.reset();
@@ -70,18 +72,30 @@ void TFrmPelory::DropJourneyNetwork() {
   mjourney_->setEnabled(false);
 }
 
-void TFrmPelory::MJourneyClick() {
-  OpenJourneyWindow(this);
+TFrmJourney* TFrmPelory::JourneyWindow() const {
+  return journey_window_.data();
 }
 
-void TFrmPelory::OpenJourneyWindow(QWidget* parent) {
+void TFrmPelory::MJourneyClick() {
+  OpenJourneyWindow();
+}
+
+void TFrmPelory::OpenJourneyWindow() {
   if (!journey_network_) return;
   const std::string from = BoxText(combo_fz_);
   const std::string to = BoxText(combo_dz_);
   // The same checks as 查询: names typed, known, different.
   if (StopsHere(query::CheckThroughQuery(from, to, *tables_))) return;
-  TFrmJourney window(journey_network_, *tables_, *deps_.dialogs, from, to, parent);
-  window.exec();
+  // One journey window, beside this one and not blocking it; asked again, it takes the names.
+  if (!journey_window_) {
+    journey_window_ = new TFrmJourney(journey_network_, *tables_, *deps_.dialogs, from, to, this);
+    journey_window_->setAttribute(Qt::WA_DeleteOnClose);
+  } else {
+    journey_window_->SetStations(from, to);
+  }
+  journey_window_->show();
+  journey_window_->raise();
+  journey_window_->activateWindow();
 }
 
 }  // namespace lanzhou::ui

@@ -8,10 +8,13 @@
 #include <QLabel>
 #include <QLocale>
 #include <QPushButton>
+#include <QRegularExpression>
+#include <array>
 
 #include "system/atomic_file.h"
 #include "system/settings.h"
 #include "ui/frm_pelory.h"
+#include "ui/print_grid.h"
 
 namespace lanzhou::ui {
 namespace {
@@ -46,6 +49,53 @@ QString ProblemText(data::TimetableFileProblem problem) {
   return QStringLiteral("文件无法使用。");
 }
 
+}  // namespace
+
+QString ChineseFileDetail(const std::string& detail) {
+  const QString text = FromStd(detail);
+  // "member meta.txt is missing" and the like name a part of the archive.
+  static const QRegularExpression member(QStringLiteral("^member ([^\\s:]+):? (.*)$"));
+  if (const QRegularExpressionMatch m = member.match(text); m.hasMatch()) {
+    const QString name = m.captured(1);
+    const QString rest = m.captured(2);
+    if (rest == QStringLiteral("is missing")) return QStringLiteral("缺少 %1").arg(name);
+    if (rest.contains(QStringLiteral("directory says"))) {
+      return QStringLiteral("%1 的长度与目录不符").arg(name);
+    }
+    const QString inner = ChineseFileDetail(rest.startsWith(QStringLiteral(": "))
+                                                ? rest.mid(2).toStdString()
+                                                : rest.toStdString());
+    return inner.isEmpty() ? QStringLiteral("%1 已损坏").arg(name)
+                           : QStringLiteral("%1：%2").arg(name, inner);
+  }
+  // libzip's and the system's words, most telling first.
+  static const std::array<std::pair<const char*, const char*>, 14> known = {{
+      {"Not a zip archive", "不是 zip 文件"},
+      {"No such file", "文件不存在"},
+      {"Permission denied", "没有读取权限"},
+      {"Is a directory", "这是一个文件夹，不是文件"},
+      {"CRC error", "校验错误"},
+      {"inconsistent", "zip 文件结构不一致"},
+      {"Premature end of file", "文件不完整（提前结束）"},
+      {"Compression method not supported", "不支持的压缩方式"},
+      {"Encryption method not supported", "不支持的加密方式"},
+      {"Malloc failure", "内存不足"},
+      {"Cannot allocate memory", "内存不足"},
+      {"larger than", "过大"},
+      {"Read error", "读取错误"},
+      {"Input/output error", "读取错误"},
+  }};
+  for (const auto& [english, chinese] : known) {
+    if (text.contains(QString::fromUtf8(english), Qt::CaseInsensitive)) {
+      return QString::fromUtf8(chinese);
+    }
+  }
+  // Other texts are in English only: the reason given above them says it in the user's words.
+  return {};
+}
+
+namespace {
+
 // "时刻表：2024-07-05 全国（11,413 车次）", or the built-in sample's caption.
 QString StatusText(const data::TimetableFile* file) {
   if (file == nullptr) return QStringLiteral("示例时刻表（非真实数据）");
@@ -67,17 +117,35 @@ bool TFrmPelory::UseTimetable(const std::optional<std::filesystem::path>& file, 
     *opened = data::ReadTimetableFile(*file);
   } catch (const data::TimetableFileError& e) {
     const QString reason = ProblemText(e.problem());
-    const QString detail = FromStd(e.detail());
+    const QString detail = ChineseFileDetail(e.detail());
     if (!at_start) {
       ShowTimetableProblem(*file, reason, detail, QStringLiteral("仍使用原来的时刻表。"));
       return false;
     }
-    // At start the built-in tables load at once; the message waits until the window is up.
+    // At start the built-in tables load at once; the message waits until the window is up. A
+    // remembered file that is gone is said once, then forgotten.
     StartTables(nullptr, {});
+    std::error_code ec;
+    const bool gone = !std::filesystem::exists(*file, ec) && !ec;
+    bool forgotten = false;
+    if (gone) {
+      try {
+        system::UpdateSettings([&](system::Settings& settings) {
+          if (settings.timetable && *settings.timetable == *file) {
+            settings.timetable.reset();
+            forgotten = true;
+          }
+        });
+      } catch (const system::FileWriteError&) {
+      }
+    }
+    const QString consequence =
+        forgotten ? QStringLiteral("现在使用内置示例时刻表，下次启动时不再打开它。")
+                  : QStringLiteral("现在使用内置示例时刻表。");
     QMetaObject::invokeMethod(
         this,
-        [this, path = *file, reason, detail] {
-          ShowTimetableProblem(path, reason, detail, QStringLiteral("现在使用内置示例时刻表。"));
+        [this, path = *file, reason, detail, consequence] {
+          ShowTimetableProblem(path, reason, detail, consequence);
         },
         Qt::QueuedConnection);
     return false;
@@ -99,6 +167,7 @@ void TFrmPelory::StartTables(std::unique_ptr<data::TimetableFile> file,
   tables_ =
       std::make_unique<data::TimetableStore>(timetable_ ? timetable_registry_ : *deps_.registry);
   status_panels_[1]->setText(StatusText(timetable_.get()));
+  SetPrintedTimetableName(StatusText(timetable_.get()));
   status_panels_[1]->setToolTip(timetable_ ? PathText(timetable_path_) : QString());
 
   // The boxes keep their text; the controls wait for the new tables, and a result from the old
@@ -160,10 +229,12 @@ void TFrmPelory::ShowTimetableProblem(const std::filesystem::path& file, const Q
 }
 
 void TFrmPelory::RememberTimetable(const std::optional<std::filesystem::path>& file) {
-  system::Settings settings;
-  if (file) settings.timetable = std::filesystem::absolute(*file).lexically_normal();
   try {
-    system::WriteSettings(settings);
+    // The other settings (window places, the last folder) stay as they are.
+    system::UpdateSettings([&](system::Settings& settings) {
+      settings.timetable.reset();
+      if (file) settings.timetable = std::filesystem::absolute(*file).lexically_normal();
+    });
   } catch (const system::FileWriteError& e) {
     deps_.dialogs->Message(
         this, QMessageBox::Warning, QStringLiteral("打开时刻表"),

@@ -233,5 +233,44 @@ TEST(JourneyPlannerProperty, EqualsBruteForceOnRandomTimetables) {
   EXPECT_GT(listed_by_changes[2], 5);
 }
 
+// Leaving trains out through the request is the same as planning on the timetable without them:
+// no leg of a listed journey uses a train left out, and nothing a left-out train dominated is
+// lost.
+TEST(JourneyPlannerProperty, AllowedTrainsEqualsPlanningWithoutTheOthers) {
+  for (const unsigned seed : {4u, 7u, 11u, 19u, 29u, 42u}) {
+    std::mt19937 rng(seed);
+    const SpecTimetable timetable = RandomTimetable(rng, 12, 40);
+    const SpecTables tables(timetable);
+    Planner planner(tables.network);
+    for (int q = 0; q < 8; ++q) {
+      SCOPED_TRACE("seed " + std::to_string(seed) + " request " + std::to_string(q));
+      Request r;
+      r.from = {"站0", "站1", "站2"};
+      r.to = {"站3", "站4"};
+      r.max_wait = 0;
+      // Each train kept with probability one half (never all: the restriction must bite).
+      SpecTimetable kept_only = timetable;
+      kept_only.trains.clear();
+      r.allowed_trains.assign(tables.network.train_ids.size(), 0);
+      for (std::size_t t = 0; t < tables.network.train_ids.size(); ++t) {
+        if (std::uniform_int_distribution<int>(0, 1)(rng) == 0) continue;
+        r.allowed_trains[t] = 1;
+        const std::string id(tables.network.train_ids[t]);
+        for (const SpecTrain& train : timetable.trains) {
+          if (train.id == id) kept_only.trains.push_back(train);
+        }
+      }
+      const SpecTables kept_tables(kept_only);
+      Request without = r;
+      without.allowed_trains.clear();
+      const std::vector<Journey> restricted = planner.Find(r);
+      EXPECT_EQ(JourneyLines(restricted), JourneyLines(FindJourneys(kept_tables.network, without)));
+      std::set<Triple> found;
+      for (const Journey& j : restricted) found.insert({j.Depart(), j.Arrive(), j.Changes()});
+      EXPECT_EQ(found, BruteForce(kept_only, without));
+    }
+  }
+}
+
 }  // namespace
 }  // namespace lanzhou::journey::test

@@ -6,6 +6,7 @@
 #include <fstream>
 #include <iterator>
 #include <optional>
+#include <random>
 #include <string>
 
 #include "system/atomic_file.h"
@@ -63,6 +64,54 @@ TEST(Settings, TheChoiceIsWrittenWholeAndReadBack) {
   WriteSettings({chosen});
   EXPECT_THROW(WriteSettings({fs::path("/a\nb.lzt")}), FileWriteError);
   EXPECT_EQ(ReadSettings().timetable, chosen);
+}
+
+TEST(Settings, WindowPlacesReadAsWrittenAndOddOnesAreIgnored) {
+  // Round trip over a spread of places, the extremes included.
+  std::mt19937 random(7);
+  std::uniform_int_distribution<int> offset(-100000, 100000), size(1, 100000);
+  for (int i = 0; i < 200; ++i) {
+    const WindowPlace place{offset(random), offset(random), size(random), size(random),
+                            i % 2 == 0};
+    EXPECT_EQ(ParseWindowPlace(WindowPlaceText(place)), place) << WindowPlaceText(place);
+  }
+  EXPECT_EQ(WindowPlaceText({-8, 30, 985, 681, true}), "-8,30,985,681,1");
+  for (const char* odd : {"", "1,2,3,4", "1,2,3,4,5", "1,2,0,4,0", "1,2,3,-4,0", "1,2,3,4,0,",
+                          "1,2,3,4,0,9", " 1,2,3,4,0", "1,2,3,4,x", "100001,0,1,1,0",
+                          "0,0,100001,1,0", "1;2;3;4;0"}) {
+    EXPECT_EQ(ParseWindowPlace(odd), std::nullopt) << odd;
+  }
+
+  testing::TempDir dir;
+  testing::ScopedEnv xdg("XDG_CONFIG_HOME", (dir / "config").string());
+  Settings settings;
+  settings.timetable = "/data/全国.lzt";
+  settings.save_folder = "/home/u/导出";
+  settings.windows["FrmPelory"] = {10, 20, 1920, 1080, true};
+  settings.windows["FrmMsg"] = {0, 0, 426, 403, false};
+  settings.windows["bad name"] = {0, 0, 1, 1, false};  // not a plain name: never written
+  WriteSettings(settings);
+  Settings back = ReadSettings();
+  settings.windows.erase("bad name");
+  EXPECT_EQ(back.timetable, settings.timetable);
+  EXPECT_EQ(back.save_folder, settings.save_folder);
+  EXPECT_EQ(back.windows, settings.windows);
+
+  // Changing one key keeps the others.
+  UpdateSettings([](Settings& s) { s.windows["FrmZzz"] = {1, 2, 532, 356, false}; });
+  back = ReadSettings();
+  EXPECT_EQ(back.timetable, settings.timetable);
+  EXPECT_EQ(back.windows.size(), 3u);
+  EXPECT_EQ(back.windows.at("FrmPelory"), (WindowPlace{10, 20, 1920, 1080, true}));
+
+  // Lines written by hand that do not read as places are skipped, the rest still read.
+  {
+    std::ofstream out(*SettingsFile(), std::ios::binary | std::ios::app);
+    out << "window.FrmJourney=1,2,3\nwindow.=1,2,3,4,0\nwindow.A B=1,2,3,4,0\n";
+  }
+  back = ReadSettings();
+  EXPECT_EQ(back.windows.size(), 3u);
+  EXPECT_EQ(back.timetable, settings.timetable);
 }
 
 TEST(Settings, AFolderThatCannotBeMadeIsAWriteError) {

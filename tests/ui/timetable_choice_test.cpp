@@ -7,6 +7,7 @@
 
 #include <QAction>
 #include <QMenu>
+#include <QRegularExpression>
 #include <fstream>
 #include <iterator>
 
@@ -107,8 +108,65 @@ TEST(TimetableChoice, AFileThatCannotBeUsedAtStartIsReportedAndTheSampleAnswers)
         << text.toStdString();
     EXPECT_TRUE(text.endsWith(QStringLiteral("\n\n现在使用内置示例时刻表。")))
         << text.toStdString();
+    // Beside the file's name, the user reads Chinese only (libzip's and the system's words
+    // translated, or left out).
+    QString words = text;
+    words.remove(QString::fromStdString(path.string()));
+    words.remove(QStringLiteral("zip"));
+    // The names of the file's parts stay as they are ("缺少 meta.txt").
+    words.remove(QRegularExpression(QStringLiteral("\\b(STRAIN|SLIST|SPY|SM|meta\\.txt)\\b")));
+    EXPECT_FALSE(words.contains(QRegularExpression(QStringLiteral("[A-Za-z]{3,}"))))
+        << text.toStdString();
     EXPECT_EQ(StatusText(t), QStringLiteral("示例时刻表（非真实数据）"));
     EXPECT_EQ(t.window->Tables().KMList.RecordCount(), 9u);
+  }
+}
+
+TEST(TimetableChoice, ChineseWordsForLibzipAndSystemTroubles) {
+  const struct {
+    const char* detail;
+    const char* shown;
+  } cases[] = {
+      {"Not a zip archive", "不是 zip 文件"},
+      {"member meta.txt is missing", "缺少 meta.txt"},
+      {"member STrain: CRC error", "STrain：校验错误"},
+      {"member SList is larger than 1 GiB", "SList：过大"},
+      {"Open error: No such file or directory", "文件不存在"},
+      {"Permission denied", "没有读取权限"},
+      {"Zip archive inconsistent", "zip 文件结构不一致"},
+      {"something no one expected", ""},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(ui::ChineseFileDetail(c.detail), QString::fromUtf8(c.shown)) << c.detail;
+  }
+}
+
+// A remembered timetable that has gone is said once; the next start opens the sample quietly.
+TEST(TimetableChoice, ARememberedFileThatIsGoneIsSaidOnceThenForgotten) {
+  ConfigHome home;
+  TempDir dir;
+  const fs::path gone = dir / "gone.lzt";
+  system::UpdateSettings([&](system::Settings& s) {
+    s.timetable = gone;
+    s.windows["FrmPelory"] = {0, 0, 1000, 700, false};
+  });
+  {
+    TestWindow t(true, system::TimetableAtStart(std::nullopt));
+    t.window->show();
+    ASSERT_TRUE(WaitUntil([&] { return !t.dialogs.shown.empty() && Ready(t); }));
+    ASSERT_EQ(t.dialogs.shown.size(), 1u);
+    EXPECT_TRUE(t.dialogs.shown[0].text.endsWith(
+        QStringLiteral("现在使用内置示例时刻表，下次启动时不再打开它。")));
+  }
+  EXPECT_EQ(system::ReadSettings().timetable, std::nullopt);
+  // The other settings stay.
+  EXPECT_EQ(system::ReadSettings().windows.count("FrmPelory"), 1u);
+  {
+    TestWindow t(true, system::TimetableAtStart(std::nullopt));
+    t.window->show();
+    ASSERT_TRUE(WaitUntil([&] { return Ready(t); }));
+    QTest::qWait(50);
+    EXPECT_TRUE(t.dialogs.shown.empty());
   }
 }
 
