@@ -213,6 +213,11 @@ Commands:
       --max-wait MIN         longest wait at a change, 0 = no limit (720)
       --sort 出发|到达|历时|换乘[:desc]   --limit N
                              --format as below (json: see docs/journeys.md)
+  diagram FROM TO -o FILE    the train diagram (运行图) of the line between the stations, as
+                             FILE.svg, FILE.pdf (A3 landscape) or FILE.png; its options:
+      --after HH:MM --before HH:MM   the time shown (the whole day)
+      --classes G,D,C,Z,T,K,其他      the classes drawn (all)
+      --date YYYY-MM-DD      the day drawn (timetables with running days)
   complete LETTERS           the stations whose pinyin initials begin with LETTERS, one a
                              line, in the order of the initials table
   info                       record counts and ready state of the four tables

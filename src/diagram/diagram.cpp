@@ -1,7 +1,9 @@
 #include "diagram/diagram.h"
 
 #include <algorithm>
+#include <cmath>
 #include <limits>
+#include <unordered_map>
 
 
 namespace lanzhou::diagram {
@@ -60,7 +62,7 @@ std::vector<std::int32_t> RowOfStation(const journey::Network& network, const Li
 
 // Positions by the shortest running time between neighbouring rows over every train that runs
 // between them without a stop between.
-void SpaceByRunningTime(const journey::Network& network, const std::vector<std::int32_t>& line_stops,
+void SpaceByRunningTime(const journey::Network& network, const std::vector<double>& reference,
                         Line& line) {
   const std::vector<std::int32_t> row_of = RowOfStation(network, line);
   const std::size_t n = line.rows.size();
@@ -87,7 +89,7 @@ void SpaceByRunningTime(const journey::Network& network, const std::vector<std::
     // Rows next to each other that no train runs between directly (a station the line train
     // calls at twice was left out): the line train's own time between them.
     if (run == std::numeric_limits<std::int32_t>::max()) {
-      run = std::abs(StopAt(network, line_stops[r + 1]).arrive - StopAt(network, line_stops[r]).depart);
+      run = static_cast<std::int32_t>(std::lround(std::abs(reference[r + 1] - reference[r])));
     }
     line.rows[r].position = position;
     // A zero-minute run would put two stations on one row.
@@ -95,6 +97,81 @@ void SpaceByRunningTime(const journey::Network& network, const std::vector<std::
   }
   line.rows[n - 1].position = position;
   line.spacing = Spacing::ShortestRunningTime;
+}
+
+// Stations other trains call at between two neighbouring rows (a row, up to three stops off
+// the line, the next row) join the line there, in the order of their share of the way, so that
+// a train stopping where the line train passes is not cut into pieces. Repeated until nothing
+// joins, as a joined station may reveal more.
+void AddStationsBetween(const journey::Network& network, bool by_km, Line& line,
+                        std::vector<double>& reference) {
+  constexpr int kMaxOffLine = 3;
+  constexpr int kMaxRounds = 4;
+  for (int round = 0; round < kMaxRounds; ++round) {
+    const std::vector<std::int32_t> row_of = RowOfStation(network, line);
+    std::vector<std::int32_t> row_stations;
+    for (const Row& row : line.rows) row_stations.push_back(row.station_number);
+    struct Joining {
+      std::int32_t gap = -1;  // between row gap and gap + 1
+      double share_sum = 0;
+      int count = 0;
+    };
+    std::unordered_map<std::int32_t, Joining> joining;
+    for (const std::int32_t t : TrainsAt(network, row_stations)) {
+      const std::int32_t e = StopEnd(network, t);
+      for (std::int32_t i = StopBegin(network, t); i < e; ++i) {
+        const std::int32_t from_row = row_of[static_cast<std::size_t>(StopAt(network, i).station)];
+        if (from_row < 0) continue;
+        std::int32_t k = i + 1;
+        while (k < e && k - i <= kMaxOffLine &&
+               row_of[static_cast<std::size_t>(StopAt(network, k).station)] < 0) {
+          ++k;
+        }
+        if (k >= e || k == i + 1) continue;
+        const std::int32_t to_row = row_of[static_cast<std::size_t>(StopAt(network, k).station)];
+        if (to_row < 0 || std::abs(to_row - from_row) != 1) continue;
+        const journey::NetStop& a = StopAt(network, i);
+        const journey::NetStop& b = StopAt(network, k);
+        for (std::int32_t m = i + 1; m < k; ++m) {
+          const journey::NetStop& x = StopAt(network, m);
+          double share = 0.5;
+          if (by_km && a.distance < x.distance && x.distance < b.distance) {
+            share = static_cast<double>(x.distance - a.distance) / (b.distance - a.distance);
+          } else if (b.arrive > a.depart) {
+            share = std::clamp(static_cast<double>(x.arrive - a.depart) / (b.arrive - a.depart),
+                               0.01, 0.99);
+          }
+          if (to_row < from_row) share = 1 - share;
+          Joining& j = joining[x.station];
+          if (j.gap < 0) j.gap = std::min(from_row, to_row);
+          // A station seen between other rows too keeps its first place.
+          if (j.gap != std::min(from_row, to_row)) continue;
+          j.share_sum += share;
+          ++j.count;
+        }
+      }
+    }
+    if (joining.empty()) return;
+    std::vector<std::vector<std::pair<double, std::int32_t>>> gaps(line.rows.size());
+    for (const auto& [station, j] : joining) {
+      gaps[static_cast<std::size_t>(j.gap)].emplace_back(j.share_sum / j.count, station);
+    }
+    std::vector<Row> rows;
+    std::vector<double> references;
+    for (std::size_t r = 0; r < line.rows.size(); ++r) {
+      rows.push_back(line.rows[r]);
+      references.push_back(reference[r]);
+      std::sort(gaps[r].begin(), gaps[r].end());
+      for (const auto& [share, station] : gaps[r]) {
+        const auto at = [&](double lo, double hi) { return lo + share * (hi - lo); };
+        rows.push_back({network.station_names[static_cast<std::size_t>(station)], station,
+                        at(line.rows[r].position, line.rows[r + 1].position)});
+        references.push_back(at(reference[r], reference[r + 1]));
+      }
+    }
+    line.rows = std::move(rows);
+    reference = std::move(references);
+  }
 }
 
 // The part of a polyline with non-decreasing minutes that lies within [lo, hi].
@@ -178,9 +255,11 @@ std::vector<Piece> PiecesOf(const journey::Network& network, std::int32_t t,
 
 }  // namespace
 
-std::optional<Line> ChooseLine(const journey::Network& network,
-                               const std::vector<std::string>& from,
-                               const std::vector<std::string>& to) {
+namespace {
+
+std::optional<Line> ChooseLineAmong(const journey::Network& network,
+                                    const std::vector<std::string>& from,
+                                    const std::vector<std::string>& to) {
   const std::vector<std::uint8_t> is_from = StationFlags(network, from);
   const std::vector<std::uint8_t> is_to = StationFlags(network, to);
   std::vector<std::int32_t> from_stations;
@@ -216,37 +295,53 @@ std::optional<Line> ChooseLine(const journey::Network& network,
 
   Line line;
   line.line_train = best_train;
-  std::vector<std::int32_t> line_stops;
+  std::vector<double> reference;  // minutes along the line train, for rows no train links
   std::vector<std::uint8_t> taken(static_cast<std::size_t>(network.StationCount()), 0);
   const std::int32_t step = best_b > best_a ? 1 : -1;
+  const journey::NetStop& first = StopAt(network, best_a);
+  bool by_km = true;
   for (std::int32_t i = best_a;; i += step) {
     const journey::NetStop& stop = StopAt(network, i);
     // A station the train calls at twice is one row, at its first call.
     if (!taken[static_cast<std::size_t>(stop.station)]) {
       taken[static_cast<std::size_t>(stop.station)] = 1;
-      line_stops.push_back(i);
+      const double km = std::abs(stop.distance - first.distance);
+      if (!line.rows.empty() && km <= line.rows.back().position) by_km = false;
+      line.rows.push_back({network.station_names[static_cast<std::size_t>(stop.station)],
+                           stop.station, km});
+      reference.push_back(std::abs(stop.arrive - first.arrive));
     }
     if (i == best_b) break;
   }
-  line.station_total = static_cast<std::int32_t>(line_stops.size());
-  if (line_stops.size() > static_cast<std::size_t>(kMaxStations)) line_stops.resize(kMaxStations);
-  bool by_km = true;
-  const std::int32_t km0 = StopAt(network, line_stops.front()).distance;
-  double previous = -1;
-  for (const std::int32_t i : line_stops) {
-    const journey::NetStop& stop = StopAt(network, i);
-    const double km = std::abs(stop.distance - km0);
-    if (km <= previous) by_km = false;
-    previous = km;
-    line.rows.push_back({network.station_names[static_cast<std::size_t>(stop.station)],
-                         stop.station, km});
+  AddStationsBetween(network, by_km, line, reference);
+  line.station_total = static_cast<std::int32_t>(line.rows.size());
+  if (line.rows.size() > static_cast<std::size_t>(kMaxStations)) {
+    line.rows.resize(kMaxStations);
+    reference.resize(kMaxStations);
   }
-  if (!by_km) SpaceByRunningTime(network, line_stops, line);
+  if (!by_km) SpaceByRunningTime(network, reference, line);
   return line;
 }
 
+}  // namespace
+
+std::optional<Line> ChooseLine(const journey::Network& network,
+                               const std::vector<std::string>& from,
+                               const std::vector<std::string>& to,
+                               std::string_view from_name, std::string_view to_name) {
+  // The typed stations themselves first: 北京南 to 上海虹桥 is the high-speed line, not the
+  // slowest train between any stations of the two cities.
+  if (!from_name.empty() && !to_name.empty()) {
+    if (auto line = ChooseLineAmong(network, {std::string(from_name)}, {std::string(to_name)})) {
+      return line;
+    }
+  }
+  return ChooseLineAmong(network, from, to);
+}
+
 std::optional<Diagram> BuildDiagram(const journey::Network& network, const Request& request) {
-  std::optional<Line> line = ChooseLine(network, request.from, request.to);
+  std::optional<Line> line =
+      ChooseLine(network, request.from, request.to, request.from_name, request.to_name);
   if (!line) return std::nullopt;
   Diagram diagram;
   diagram.line = std::move(*line);

@@ -59,17 +59,22 @@ struct Line {
   std::int32_t station_total = 0;  // stations of that train from A to B (rows are cut at 120)
 };
 
-// The line between two sets of station names (a typed name's city group, as
-// journey::SetEndpoints gives them): the stops of the train that calls at one station of each
-// with the most stops between them (ties: the smaller train number), in the order A to B, cut
-// at kMaxStations. Nothing when no train calls at both.
+// The line between two stations: the stops of the train that calls at both with the most stops
+// between them (ties: the smaller train number), in the order A to B, cut at kMaxStations.
+// The typed names themselves are tried first; when no train calls at both, any station of
+// each side's set (a typed name's city group, as journey::SetEndpoints gives them). Nothing
+// when no train calls at both sides.
 [[nodiscard]] std::optional<Line> ChooseLine(const journey::Network& network,
                                              const std::vector<std::string>& from,
-                                             const std::vector<std::string>& to);
+                                             const std::vector<std::string>& to,
+                                             std::string_view from_name = {},
+                                             std::string_view to_name = {});
 
 // What to draw.
 struct Request {
-  std::vector<std::string> from;  // station names of A (see ChooseLine)
+  std::string from_name;          // the typed station names, trimmed
+  std::string to_name;
+  std::vector<std::string> from;  // station names of A's and B's sets (see ChooseLine)
   std::vector<std::string> to;
   std::int32_t after = 0;      // window start, minutes of the day 0..1439
   std::int32_t before = 1440;  // window end; below `after` it is on the next day

@@ -215,6 +215,77 @@ TEST(DiagramGeometry, ClassFilterAndRunningDaysChooseTrains) {
   EXPECT_THAT(asked, ::testing::Contains(std::pair<std::string, int>("D5", 0)));
 }
 
+TEST(DiagramLine, TypedStationsFirstThenTheirCities) {
+  SpecTimetable tt = Fixture(true);
+  tt.trains.push_back(Train("Q9", {{"甲东", -1, 5 * H, 0},
+                                   {"乙", 5 * H + 30, 5 * H + 31, 50},
+                                   {"支", 6 * H, 6 * H + 1, 90},
+                                   {"丙", 6 * H + 30, 6 * H + 31, 120},
+                                   {"丁", 7 * H, 7 * H + 1, 200},
+                                   {"戊", 7 * H + 30, -1, 260}}));
+  tt.groups = {{"甲", 3}, {"甲东", 3}, {"甲西", 3}};
+  SpecTables tables(tt);
+  const std::vector<std::string> city = {"甲", "甲东", "甲西"};
+  const auto line_train = [&](std::string_view a, std::vector<std::string> from) {
+    const std::optional<Line> line = ChooseLine(tables.network, from, {"戊"}, a, "戊");
+    return line ? std::string(tables.network.train_ids[static_cast<std::size_t>(line->line_train)])
+                : std::string("none");
+  };
+  // 甲 itself has trains to 戊: L1, though Q9 from 甲东 has more stops.
+  EXPECT_EQ(line_train("甲", city), "L1");
+  EXPECT_EQ(line_train("甲东", city), "Q9");
+  // No train leaves 甲西: the city's stations answer, and Q9 has the most stops.
+  EXPECT_EQ(line_train("甲西", city), "Q9");
+  EXPECT_EQ(line_train("甲西", {"甲西"}), "none");
+}
+
+TEST(DiagramLine, StationsOtherTrainsCallAtBetweenNeighboursJoinTheLine) {
+  for (const bool with_km : {true, false}) {
+    const auto km = [with_km](int v) { return with_km ? v : 0; };
+    SpecTimetable tt{{
+        Train("L1", {{"甲", -1, 8 * H, km(0)},
+                     {"乙", 9 * H, 9 * H + 2, km(50)},
+                     {"丙", 10 * H, 10 * H + 2, km(100)},
+                     {"丁", 11 * H, -1, km(150)}}),
+        Train("G1", {{"甲", -1, 12 * H, km(0)},
+                     {"子", 12 * H + 10, 12 * H + 11, km(20)},
+                     {"乙", 12 * H + 31, 12 * H + 32, km(50)},
+                     {"丙", 13 * H + 2, -1, km(100)}}),
+        // Up, with a stop (丑) where L1 passes and a branch (寅) it leaves the line by.
+        Train("K2", {{"丁", -1, 14 * H, km(0)},
+                     {"丙", 15 * H, 15 * H + 2, km(50)},
+                     {"丑", 15 * H + 26, 15 * H + 28, km(80)},
+                     {"乙", 16 * H + 8, 16 * H + 10, km(100)},
+                     {"寅", 17 * H, 17 * H + 2, km(130)},
+                     {"卯", 18 * H, -1, km(180)}}),
+    }};
+    SpecTables tables(tt);
+    const std::optional<Diagram> d = BuildDiagram(tables.network, Between("甲", "丁"));
+    ASSERT_TRUE(d);
+    if (with_km) {
+      EXPECT_THAT(RowLines(d->line),
+                  ElementsAre("甲 0", "子 20", "乙 50", "丑 70", "丙 100", "丁 150"));
+    } else {
+      // Shares of the running time; then spaced by the shortest runs (G1 甲-子 10, 子-乙 20,
+      // L1 乙-丙 58 is beaten by nothing but K2's 丑-乙 40 and 丙-丑 24).
+      EXPECT_THAT(RowLines(d->line),
+                  ElementsAre("甲 0", "子 10", "乙 30", "丑 70", "丙 94", "丁 152"));
+    }
+    std::vector<std::string> pieces;
+    for (const DrawnTrain& t : d->trains) {
+      std::string rows = std::string(t.id);
+      for (const Piece& p : t.pieces) {
+        rows += " |";
+        for (const Call& c : p.calls) rows += " " + d->line.rows[static_cast<std::size_t>(c.row)].station;
+        if (p.to_beyond) rows += " >";
+      }
+      pieces.push_back(rows);
+    }
+    EXPECT_THAT(pieces, ElementsAre("L1 | 甲 乙 丙 丁", "G1 | 甲 子 乙 丙", "K2 | 丁 丙 丑 乙"))
+        << with_km;
+  }
+}
+
 TEST(DiagramLine, NoCommonTrainAndLimits) {
   SpecTables tables(Fixture(true));
   EXPECT_FALSE(BuildDiagram(tables.network, Between("外", "戊")));
