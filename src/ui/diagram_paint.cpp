@@ -142,13 +142,13 @@ void PaintFooter(QPainter& p, const Diagram& d, const DiagramFrame& f) {
   }
 }
 
+}  // namespace
+
 QFont DiagramFont() {
   QFont font(QStringLiteral("Noto Sans CJK SC"));
   font.setPixelSize(12);
   return font;
 }
-
-}  // namespace
 
 QColor ClassColour(TrainClass c) {
   switch (c) {
@@ -225,10 +225,11 @@ void PaintDiagram(QPainter& p, const Diagram& d, const DiagramFrame& f,
   PaintFooter(p, d, f);
 }
 
-void PaintDiagramPage(QPaintDevice& device, const Diagram& d) {
+void PaintDiagramPage(QPaintDevice& device, const Diagram& d, double scale) {
   QPainter p(&device);
+  p.scale(scale, scale);
   const QFont font = DiagramFont();
-  const double ratio = device.devicePixelRatioF();
+  const double ratio = device.devicePixelRatioF() * scale;
   const QRectF page(0, 0, device.width() / ratio, device.height() / ratio);
   const DiagramFrame frame = FitDiagram(d, page, font);
   PaintDiagram(p, d, frame, diagram::PlaceLabels(d, frame.Scale()), DiagramTitle(d));

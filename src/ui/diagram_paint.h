@@ -35,6 +35,9 @@ struct DiagramFrame {
   [[nodiscard]] diagram::Scale Scale() const;
 };
 
+// The text of every diagram: 12 px Noto Sans CJK SC.
+[[nodiscard]] QFont DiagramFont();
+
 // Room above the first row and below the last inside the plot, for the marks of trains that
 // come from or go on beyond the line.
 inline constexpr double kPlotPad = 12;
@@ -57,7 +60,8 @@ void PaintDiagram(QPainter& painter, const diagram::Diagram& d, const DiagramFra
 // QGuiApplication.
 [[nodiscard]] QByteArray RenderDiagram(const diagram::Diagram& d, diagram::FileKind kind);
 
-// Paints the whole diagram onto a page of a paint device (a printer, a PDF writer).
-void PaintDiagramPage(QPaintDevice& device, const diagram::Diagram& d);
+// Paints the whole diagram onto a page of a paint device. The layout is in pixels of 96 dots per
+// inch: `scale` is the device's pixels per such pixel (a printer at 600 dpi: 6.25).
+void PaintDiagramPage(QPaintDevice& device, const diagram::Diagram& d, double scale = 1);
 
 }  // namespace lanzhou::ui

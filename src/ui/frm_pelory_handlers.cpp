@@ -239,30 +239,7 @@ void TFrmPelory::ShowTripCities(const query::TripCities& cities) {
 void TFrmPelory::ComboFZChange(QComboBox* box) {
   if (in_combo_change_) return;
   in_combo_change_ = true;
-  QLineEdit* edit = box->lineEdit();
-  const QString trimmed =
-      QString::fromStdString(query::TrimBlanks(box->currentText().toStdString()));
-  if (trimmed != box->currentText()) edit->setText(trimmed);
-  edit->setCursorPosition(static_cast<int>(trimmed.size()));
-  if (tables_->KMPyReady) {
-    const std::optional<std::vector<std::string>> list =
-        query::DropDownForText(tables_->KMPy, trimmed.toStdString());
-    if (list) {
-      // Refilling the entries would overwrite the typed text; put it back as it was.
-      const QSignalBlocker block(box);
-      box->clear();
-      for (const std::string& entry : *list) box->addItem(QString::fromStdString(entry));
-      box->setCurrentIndex(-1);
-      edit->setText(trimmed);
-      edit->setCursorPosition(static_cast<int>(trimmed.size()));
-    }
-    // Only letters open the list; anything else (a chosen name, a digit, no text) closes it.
-    if (query::IsAllLetters(trimmed.toStdString())) {
-      OpenStationList(box);
-    } else {
-      CloseStationList(box);
-    }
-  }
+  StationBoxTextChanged(box, *tables_);
   in_combo_change_ = false;
 }
 

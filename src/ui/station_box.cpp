@@ -11,6 +11,9 @@
 #include <QPointer>
 #include <QWindow>
 
+#include "query/completion.h"
+#include "query/station_match.h"
+
 namespace lanzhou::ui {
 namespace {
 
@@ -116,6 +119,33 @@ void CloseStationList(QComboBox* box) {
 bool StationListOpen(const QComboBox* box) {
   const QAbstractItemView* list = ListOf(box);
   return list != nullptr && list->isVisible();
+}
+
+void StationBoxTextChanged(QComboBox* box, data::TimetableStore& tables) {
+  QLineEdit* edit = box->lineEdit();
+  const QString trimmed =
+      QString::fromStdString(query::TrimBlanks(box->currentText().toStdString()));
+  if (trimmed != box->currentText()) edit->setText(trimmed);
+  edit->setCursorPosition(static_cast<int>(trimmed.size()));
+  if (tables.KMPyReady) {
+    const std::optional<std::vector<std::string>> list =
+        query::DropDownForText(tables.KMPy, trimmed.toStdString());
+    if (list) {
+      // Refilling the entries would overwrite the typed text; put it back as it was.
+      const QSignalBlocker block(box);
+      box->clear();
+      for (const std::string& entry : *list) box->addItem(QString::fromStdString(entry));
+      box->setCurrentIndex(-1);
+      edit->setText(trimmed);
+      edit->setCursorPosition(static_cast<int>(trimmed.size()));
+    }
+    // Only letters open the list; anything else (a chosen name, a digit, no text) closes it.
+    if (query::IsAllLetters(trimmed.toStdString())) {
+      OpenStationList(box);
+    } else {
+      CloseStationList(box);
+    }
+  }
 }
 
 }  // namespace lanzhou::ui

@@ -5,6 +5,8 @@
 // reaches what was clicked.
 #include <QObject>
 
+#include "data/timetable_store.h"
+
 class QAbstractItemView;
 class QComboBox;
 class QCompleter;
@@ -25,5 +27,10 @@ QCompleter* AttachStationList(QComboBox* box);
 void OpenStationList(QComboBox* box);
 void CloseStationList(QComboBox* box);
 [[nodiscard]] bool StationListOpen(const QComboBox* box);
+
+// What a station box does as its text changes (ComboFZChange): the text trimmed, the entries
+// refilled from KMPy for it, the list opened while the text is letters and closed otherwise.
+// The caller guards against the re-entry its own text changes cause.
+void StationBoxTextChanged(QComboBox* box, data::TimetableStore& tables);
 
 }  // namespace lanzhou::ui
