@@ -22,9 +22,10 @@ endif()
 if(TARGET lanzhou-timetable)
   install(TARGETS lanzhou-timetable RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 endif()
-# lanzhou-query's painting of diagrams, opened at run time from ../lib/lanzhou beside its folder.
+# lanzhou-query's painting of diagrams, opened at run time from ../lib/lanzhou/modules beside its
+# folder (a private module: one level below lib/lanzhou, where the package needs no ldconfig).
 if(TARGET lanzhou_diagram_render)
-  install(TARGETS lanzhou_diagram_render LIBRARY DESTINATION lib/lanzhou)
+  install(TARGETS lanzhou_diagram_render LIBRARY DESTINATION lib/lanzhou/modules)
 endif()
 
 install(FILES ${LANZHOU_DESKTOP_DIR}/lanzhou.desktop

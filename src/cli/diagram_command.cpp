@@ -49,13 +49,14 @@ bool IsDate(std::string_view text) {
   return d <= kDays[static_cast<std::size_t>(m - 1)] + (m == 2 && leap ? 1 : 0);
 }
 
-// The painting module beside the program (the build folder) or in ../lib/lanzhou (installed).
+// The painting module beside the program (the build folder) or in ../lib/lanzhou/modules
+// (installed).
 diagram::RenderFunction OpenRenderer(std::string& reason) {
   std::error_code error;
   const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", error);
   const std::filesystem::path dir = self.parent_path();
   for (const std::filesystem::path& candidate :
-       {dir / diagram::kRenderModuleName, dir / ".." / "lib" / "lanzhou" / diagram::kRenderModuleName}) {
+       {dir / diagram::kRenderModuleName, dir / ".." / "lib" / "lanzhou" / "modules" / diagram::kRenderModuleName}) {
     if (!std::filesystem::exists(candidate, error)) continue;
     // Kept open to the end of the process: Qt, once started, stays.
     void* module = dlopen(candidate.c_str(), RTLD_NOW | RTLD_LOCAL);

@@ -1,7 +1,7 @@
 #pragma once
 // The painting module's one entry. lanzhou-query opens the module (lanzhou-diagram-render.so,
-// beside the program or in ../lib/lanzhou) with dlopen only for its diagram command, so its other
-// commands start without loading Qt; the window links the same painting directly.
+// beside the program or in ../lib/lanzhou/modules) with dlopen only for its diagram command, so
+// its other commands start without loading Qt; the window links the same painting directly.
 #include <string>
 
 #include "diagram/diagram.h"

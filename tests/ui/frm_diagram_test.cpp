@@ -3,7 +3,9 @@
 // pointer, opens its stop list on a click and says when two stations share no train.
 #include <gtest/gtest.h>
 
+#include <QAction>
 #include <QCheckBox>
+#include <QMenu>
 #include <QComboBox>
 #include <QImage>
 #include <QPushButton>
@@ -231,6 +233,28 @@ TEST(FrmDiagram, TimeRangeClassesAndAStationPairWithoutATrain) {
   QTest::mouseClick(w.window->findChild<QPushButton*>("BTNDraw"), Qt::LeftButton);
   ASSERT_EQ(w.dialogs.shown.size(), 2u);
   EXPECT_EQ(w.dialogs.shown[1].text, QStringLiteral("发站不存在。"));
+}
+
+TEST(FrmDiagram, OpensFromTheMenuForTheMainWindowsStations) {
+  LoadedWindow t;
+  QMenu* menu = t.window->MAdvanced();
+  QAction* entry = menu->findChild<QAction*>(QStringLiteral("MDiagram"));
+  ASSERT_NE(entry, nullptr);
+  ASSERT_TRUE(WaitUntil([&] { return entry->isEnabled(); }));
+  EXPECT_EQ(entry->text(), QStringLiteral("运行图…"));
+  t.SetBox("ComboFZ", QStringLiteral("北京南"));
+  t.SetBox("ComboDZ", QStringLiteral("上海虹桥"));
+  std::vector<std::string> rows;
+  OnNextModal([&](QDialog* dialog) {
+    auto* window = qobject_cast<ui::TFrmDiagram*>(dialog);
+    ASSERT_NE(window, nullptr);
+    ASSERT_TRUE(window->View()->Diagram());
+    for (const diagram::Row& row : window->View()->Diagram()->line.rows) rows.push_back(row.station);
+  });
+  menu->popup(QPoint(0, 0));
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(menu));
+  QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(entry).center());
+  EXPECT_EQ(rows, (std::vector<std::string>{"北京南", "济南西", "南京南", "上海虹桥"}));
 }
 
 }  // namespace
