@@ -12,10 +12,9 @@
 #include "journey/journey.h"
 #include "journey/network.h"
 #include "query/input_checks.h"
-#include "query/journey_grid.h"
-#include "query/station_match.h"
 #include "system/atomic_file.h"
 #include "text/ascii.h"
+#include "timetable/times.h"
 
 namespace lanzhou::cli {
 namespace {
@@ -110,7 +109,7 @@ DiagramParse ParseDiagramArguments(const std::vector<std::string>& words) {
     const std::string& v = option.value;
     if (name == "--after" || name == "--before") {
       // The same reading of a time of day as the journey window's boxes.
-      const int clock = query::ClockMinutes(v);
+      const int clock = timetable::ClockMinutes(v);
       if (clock < 0)
         return Usage(name + " takes a time of day HH:MM (00:00 to 23:59), not '" + v + "'");
       (name == "--after" ? o.after : o.before) = clock;
@@ -176,8 +175,8 @@ int RunDiagramCommandLine(const std::vector<std::string>& words,
     journey::Request endpoints;
     journey::SetEndpoints(store.KMSM, o.from, o.to, endpoints);
     diagram::Request request;
-    request.from_name = query::TrimBlanks(o.from);
-    request.to_name = query::TrimBlanks(o.to);
+    request.from_name = text::TrimBlanks(o.from);
+    request.to_name = text::TrimBlanks(o.to);
     request.from = endpoints.from;
     request.to = endpoints.to;
     request.after = o.after;

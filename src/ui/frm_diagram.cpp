@@ -20,7 +20,7 @@
 #include "journey/journey.h"
 #include "query/input_checks.h"
 #include "query/journey_grid.h"
-#include "query/station_match.h"
+#include "text/ascii.h"
 #include "query/train_detail.h"
 #include "system/atomic_file.h"
 #include "ui/frm_msg.h"
@@ -305,8 +305,8 @@ QComboBox* TFrmDiagram::MakeStationBox(const QString& name, const std::string& t
 }
 
 void TFrmDiagram::BTNDrawClick() {
-  const std::string from = query::TrimBlanks(combo_fz_->currentText().toStdString());
-  const std::string to = query::TrimBlanks(combo_dz_->currentText().toStdString());
+  const std::string from = text::TrimBlanks(combo_fz_->currentText().toStdString());
+  const std::string to = text::TrimBlanks(combo_dz_->currentText().toStdString());
   const query::InputCheck check = query::CheckThroughQuery(from, to, tables_);
   if (check.verdict == query::CheckVerdict::ShowMessage) {
     dialogs_.Message(this, QMessageBox::NoIcon, QString::fromStdString(check.message.caption),

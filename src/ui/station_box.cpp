@@ -12,7 +12,7 @@
 #include <QWindow>
 
 #include "query/completion.h"
-#include "query/station_match.h"
+#include "text/ascii.h"
 
 namespace lanzhou::ui {
 namespace {
@@ -124,7 +124,7 @@ bool StationListOpen(const QComboBox* box) {
 void StationBoxTextChanged(QComboBox* box, data::TimetableStore& tables) {
   QLineEdit* edit = box->lineEdit();
   const QString trimmed =
-      QString::fromStdString(query::TrimBlanks(box->currentText().toStdString()));
+      QString::fromStdString(text::TrimBlanks(box->currentText().toStdString()));
   if (trimmed != box->currentText()) edit->setText(trimmed);
   edit->setCursorPosition(static_cast<int>(trimmed.size()));
   if (tables.KMPyReady) {
