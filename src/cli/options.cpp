@@ -218,6 +218,11 @@ Commands:
                              message a line; tools find_stations, trains_between, train,
                              station_board, journeys, timetable_info; takes --data or
                              --timetable only
+  diagram FROM TO -o FILE    the train diagram (运行图) of the line between the stations, as
+                             FILE.svg, FILE.pdf (A3 landscape) or FILE.png; its options:
+      --after HH:MM --before HH:MM   the time shown (the whole day)
+      --classes G,D,C,Z,T,K,其他      the classes drawn (all)
+      --date YYYY-MM-DD      the day drawn (timetables with running days)
   complete LETTERS           the stations whose pinyin initials begin with LETTERS, one a
                              line, in the order of the initials table
   info                       record counts and ready state of the four tables

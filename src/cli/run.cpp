@@ -8,6 +8,7 @@
 
 #include "cli/command_words.h"
 #include "cli/grid_views.h"
+#include "cli/diagram_command.h"
 #include "cli/journeys_command.h"
 #include "cli/query_output.h"
 #include "cli/table_loading.h"
@@ -202,6 +203,7 @@ int Run(const Options& options, const data::ResourceRegistry* embedded, std::ost
 
 int RunCommandLine(const std::vector<std::string>& words, const data::ResourceRegistry* embedded,
                    std::ostream& out, std::ostream& err) {
+  if (IsDiagramCommandLine(words)) return RunDiagramCommandLine(words, embedded, out, err);
   if (IsJourneysCommandLine(words)) return RunJourneysCommandLine(words, embedded, out, err);
   const ParseResult parsed = ParseArguments(words);
   if (const auto code = HelpOrUsage(parsed, out, err)) return *code;

@@ -127,6 +127,8 @@ class TFrmPelory : public QWidget {
   void NStartClick();
   // 换乘方案…: the journey window for the 发站 and 到站 texts.
   void MJourneyClick();
+  // 运行图…: the diagram window for the 发站 and 到站 texts (drawn at once when both are typed).
+  void MDiagramClick();
   // 打开时刻表… and 使用内置示例时刻表 (frm_pelory_timetable.cpp); both remember the choice.
   void MOpenTimetableClick();
   void MSampleTimetableClick();
@@ -265,6 +267,7 @@ class TFrmPelory : public QWidget {
   QAction* mprint_ = nullptr;
   QAction* mexport_ = nullptr;
   QAction* mjourney_ = nullptr;
+  QAction* mdiagram_ = nullptr;
   std::shared_ptr<const journey::Network> journey_network_;
   bool journey_build_started_ = false;
   QPointer<TFrmJourney> journey_window_;

@@ -6,6 +6,7 @@
 #include <QPointer>
 
 #include "journey/network.h"
+#include "ui/frm_diagram.h"
 #include "ui/frm_journey.h"
 #include "ui/frm_pelory.h"
 
@@ -23,6 +24,11 @@ void TFrmPelory::BuildJourneyEntry() {
   mjourney_->setObjectName(QStringLiteral("MJourney"));
   mjourney_->setEnabled(false);
   connect(mjourney_, &QAction::triggered, this, &TFrmPelory::MJourneyClick);
+  // The diagram reads the same network.
+  mdiagram_ = madvanced_->addAction(QStringLiteral("运行图…"));
+  mdiagram_->setObjectName(QStringLiteral("MDiagram"));
+  mdiagram_->setEnabled(false);
+  connect(mdiagram_, &QAction::triggered, this, &TFrmPelory::MDiagramClick);
 }
 
 void TFrmPelory::StartJourneyNetwork() {
@@ -59,6 +65,7 @@ void TFrmPelory::OnJourneyNetwork(std::shared_ptr<const journey::Network> networ
   const bool ready = journey_network_ != nullptr;
   mjourney_->setText(QString::fromUtf8(ready ? kJourneyEntry : kJourneyUnavailable));
   mjourney_->setEnabled(ready);
+  mdiagram_->setEnabled(ready);
   if (ready) emit JourneyNetworkReady();
 }
 
@@ -70,6 +77,7 @@ void TFrmPelory::DropJourneyNetwork() {
   journey_network_.reset();
   mjourney_->setText(QString::fromUtf8(kJourneyPreparing));
   mjourney_->setEnabled(false);
+  mdiagram_->setEnabled(false);
 }
 
 TFrmJourney* TFrmPelory::JourneyWindow() const {
@@ -96,6 +104,13 @@ void TFrmPelory::OpenJourneyWindow() {
   journey_window_->show();
   journey_window_->raise();
   journey_window_->activateWindow();
+}
+
+void TFrmPelory::MDiagramClick() {
+  if (!journey_network_) return;
+  TFrmDiagram window(journey_network_, *tables_, *deps_.dialogs, BoxText(combo_fz_),
+                     BoxText(combo_dz_), this);
+  window.exec();
 }
 
 }  // namespace lanzhou::ui
