@@ -9,7 +9,7 @@
 namespace lanzhou::query {
 namespace {
 
-constexpr const char* kNoValue = "-";
+constexpr std::string_view kNoValue = timetable::kUnknownValue;
 
 QueryMessage ConditionMessage(std::string text, std::string_view focus) {
   QueryMessage message;
@@ -46,10 +46,10 @@ InputCheck CheckJourneyConditions(const JourneyConditions& conditions) {
   return {};
 }
 
-std::vector<journey::Journey> FindJourneys(const journey::Network& network,
-                                           data::TimetableStore& tables,
-                                           std::string_view from_text, std::string_view to_text,
-                                           const JourneyConditions& conditions) {
+namespace {
+
+journey::Request RequestOf(data::TimetableStore& tables, std::string_view from_text,
+                           std::string_view to_text, const JourneyConditions& conditions) {
   journey::Request request;
   journey::SetEndpoints(tables.KMSM, TrimBlanks(from_text), TrimBlanks(to_text), request);
   request.after = timetable::ClockMinutes(conditions.after);
@@ -58,7 +58,27 @@ std::vector<journey::Journey> FindJourneys(const journey::Network& network,
   request.min_change = conditions.min_change;
   request.min_change_city = conditions.min_change_city;
   request.max_wait = conditions.max_wait;
-  return journey::FindJourneys(network, request);
+  return request;
+}
+
+}  // namespace
+
+std::vector<journey::Journey> FindJourneys(const journey::Network& network,
+                                           data::TimetableStore& tables,
+                                           std::string_view from_text, std::string_view to_text,
+                                           const JourneyConditions& conditions) {
+  auto journeys =
+      journey::FindJourneys(network, RequestOf(tables, from_text, to_text, conditions));
+  if (conditions.all) return journeys;
+  return journey::WithoutSlowJourneys(std::move(journeys));
+}
+
+std::vector<journey::Journey> FindDirectJourneys(const journey::Network& network,
+                                                 data::TimetableStore& tables,
+                                                 std::string_view from_text,
+                                                 std::string_view to_text,
+                                                 const JourneyConditions& conditions) {
+  return journey::DirectJourneys(network, RequestOf(tables, from_text, to_text, conditions));
 }
 
 HeaderSort JourneyHeaders() {
@@ -73,10 +93,8 @@ HeaderSort JourneyHeaders() {
 }
 
 std::array<std::string, kJourneyColumns> JourneyCells(const journey::Journey& journey) {
-  std::string arrive = journey::ClockText(journey.Arrive());
-  if (const int day = journey::DayOf(journey.Arrive()); day > 0) {
-    arrive += "+" + std::to_string(day) + "天";
-  }
+  std::string arrive =
+      journey::ClockText(journey.Arrive()) + timetable::DayMarker(journey::DayOf(journey.Arrive()));
   std::string stations;
   int wait = 0;
   for (std::size_t i = 1; i < journey.legs.size(); ++i) {
@@ -87,11 +105,11 @@ std::array<std::string, kJourneyColumns> JourneyCells(const journey::Journey& jo
   const bool through = journey.legs.size() < 2;
   return {journey::ClockText(journey.Depart()),
           std::move(arrive),
-          journey::DurationText(journey.Minutes()),
+          timetable::DurationText(journey.Minutes()),
           std::to_string(journey.Changes()),
           journey::TrainChainText(journey),
           through ? std::string(kNoValue) : std::move(stations),
-          through ? std::string(kNoValue) : journey::DurationText(wait),
+          through ? std::string(kNoValue) : timetable::DurationText(wait),
           journey.fare.empty() ? std::string(kNoValue) : journey.fare};
 }
 
@@ -146,16 +164,17 @@ void FillJourneyLegs(data::TimetableStore& tables, const journey::Journey& journ
     if (!KMTrain.Locate("ID", leg.train_id)) continue;
     bool boarded = false;
     bool alighted = false;
-    // The train's stops follow one another in stop-number order from its first one.
+    // The train's stops follow one another in stop-number order from its first one; the walk
+    // goes on to the last for the row's terminal.
     for (; !KMTrain.Eof() && KMTrain.TextAt(columns.ID) == leg.train_id; KMTrain.Next()) {
       const StopView stop = ReadStop(KMTrain, columns);
+      row.LastNo = stop.S_No;
       if (stop.S_No == leg.from_no) {
         SetBoardingStop(row, stop);
         boarded = true;
       } else if (stop.S_No == leg.to_no && boarded) {
         SetAlightingStop(row, stop);
         alighted = true;
-        break;
       }
     }
     if (!alighted || !FillTrainFields(tables.KMList, leg.train_id, row)) continue;
@@ -165,10 +184,7 @@ void FillJourneyLegs(data::TimetableStore& tables, const journey::Journey& journ
   const int count = static_cast<int>(legs.State.ResultList.size());
   legs.Grid.SetRowCount(std::max(count, kLegMinRows));
   for (int r = 0; r < count; ++r) {
-    const auto cells = ResultCells(legs.State.ResultList[static_cast<std::size_t>(r)]);
-    for (int c = 0; c < kResultColumns; ++c) {
-      legs.Grid.SetCell(c, r, cells[static_cast<std::size_t>(c)]);
-    }
+    WriteResultRow(legs.Grid, r, legs.State.ResultList[static_cast<std::size_t>(r)]);
   }
   legs.State.VisibleCount = count;
 }

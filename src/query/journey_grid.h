@@ -46,19 +46,27 @@ struct JourneyConditions {
   int min_change = 30;       // minutes, same station
   int min_change_city = 90;  // minutes, another station of the city
   int max_wait = 720;        // minutes; 0 = no limit
+  bool all = false;          // 显示全部: every Pareto journey, the slow ones too
 };
 
 // GoOn, or the message for the first condition at fault and the box that gets the focus: a
 // departure time that is not a time of day, or a window whose start lies after its end.
 [[nodiscard]] InputCheck CheckJourneyConditions(const JourneyConditions& conditions);
 
-// The journeys between the two texts under checked conditions, in the planner's order.
+// The journeys between the two texts under checked conditions, in the planner's order; unless
+// conditions.all, without those a traveller would not consider (journey::WithoutSlowJourneys).
 // Reads KMSM (its cursor moves).
 [[nodiscard]] std::vector<journey::Journey> FindJourneys(const journey::Network& network,
                                                          data::TimetableStore& tables,
                                                          std::string_view from_text,
                                                          std::string_view to_text,
                                                          const JourneyConditions& conditions);
+
+// 显示全部直达车次: every direct train between the two texts leaving in the window
+// (journey::DirectJourneys), the dominated ones too. Reads KMSM (its cursor moves).
+[[nodiscard]] std::vector<journey::Journey> FindDirectJourneys(
+    const journey::Network& network, data::TimetableStore& tables, std::string_view from_text,
+    std::string_view to_text, const JourneyConditions& conditions);
 
 // Header labels Lab1..Lab8 and how each column sorts.
 [[nodiscard]] HeaderSort JourneyHeaders();

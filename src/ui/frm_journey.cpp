@@ -1,6 +1,7 @@
 #include "ui/frm_journey.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
@@ -88,6 +89,15 @@ TFrmJourney::TFrmJourney(std::shared_ptr<const journey::Network> network,
   connect(btn_print_, &QPushButton::clicked, this, &TFrmJourney::BTNPrintClick);
   connect(btn_export_, &QPushButton::clicked, this, &TFrmJourney::BTNExportClick);
   connect(close, &QPushButton::clicked, this, &QDialog::accept);
+  // Slow journeys are left out unless asked for; dominated direct trains are one click away.
+  cb_all_ = new QCheckBox(QStringLiteral("显示全部"), this);
+  cb_all_->setObjectName(QStringLiteral("CBAll"));
+  cb_all_->setGeometry(156, 512, 90, 22);
+  cb_all_->setToolTip(QStringLiteral("也列出比最快方案慢得多的方案"));
+  connect(cb_all_, &QCheckBox::toggled, this, &TFrmJourney::BTNQueryClick);
+  auto* direct = MakeButton(this, QStringLiteral("BTNDirect"),
+                            QStringLiteral("显示全部直达车次"), 250, 508, 130, 30);
+  connect(direct, &QPushButton::clicked, this, &TFrmJourney::BTNDirectClick);
 
   CentreOnParent(this, parent);
   BTNQueryClick();
@@ -206,7 +216,7 @@ void TFrmJourney::BuildLegGrid() {
   connect(lgrid_, &GridView::RowDoubleClicked, this, &TFrmJourney::LGridDblClick);
 }
 
-void TFrmJourney::BTNQueryClick() {
+std::optional<query::JourneyConditions> TFrmJourney::CheckedConditions() {
   query::JourneyConditions conditions;
   conditions.after = et_after_->text().toStdString();
   conditions.before = et_before_->text().toStdString();
@@ -214,6 +224,7 @@ void TFrmJourney::BTNQueryClick() {
   conditions.min_change = se_min_change_->value();
   conditions.min_change_city = se_min_change_city_->value();
   conditions.max_wait = se_max_wait_->value();
+  conditions.all = cb_all_ != nullptr && cb_all_->isChecked();
   const query::InputCheck check = query::CheckJourneyConditions(conditions);
   if (!check.GoOn()) {
     dialogs_.Message(this, QMessageBox::NoIcon, QString::fromStdString(check.message.caption),
@@ -221,16 +232,33 @@ void TFrmJourney::BTNQueryClick() {
     if (auto* box = findChild<QWidget*>(QString::fromStdString(check.message.focus))) {
       box->setFocus(Qt::OtherFocusReason);
     }
-    return;
+    return std::nullopt;
   }
+  return conditions;
+}
+
+void TFrmJourney::ShowJourneys(std::vector<journey::Journey> journeys) {
   {
     WaitCursor wait;
-    query::FillJourneyList(list_, query::FindJourneys(*network_, tables_, from_text_, to_text_,
-                                                      conditions));
+    query::FillJourneyList(list_, std::move(journeys));
     query::ClearJourneyLegs(legs_);
   }
   ShowList();
   ShowLegs();
+}
+
+void TFrmJourney::BTNQueryClick() {
+  const auto conditions = CheckedConditions();
+  if (!conditions) return;
+  WaitCursor wait;
+  ShowJourneys(query::FindJourneys(*network_, tables_, from_text_, to_text_, *conditions));
+}
+
+void TFrmJourney::BTNDirectClick() {
+  const auto conditions = CheckedConditions();
+  if (!conditions) return;
+  WaitCursor wait;
+  ShowJourneys(query::FindDirectJourneys(*network_, tables_, from_text_, to_text_, *conditions));
 }
 
 void TFrmJourney::ShowList() {

@@ -5,6 +5,7 @@
 // and the 查询 button asks again with them.
 #include <QDialog>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -12,6 +13,7 @@
 #include "query/journey_grid.h"
 #include "ui/dialogs.h"
 
+class QCheckBox;
 class QComboBox;
 class QLabel;
 class QLineEdit;
@@ -47,8 +49,14 @@ class TFrmJourney : public QDialog {
   void LGridDblClick(int row);
   void BTNPrintClick();
   void BTNExportClick();
+  // 显示全部直达车次: every direct train in the departure window, those a faster or later
+  // one dominates too.
+  void BTNDirectClick();
 
  private:
+  // The conditions as typed, or nothing after the message about the one at fault.
+  std::optional<query::JourneyConditions> CheckedConditions();
+  void ShowJourneys(std::vector<journey::Journey> journeys);
   void BuildConditions();
   void BuildJourneyGrid();
   void BuildLegGrid();
@@ -76,6 +84,7 @@ class TFrmJourney : public QDialog {
   QLabel* lab_info_ = nullptr;
   QPushButton* btn_print_ = nullptr;
   QPushButton* btn_export_ = nullptr;
+  QCheckBox* cb_all_ = nullptr;  // 显示全部: the slow journeys too
 };
 
 }  // namespace lanzhou::ui

@@ -16,6 +16,7 @@
 #include "query/transfer_search.h"
 #include "report/grid_export.h"
 #include "system/shortcut.h"
+#include "timetable/credits.h"
 #include "ui/application.h"
 #include "ui/export_dialog.h"
 #include "ui/frm_about.h"
@@ -205,7 +206,9 @@ void TFrmPelory::MExportClick() {
 }
 
 void TFrmPelory::MAboutClick() {
-  ui::MAboutClick(this, logo_);
+  ui::MAboutClick(this, logo_,
+                  QString::fromStdString(timetable::SourceCredit(timetable_ ? &timetable_->meta
+                                                                            : nullptr)));
 }
 
 void TFrmPelory::MDesktopClick() {

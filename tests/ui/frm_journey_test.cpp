@@ -7,6 +7,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -81,6 +82,11 @@ struct JourneyWindow {
     window = std::make_unique<ui::TFrmJourney>(network, tables.store, dialogs, "西安", "厦门",
                                                nullptr);
     window->show();
+    // Every Pareto journey, the slow ones too, unless a test unchecks it.
+    QTest::mouseClick(Find("CBAll"), Qt::LeftButton);
+  }
+  explicit JourneyWindow(bool all) : JourneyWindow() {
+    if (!all) QTest::mouseClick(Find("CBAll"), Qt::LeftButton);
   }
   template <typename T = QWidget>
   T* Find(const char* name) const {
@@ -192,6 +198,20 @@ TEST(FrmJourney, ListsTheJourneysSortsByHeaderAndShowsTheChosenLegs) {
   j.ClickRow(legs, 1, true);
   QTest::qWait(250);
   EXPECT_FALSE(opened);
+}
+
+TEST(FrmJourney, SlowJourneysOnlyWhenAskedAndEveryDirectTrainOnItsButton) {
+  // Fastest 9:50; 1.5 times that plus three hours is 17:45: D20 → K30 (18:00) and K1 (26:00)
+  // are left out until 显示全部 is checked.
+  JourneyWindow j(false);
+  EXPECT_FALSE(j.Find<QCheckBox>("CBAll")->isChecked());
+  EXPECT_EQ(j.Column(0), (std::vector<QString>{"09:00", "14:00"}));
+  QTest::mouseClick(j.Find("CBAll"), Qt::LeftButton);
+  EXPECT_EQ(j.Column(0), (std::vector<QString>{"08:00", "09:00", "12:00", "14:00"}));
+  // 显示全部直达车次: K1, the one direct train, however slow.
+  QTest::mouseClick(j.Find("BTNDirect"), Qt::LeftButton);
+  EXPECT_EQ(j.Column(4), (std::vector<QString>{"K1"}));
+  EXPECT_EQ(j.Find<QLabel>("LabResult")->text(), QStringLiteral("方案:1"));
 }
 
 TEST(FrmJourney, ConditionsTypedIntoTheBoxesNarrowTheList) {
