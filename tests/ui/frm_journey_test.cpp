@@ -136,13 +136,13 @@ TEST(FrmJourney, ListsTheJourneysSortsByHeaderAndShowsTheChosenLegs) {
   EXPECT_EQ(j.Row(list, 0, 8),
             (Cells{"08:00", "10:00+1天", "26:00", "0", "K1", "-", "-", "200"}));
   EXPECT_EQ(j.Row(list, 1, 8),
-            (Cells{"09:00", "20:00", "11:00", "1", "G10 → G11", "郑州", "00:40", "950"}));
+            (Cells{"09:00", "20:00", "11:00", "1", "G10 → G11", "郑州", "0:40", "950"}));
   EXPECT_EQ(j.Row(list, 2, 8), (Cells{"12:00", "06:00+1天", "18:00", "1", "D20 → K30",
-                                      "郑州东→郑州（同城换站）", "02:00", "330"}));
-  EXPECT_EQ(j.Row(list, 3, 3), (Cells{"14:00", "23:50", "09:50"}));
+                                      "郑州东→郑州（同城换站）", "2:00", "330"}));
+  EXPECT_EQ(j.Row(list, 3, 3), (Cells{"14:00", "23:50", "9:50"}));
   EXPECT_EQ(j.Row(list, 3, 8)[4], QStringLiteral("G40 → G41 → G42"));
   EXPECT_EQ(j.Row(list, 3, 8)[5], QStringLiteral("郑州、武汉"));
-  EXPECT_EQ(j.Row(list, 3, 8)[6], QStringLiteral("01:10"));
+  EXPECT_EQ(j.Row(list, 3, 8)[6], QStringLiteral("1:10"));
 
   // 到达 sorts by day, then time: the next-day arrivals last, whatever their clock reads.
   QTest::mouseClick(j.Find("Lab2"), Qt::LeftButton);
@@ -155,17 +155,18 @@ TEST(FrmJourney, ListsTheJourneysSortsByHeaderAndShowsTheChosenLegs) {
   EXPECT_EQ(j.Find<QLabel>("Lab2")->text(), QStringLiteral("到达↓"));
   // Waits by minutes, the through train (no wait) after every value.
   QTest::mouseClick(j.Find("Lab7"), Qt::LeftButton);
-  EXPECT_EQ(j.Column(6), (Cells{"00:40", "01:10", "02:00", "-"}));
+  EXPECT_EQ(j.Column(6), (Cells{"0:40", "1:10", "2:00", "-"}));
 
-  // A click on the row of three trains lists its legs in the result grid's columns; the leg
-  // boarded at a change where its train does not start is blue, the others red.
+  // A click on the row of three trains lists its legs in the result grid's columns (G42's
+  // section from its departure at 武汉, 19:30, not its arrival there); the leg boarded at a
+  // change where its train does not start is blue, the others red.
   j.ClickRow(list, 1);
   ui::GridView* legs = j.window->LGrid();
   EXPECT_EQ(j.Row(legs, 0, 11), (Cells{"G40", "西安", "郑州", "高速动车", "西安", "14:00", "郑州",
-                                      "16:00", "1", "500", "02:00"}));
+                                      "16:00", "1", "500", "2:00"}));
   EXPECT_EQ(j.Row(legs, 1, 8)[0], "G41");
   EXPECT_EQ(j.Row(legs, 2, 11), (Cells{"G42", "长沙", "厦门", "高速动车", "武汉", "19:30", "厦门",
-                                      "23:50", "1", "1000", "04:30"}));
+                                      "23:50", "1", "1000", "4:20"}));
   EXPECT_EQ(Cell(legs, 3, 0), "");
   EXPECT_EQ(TextColour(legs, 0), QColor(0xFF, 0, 0));
   EXPECT_EQ(TextColour(legs, 1), QColor(0xFF, 0, 0));
@@ -322,9 +323,9 @@ TEST(FrmJourney, ExportWritesTheListAsShown) {
   EXPECT_EQ(text::GbkToUtf8(bytes.toStdString()),
             "\r\n\r\n岚舟时刻公司\r\nhttp://www.lanzhou-shike.cn\r\n\r\n\r\n"
             "出发,到达,历时,换乘,车次,换乘站,等候,参考票价\r\n"
-            "14:00,23:50,09:50,2,G40 → G41 → G42,郑州、武汉,01:10,990\r\n"
-            "09:00,20:00,11:00,1,G10 → G11,郑州,00:40,950\r\n"
-            "12:00,06:00+1天,18:00,1,D20 → K30,郑州东→郑州（同城换站）,02:00,330\r\n"
+            "14:00,23:50,9:50,2,G40 → G41 → G42,郑州、武汉,1:10,990\r\n"
+            "09:00,20:00,11:00,1,G10 → G11,郑州,0:40,950\r\n"
+            "12:00,06:00+1天,18:00,1,D20 → K30,郑州东→郑州（同城换站）,2:00,330\r\n"
             "08:00,10:00+1天,26:00,0,K1,-,-,200\r\n");
 }
 
