@@ -71,8 +71,7 @@ std::string Waits(const journey::Journey& j) {
 }
 
 std::string ArriveText(std::int32_t minutes) {
-  const std::int32_t day = journey::DayOf(minutes);
-  return journey::ClockText(minutes) + (day > 0 ? "+" + std::to_string(day) + "天" : "");
+  return journey::ClockText(minutes) + timetable::DayMarker(journey::DayOf(minutes));
 }
 
 }  // namespace
@@ -85,7 +84,7 @@ std::vector<std::string> JourneyCells(const journey::Journey& j) {
           journey::TrainChainText(j),
           ChangeStations(j),
           Waits(j),
-          j.fare.empty() ? "-" : j.fare};
+          j.fare.empty() ? std::string(timetable::kUnknownValue) : j.fare};
 }
 
 const std::vector<std::string>& JourneyCaptions() {
@@ -145,7 +144,21 @@ bool IsJourneysCommandLine(const std::vector<std::string>& words) {
 
 JourneysParse ParseJourneysArguments(const std::vector<std::string>& words) {
   JourneysOptions o;
-  auto split = SplitCommandWords(words, kJourneyValued);
+  // --all is the one option without a value: taken out before the others are read.
+  std::vector<std::string> valued_words;
+  for (std::size_t i = 0; i < words.size(); ++i) {
+    if (words[i] == "--") {
+      valued_words.insert(valued_words.end(), words.begin() + static_cast<std::ptrdiff_t>(i),
+                          words.end());
+      break;
+    }
+    if (words[i] == "--all") {
+      o.all = true;
+    } else {
+      valued_words.push_back(words[i]);
+    }
+  }
+  auto split = SplitCommandWords(valued_words, kJourneyValued);
   if (const auto* help = std::get_if<HelpRequest>(&split)) return *help;
   if (const auto* usage = std::get_if<UsageError>(&split)) return *usage;
   const std::vector<std::string>& positional = std::get<CommandWords>(split).positional;
@@ -264,6 +277,7 @@ int RunJourneysCommandLine(const std::vector<std::string>& words,
     journey::Request request = o.request;
     journey::SetEndpoints(store.KMSM, o.from, o.to, request);
     std::vector<journey::Journey> journeys = journey::FindJourneys(*network, request);
+    if (!o.all) journeys = journey::WithoutSlowJourneys(std::move(journeys));
     if (o.sort) journey::SortJourneys(journeys, *o.sort, o.descending);
     if (o.limit && journeys.size() > static_cast<std::size_t>(*o.limit)) {
       journeys.resize(static_cast<std::size_t>(*o.limit));

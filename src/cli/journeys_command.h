@@ -24,6 +24,7 @@ struct JourneysOptions {
   std::optional<journey::SortKey> sort;
   bool descending = false;
   std::optional<std::int32_t> limit;
+  bool all = false;  // --all: the slow Pareto journeys too
   OutputFormat format = OutputFormat::Table;
   std::optional<std::string> data_dir;
   std::optional<std::string> timetable_file;

@@ -211,6 +211,8 @@ Commands:
       --min-change MIN       at the same station (30)
       --min-change-city MIN  to another station of the city (90)
       --max-wait MIN         longest wait at a change, 0 = no limit (720)
+      --all                  also the journeys taking longer than 1.5 times the fastest
+                             plus 3 hours (left out by default)
       --sort 出发|到达|历时|换乘[:desc]   --limit N
                              --format as below (json: see docs/journeys.md)
   mcp                        serve the timetable to an AI assistant: the Model Context

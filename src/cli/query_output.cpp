@@ -110,9 +110,12 @@ boost::json::object TransferCandidateJson(const query::TPub_ZZStruct& c) {
 boost::json::array DetailStopsJson(const query::TrainDetail& detail) {
   boost::json::array stops;
   for (const GridRow& row : GridRows(detail.MGrid, query::kDetailColumns, detail.StopCount)) {
-    // Numbers stay numbers; a speed that cannot be computed (the first stop) is null.
+    // Numbers stay numbers; a speed that cannot be computed (the first stop, "-" where the
+    // timetable holds no distance) is null.
     boost::json::value speed;
-    if (!row[7].empty()) speed = timetable::TextToIntOrZero(row[7]);
+    if (!row[7].empty() && row[7] != timetable::kUnknownValue) {
+      speed = timetable::TextToIntOrZero(row[7]);
+    }
     stops.push_back(boost::json::object{{"S_No", timetable::TextToIntOrZero(row[0])},
                                         {"Station", row[1]},
                                         {"Distance", timetable::TextToIntOrZero(row[2])},

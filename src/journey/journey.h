@@ -11,6 +11,7 @@
 
 #include "data/mem_table.h"
 #include "journey/network.h"
+#include "timetable/times.h"
 
 namespace lanzhou::journey {
 
@@ -84,8 +85,8 @@ struct Journey {
 [[nodiscard]] std::string ClockText(std::int32_t minutes);
 // Day of an absolute minute, counted from the journey's first day (1500 -> 1).
 [[nodiscard]] std::int32_t DayOf(std::int32_t minutes);
-// A duration as "HH:MM" with at least two hour digits (1534 -> "25:34").
-[[nodiscard]] std::string DurationText(std::int32_t minutes);
+// Durations are written as every duration of the program is (1534 -> "25:34", 128 -> "2:08").
+using timetable::DurationText;
 // The trains of a journey joined by " → " ("K1043 → G1202").
 [[nodiscard]] std::string TrainChainText(const Journey& journey);
 
@@ -116,6 +117,21 @@ class Planner {
 
 // Planner(network).Find(request) for a single request.
 [[nodiscard]] std::vector<Journey> FindJourneys(const Network& network, const Request& request);
+
+// ---- What is listed -------------------------------------------------------------------------
+
+// Minutes beyond 1.5 times the fastest journey that a listed journey may take.
+inline constexpr std::int32_t kSlowJourneyMargin = 180;
+
+// The journeys a traveller would consider, in their order: none that takes longer than 1.5
+// times the fastest of them plus kSlowJourneyMargin (a 58-hour detour beside 26-hour trips).
+[[nodiscard]] std::vector<Journey> WithoutSlowJourneys(std::vector<Journey> journeys);
+
+// Every train from the departure set to the arrival set leaving in the request's window, one
+// journey each (boarding at its first stop of the departure set, alighting at its last of the
+// arrival set), in order of departure then arrival: direct trains that a faster or later one
+// dominates too. The change limits play no part. Empty when CheckRequest refuses the request.
+[[nodiscard]] std::vector<Journey> DirectJourneys(const Network& network, const Request& request);
 
 // ---- Sorting -------------------------------------------------------------------------------
 

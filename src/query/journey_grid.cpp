@@ -1,5 +1,6 @@
 #include "query/journey_grid.h"
 
+#include <optional>
 #include <utility>
 
 #include "query/station_match.h"
@@ -9,7 +10,7 @@
 namespace lanzhou::query {
 namespace {
 
-constexpr const char* kNoValue = "-";
+constexpr std::string_view kNoValue = timetable::kUnknownValue;
 
 QueryMessage ConditionMessage(std::string text, std::string_view focus) {
   QueryMessage message;
@@ -46,10 +47,13 @@ InputCheck CheckJourneyConditions(const JourneyConditions& conditions) {
   return {};
 }
 
-std::vector<journey::Journey> FindJourneys(const journey::Network& network,
-                                           data::TimetableStore& tables,
-                                           std::string_view from_text, std::string_view to_text,
-                                           const JourneyConditions& conditions) {
+namespace {
+
+// Empty when the conditions allow no train at all.
+std::optional<journey::Request> RequestOf(const journey::Network& network,
+                                          data::TimetableStore& tables,
+                                          std::string_view from_text, std::string_view to_text,
+                                          const JourneyConditions& conditions) {
   journey::Request request;
   journey::SetEndpoints(tables.KMSM, TrimBlanks(from_text), TrimBlanks(to_text), request);
   request.after = timetable::ClockMinutes(conditions.after);
@@ -65,9 +69,32 @@ std::vector<journey::Journey> FindJourneys(const journey::Network& network,
       request.allowed_trains[t] = (conditions.train_groups >> group) & 1u;
     }
     // No train allowed at all is still a restriction, not "every train".
-    if (request.allowed_trains.empty()) return {};
+    if (request.allowed_trains.empty()) return std::nullopt;
   }
-  return journey::FindJourneys(network, request);
+  return request;
+}
+
+}  // namespace
+
+std::vector<journey::Journey> FindJourneys(const journey::Network& network,
+                                           data::TimetableStore& tables,
+                                           std::string_view from_text, std::string_view to_text,
+                                           const JourneyConditions& conditions) {
+  const auto request = RequestOf(network, tables, from_text, to_text, conditions);
+  if (!request) return {};
+  auto journeys = journey::FindJourneys(network, *request);
+  if (conditions.all) return journeys;
+  return journey::WithoutSlowJourneys(std::move(journeys));
+}
+
+std::vector<journey::Journey> FindDirectJourneys(const journey::Network& network,
+                                                 data::TimetableStore& tables,
+                                                 std::string_view from_text,
+                                                 std::string_view to_text,
+                                                 const JourneyConditions& conditions) {
+  const auto request = RequestOf(network, tables, from_text, to_text, conditions);
+  if (!request) return {};
+  return journey::DirectJourneys(network, *request);
 }
 
 HeaderSort JourneyHeaders() {
@@ -84,10 +111,8 @@ HeaderSort JourneyHeaders() {
 }
 
 std::array<std::string, kJourneyColumns> JourneyCells(const journey::Journey& journey) {
-  std::string arrive = journey::ClockText(journey.Arrive());
-  if (const int day = journey::DayOf(journey.Arrive()); day > 0) {
-    arrive += "+" + std::to_string(day) + "天";
-  }
+  std::string arrive =
+      journey::ClockText(journey.Arrive()) + timetable::DayMarker(journey::DayOf(journey.Arrive()));
   std::string stations;
   std::string waits;
   for (std::size_t i = 1; i < journey.legs.size(); ++i) {
@@ -181,16 +206,17 @@ void FillJourneyLegs(data::TimetableStore& tables, const journey::Journey& journ
     if (!KMTrain.Locate("ID", leg.train_id)) continue;
     bool boarded = false;
     bool alighted = false;
-    // The train's stops follow one another in stop-number order from its first one.
+    // The train's stops follow one another in stop-number order from its first one; the walk
+    // goes on to the last for the row's terminal.
     for (; !KMTrain.Eof() && KMTrain.TextAt(columns.ID) == leg.train_id; KMTrain.Next()) {
       const StopView stop = ReadStop(KMTrain, columns);
+      row.LastNo = stop.S_No;
       if (stop.S_No == leg.from_no) {
         SetBoardingStop(row, stop);
         boarded = true;
       } else if (stop.S_No == leg.to_no && boarded) {
         SetAlightingStop(row, stop);
         alighted = true;
-        break;
       }
     }
     if (!alighted || !FillTrainFields(tables.KMList, leg.train_id, row)) continue;
@@ -200,10 +226,7 @@ void FillJourneyLegs(data::TimetableStore& tables, const journey::Journey& journ
   const int count = static_cast<int>(legs.State.ResultList.size());
   legs.Grid.SetRowCount(std::max(count, kLegMinRows));
   for (int r = 0; r < count; ++r) {
-    const auto cells = ResultCells(legs.State.ResultList[static_cast<std::size_t>(r)]);
-    for (int c = 0; c < kResultColumns; ++c) {
-      legs.Grid.SetCell(c, r, cells[static_cast<std::size_t>(c)]);
-    }
+    WriteResultRow(legs.Grid, r, legs.State.ResultList[static_cast<std::size_t>(r)]);
   }
   legs.State.VisibleCount = count;
 }

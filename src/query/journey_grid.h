@@ -49,6 +49,7 @@ struct JourneyConditions {
   int max_wait = 720;        // minutes; 0 = no limit
   // The 车型 boxes: bits 1 << timetable::TrainGroup of the trains a journey may use.
   unsigned train_groups = timetable::kAllTrainGroups;
+  bool all = false;          // 显示全部: every Pareto journey, the slow ones too
 };
 
 // GoOn, or the message for the first condition at fault and the box that gets the focus: a
@@ -56,13 +57,20 @@ struct JourneyConditions {
 [[nodiscard]] InputCheck CheckJourneyConditions(const JourneyConditions& conditions);
 
 // The journeys between the two texts under checked conditions, in the planner's order; every
-// leg's train is of a group the conditions allow (none when they allow no group).
+// leg's train is of a group the conditions allow (none when they allow no group); unless
+// conditions.all, without those a traveller would not consider (journey::WithoutSlowJourneys).
 // Reads KMSM (its cursor moves).
 [[nodiscard]] std::vector<journey::Journey> FindJourneys(const journey::Network& network,
                                                          data::TimetableStore& tables,
                                                          std::string_view from_text,
                                                          std::string_view to_text,
                                                          const JourneyConditions& conditions);
+
+// 显示全部直达车次: every direct train between the two texts leaving in the window
+// (journey::DirectJourneys), the dominated ones too. Reads KMSM (its cursor moves).
+[[nodiscard]] std::vector<journey::Journey> FindDirectJourneys(
+    const journey::Network& network, data::TimetableStore& tables, std::string_view from_text,
+    std::string_view to_text, const JourneyConditions& conditions);
 
 // Header labels Lab1..Lab10 and how each column sorts.
 [[nodiscard]] HeaderSort JourneyHeaders();

@@ -101,6 +101,15 @@ TFrmJourney::TFrmJourney(std::shared_ptr<const journey::Network> network,
   connect(btn_print_, &QPushButton::clicked, this, &TFrmJourney::BTNPrintClick);
   connect(btn_export_, &QPushButton::clicked, this, &TFrmJourney::BTNExportClick);
   connect(close, &QPushButton::clicked, this, &QDialog::accept);
+  // Slow journeys are left out unless asked for; dominated direct trains are one click away.
+  cb_all_ = new QCheckBox(QStringLiteral("显示全部"), this);
+  cb_all_->setObjectName(QStringLiteral("CBAll"));
+  cb_all_->setGeometry(650, 5, 86, 22);
+  cb_all_->setToolTip(QStringLiteral("也列出比最快方案慢得多的方案"));
+  connect(cb_all_, &QCheckBox::toggled, this, &TFrmJourney::BTNQueryClick);
+  auto* direct = MakeButton(this, QStringLiteral("BTNDirect"),
+                            QStringLiteral("显示全部直达车次"), 740, 3, 130, 26);
+  connect(direct, &QPushButton::clicked, this, &TFrmJourney::BTNDirectClick);
 
   // The list takes what the window grows by; the legs and the buttons stay under it.
   Anchored().Add(jgrid_, kGrowWidth | kGrowHeight);
@@ -312,7 +321,7 @@ void TFrmJourney::BuildLegGrid() {
   connect(lgrid_, &GridView::RowDoubleClicked, this, &TFrmJourney::LGridDblClick);
 }
 
-void TFrmJourney::BTNQueryClick() {
+std::optional<query::JourneyConditions> TFrmJourney::CheckedConditions() {
   const std::string from = combo_fz_->currentText().toStdString();
   const std::string to = combo_dz_->currentText().toStdString();
   setWindowTitle(QStringLiteral("换乘方案：") + FromStd(query::TrimBlanks(from)) +
@@ -332,6 +341,7 @@ void TFrmJourney::BTNQueryClick() {
   for (std::size_t g = 0; g < cb_groups_.size(); ++g) {
     if (cb_groups_[g]->isChecked()) conditions.train_groups |= 1u << g;
   }
+  conditions.all = cb_all_ != nullptr && cb_all_->isChecked();
   const query::InputCheck check = names.GoOn() ? query::CheckJourneyConditions(conditions) : names;
   if (!check.GoOn()) {
     if (check.verdict == query::CheckVerdict::ShowMessage) {
@@ -342,17 +352,35 @@ void TFrmJourney::BTNQueryClick() {
       }
     }
     // The list stays as the last good query left it.
-    return;
+    return std::nullopt;
   }
   asked_from_ = from;
   asked_to_ = to;
+  return conditions;
+}
+
+void TFrmJourney::ShowJourneys(std::vector<journey::Journey> journeys) {
   {
     WaitCursor wait;
-    query::FillJourneyList(list_, query::FindJourneys(*network_, tables_, from, to, conditions));
+    query::FillJourneyList(list_, std::move(journeys));
     query::ClearJourneyLegs(legs_);
   }
   ShowList();
   ShowLegs();
+}
+
+void TFrmJourney::BTNQueryClick() {
+  const auto conditions = CheckedConditions();
+  if (!conditions) return;
+  WaitCursor wait;
+  ShowJourneys(query::FindJourneys(*network_, tables_, asked_from_, asked_to_, *conditions));
+}
+
+void TFrmJourney::BTNDirectClick() {
+  const auto conditions = CheckedConditions();
+  if (!conditions) return;
+  WaitCursor wait;
+  ShowJourneys(query::FindDirectJourneys(*network_, tables_, asked_from_, asked_to_, *conditions));
 }
 
 void TFrmJourney::ShowList() {

@@ -7,6 +7,7 @@
 #include <QDialog>
 #include <array>
 #include <memory>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -55,6 +56,9 @@ class TFrmJourney : public GrowingDialog {
   void LGridDblClick(int row);
   void BTNPrintClick();
   void BTNExportClick();
+  // 显示全部直达车次: every direct train in the departure window, those a faster or later
+  // one dominates too.
+  void BTNDirectClick();
 
  protected:
   // Enter in a station box moves on (发站 to 到站, 到站 to 查询), as in the main window.
@@ -64,6 +68,9 @@ class TFrmJourney : public GrowingDialog {
   // The two names of the last query as asked, for the print head and the file names.
   [[nodiscard]] std::pair<QString, QString> RouteWords() const;
   void BuildStations();
+  // The conditions as typed, or nothing after the message about the one at fault.
+  std::optional<query::JourneyConditions> CheckedConditions();
+  void ShowJourneys(std::vector<journey::Journey> journeys);
   void BuildConditions();
   void BuildJourneyGrid();
   void BuildLegGrid();
@@ -96,6 +103,7 @@ class TFrmJourney : public GrowingDialog {
   QLabel* lab_info_ = nullptr;
   QPushButton* btn_print_ = nullptr;
   QPushButton* btn_export_ = nullptr;
+  QCheckBox* cb_all_ = nullptr;  // 显示全部: the slow journeys too
 };
 
 }  // namespace lanzhou::ui

@@ -17,6 +17,7 @@
 #include "query/transfer_search.h"
 #include "report/grid_export.h"
 #include "system/shortcut.h"
+#include "timetable/credits.h"
 #include "ui/application.h"
 #include "ui/export_dialog.h"
 #include "ui/frm_about.h"
@@ -254,7 +255,9 @@ void TFrmPelory::ShowStatusNote(const QString& text) {
 }
 
 void TFrmPelory::MAboutClick() {
-  ui::MAboutClick(this, logo_);
+  ui::MAboutClick(this, logo_,
+                  QString::fromStdString(timetable::SourceCredit(timetable_ ? &timetable_->meta
+                                                                            : nullptr)));
 }
 
 void TFrmPelory::MakeShortcut(int special_folder, const QString& where) {

@@ -477,10 +477,9 @@ void TFrmPelory::BuildStatusBar() {
                                                                 {150, Qt::AlignHCenter},
                                                                 {kWidth - 600, Qt::AlignHCenter}}};
   const std::array<QString, 4> texts = {
-      // Panel 1 names the timetable that answers (frm_pelory_timetable.cpp).
+      // Panel 1 names the timetable that answers, panel 3 its source (frm_pelory_timetable.cpp).
       QString(), QString(),
-      QStringLiteral("邮箱:kf@lanzhou-shike.cn"),
-      QStringLiteral("出品:岚舟时刻公司  资料来源:铁路客户服务中心")};
+      QStringLiteral("邮箱:kf@lanzhou-shike.cn"), QString()};
   int x = 0;
   for (std::size_t i = 0; i < panels.size(); ++i) {
     auto* label = new QLabel(texts[i], bar);

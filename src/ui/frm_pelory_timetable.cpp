@@ -12,6 +12,7 @@
 #include <array>
 
 #include "system/atomic_file.h"
+#include "timetable/credits.h"
 #include "system/settings.h"
 #include "ui/frm_pelory.h"
 #include "ui/print_grid.h"
@@ -168,6 +169,9 @@ void TFrmPelory::StartTables(std::unique_ptr<data::TimetableFile> file,
       std::make_unique<data::TimetableStore>(timetable_ ? timetable_registry_ : *deps_.registry);
   status_panels_[1]->setText(StatusText(timetable_.get()));
   SetPrintedTimetableName(StatusText(timetable_.get()));
+  status_panels_[3]->setText(
+      QStringLiteral("出品:岚舟时刻公司  资料来源:") +
+      QString::fromStdString(timetable::SourceCredit(timetable_ ? &timetable_->meta : nullptr)));
   status_panels_[1]->setToolTip(timetable_ ? PathText(timetable_path_) : QString());
 
   // The boxes keep their text; the controls wait for the new tables, and a result from the old

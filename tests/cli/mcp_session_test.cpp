@@ -196,7 +196,7 @@ TEST(cli_mcp_session, WholeSessionMatchesTheCommandLine) {
               "北京 → 上海 直达车次：共 1 趟。\n"
               "车次 | 始发站 | 终到站 | 发站 | 发时 | 到站 | 到时 | 历时 | 停站 | 里程 | 硬座 | "
               "软座 | 硬卧上/中/下 | 软卧上/下\n"
-              "G1 | 北京 | 上海 | 北京南 | 09:00 | 上海虹桥 | 13:48 | 04:48 | 3 | 1318 | 555 | 935 "
+              "G1 | 北京 | 上海 | 北京南 | 09:00 | 上海虹桥 | 13:48 | 4:48 | 3 | 1318 | 555 | 935 "
               "| - | -\n");
   }
   {  // station_board: the same rows as the station query, by departure.
@@ -278,8 +278,11 @@ TEST(cli_mcp_session, WholeSessionMatchesTheCommandLine) {
               static_cast<std::int64_t>(cli.as_array().size()) - 1);
     EXPECT_EQ(one.at("structuredContent").at("date_applied"), false);
     EXPECT_NE(Text(one).find("日期 2024-07-06 尚未生效"), std::string::npos) << Text(one);
-    EXPECT_NE(Text(one).find("另有 " + std::to_string(cli.as_array().size() - 1) + " 行未列出"),
-              std::string::npos);
+    // The slow journeys are left out as on the command line; any beyond the limit are counted.
+    if (cli.as_array().size() > 1) {
+      EXPECT_NE(Text(one).find("另有 " + std::to_string(cli.as_array().size() - 1) + " 行未列出"),
+                std::string::npos);
+    }
   }
   {  // timetable_info counts what info counts.
     const json::object r = server.Call("timetable_info", {});

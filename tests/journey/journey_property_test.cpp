@@ -140,6 +140,35 @@ std::set<Triple> BruteForce(const SpecTimetable& t, const Request& r) {
   return pareto;
 }
 
+// Every train from the departure set to the arrival set in the window, once: boarding at its
+// first stop of the departure set that leaves in the window, alighting at its last later stop
+// of the arrival set. As (departure, arrival, boarding stop number).
+std::set<Triple> DirectBruteForce(const SpecTimetable& t, const Request& r) {
+  const std::set<std::string> from(r.from.begin(), r.from.end());
+  const std::set<std::string> to(r.to.begin(), r.to.end());
+  std::set<Triple> out;
+  for (const SpecTrain& train : t.trains) {
+    for (std::size_t i = 0; i + 1 < train.stops.size(); ++i) {
+      const SpecStop& board = train.stops[i];
+      if (!from.count(board.station) || to.count(board.station)) continue;
+      const int minute = ((board.depart % 1440) + 1440) % 1440;
+      const bool inside = r.after <= r.before ? (minute >= r.after && minute <= r.before)
+                                              : (minute >= r.after || minute <= r.before);
+      if (!inside) continue;
+      std::size_t alight = 0;
+      for (std::size_t j = i + 1; j < train.stops.size(); ++j) {
+        if (to.count(train.stops[j].station)) alight = j;
+      }
+      if (alight > 0) {
+        out.insert({minute, train.stops[alight].arrive + minute - board.depart,
+                    static_cast<int>(i) + 1});
+      }
+      break;
+    }
+  }
+  return out;
+}
+
 // The journey is one the timetable offers under the request's rules.
 void ExpectRealJourney(const SpecTimetable& t, const Request& r, const Journey& j) {
   std::map<std::string, const SpecTrain*> trains;
@@ -225,6 +254,25 @@ TEST(JourneyPlannerProperty, EqualsBruteForceOnRandomTimetables) {
         ++listed_by_changes[j.Changes()];
       }
       EXPECT_EQ(found, BruteForce(timetable, r));
+
+      // Left out by default: exactly those beyond 1.5 times the fastest plus three hours.
+      const std::vector<Journey> kept = WithoutSlowJourneys(journeys);
+      std::vector<Journey> expected;
+      int fastest = 1 << 30;
+      for (const Journey& j : journeys) fastest = std::min(fastest, j.Minutes());
+      for (const Journey& j : journeys) {
+        if (2 * j.Minutes() <= 3 * fastest + 360) expected.push_back(j);
+      }
+      EXPECT_EQ(kept, expected);
+      if (!journeys.empty()) EXPECT_FALSE(kept.empty());
+
+      // Every direct train, dominated or not, against enumeration.
+      std::set<Triple> direct;
+      for (const Journey& j : DirectJourneys(tables.network, r)) {
+        ExpectRealJourney(timetable, Request{r.from, r.to, r.after, r.before, 0}, j);
+        EXPECT_TRUE(direct.insert({j.Depart(), j.Arrive(), j.legs.front().from_no}).second);
+      }
+      EXPECT_EQ(direct, DirectBruteForce(timetable, r));
     }
   }
   // The timetables are dense enough for every kind of journey to be among the answers.

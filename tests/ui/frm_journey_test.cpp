@@ -7,6 +7,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -84,6 +85,11 @@ struct JourneyWindow {
     window = std::make_unique<ui::TFrmJourney>(network, tables.store, dialogs, "西安", "厦门",
                                                nullptr);
     window->show();
+    // Every Pareto journey, the slow ones too, unless a test unchecks it.
+    QTest::mouseClick(Find("CBAll"), Qt::LeftButton);
+  }
+  explicit JourneyWindow(bool all) : JourneyWindow() {
+    if (!all) QTest::mouseClick(Find("CBAll"), Qt::LeftButton);
   }
   template <typename T = QWidget>
   T* Find(const char* name) const {
@@ -134,13 +140,13 @@ TEST(FrmJourney, ListsTheJourneysSortsByHeaderAndShowsTheChosenLegs) {
   EXPECT_EQ(j.Row(list, 0, 10),
             (Cells{"08:00", "西安", "10:00+1天", "厦门", "26:00", "0", "K1", "-", "-", "200"}));
   EXPECT_EQ(j.Row(list, 1, 10), (Cells{"09:00", "西安", "20:00", "厦门", "11:00", "1",
-                                       "G10 → G11", "郑州", "00:40", "950"}));
+                                       "G10 → G11", "郑州", "0:40", "950"}));
   EXPECT_EQ(j.Row(list, 2, 10), (Cells{"12:00", "西安", "06:00+1天", "厦门", "18:00", "1",
-                                       "D20 → K30", "郑州东→郑州（同城换站）", "02:00", "330"}));
-  EXPECT_EQ(j.Row(list, 3, 5), (Cells{"14:00", "西安", "23:50", "厦门", "09:50"}));
+                                       "D20 → K30", "郑州东→郑州（同城换站）", "2:00", "330"}));
+  EXPECT_EQ(j.Row(list, 3, 5), (Cells{"14:00", "西安", "23:50", "厦门", "9:50"}));
   EXPECT_EQ(j.Row(list, 3, 10)[6], QStringLiteral("G40 → G41 → G42"));
   EXPECT_EQ(j.Row(list, 3, 10)[7], QStringLiteral("郑州、武汉"));
-  EXPECT_EQ(j.Row(list, 3, 10)[8], QStringLiteral("00:40、00:30"));
+  EXPECT_EQ(j.Row(list, 3, 10)[8], QStringLiteral("0:40、0:30"));
 
   // 到达 sorts by day, then time: the next-day arrivals last, whatever their clock reads.
   QTest::mouseClick(j.Find("Lab3"), Qt::LeftButton);
@@ -153,17 +159,18 @@ TEST(FrmJourney, ListsTheJourneysSortsByHeaderAndShowsTheChosenLegs) {
   EXPECT_EQ(j.Find<QLabel>("Lab3")->text(), QStringLiteral("到达↓"));
   // Waits by their sum (70 minutes for two changes), the through train (no wait) last.
   QTest::mouseClick(j.Find("Lab9"), Qt::LeftButton);
-  EXPECT_EQ(j.Column(8), (Cells{"00:40", "00:40、00:30", "02:00", "-"}));
+  EXPECT_EQ(j.Column(8), (Cells{"0:40", "0:40、0:30", "2:00", "-"}));
 
-  // A click on the row of three trains lists its legs in the result grid's columns; the leg
-  // boarded at a change where its train does not start is blue, the others red.
+  // A click on the row of three trains lists its legs in the result grid's columns (G42's
+  // section from its departure at 武汉, 19:30, not its arrival there); the leg boarded at a
+  // change where its train does not start is blue, the others red.
   j.ClickRow(list, 1);
   ui::GridView* legs = j.window->LGrid();
   EXPECT_EQ(j.Row(legs, 0, 11), (Cells{"G40", "西安", "郑州", "高速动车", "西安", "14:00", "郑州",
-                                      "16:00", "1", "500", "02:00"}));
+                                      "16:00", "1", "500", "2:00"}));
   EXPECT_EQ(j.Row(legs, 1, 8)[0], "G41");
   EXPECT_EQ(j.Row(legs, 2, 11), (Cells{"G42", "长沙", "厦门", "高速动车", "武汉", "19:30", "厦门",
-                                      "23:50", "1", "1000", "04:30"}));
+                                      "23:50", "1", "1000", "4:20"}));
   EXPECT_EQ(Cell(legs, 3, 0), "");
   EXPECT_EQ(TextColour(legs, 0), QColor(0xFF, 0, 0));
   EXPECT_EQ(TextColour(legs, 1), QColor(0xFF, 0, 0));
@@ -274,6 +281,20 @@ TEST(FrmJourney, ItsOwnStationBoxesCompleteAndAskAgain) {
   EXPECT_EQ(t.Find<QComboBox>("ComboFZ")->currentText(), QStringLiteral("广州"));
 }
 
+TEST(FrmJourney, SlowJourneysOnlyWhenAskedAndEveryDirectTrainOnItsButton) {
+  // Fastest 9:50; 1.5 times that plus three hours is 17:45: D20 → K30 (18:00) and K1 (26:00)
+  // are left out until 显示全部 is checked.
+  JourneyWindow j(false);
+  EXPECT_FALSE(j.Find<QCheckBox>("CBAll")->isChecked());
+  EXPECT_EQ(j.Column(0), (std::vector<QString>{"09:00", "14:00"}));
+  QTest::mouseClick(j.Find("CBAll"), Qt::LeftButton);
+  EXPECT_EQ(j.Column(0), (std::vector<QString>{"08:00", "09:00", "12:00", "14:00"}));
+  // 显示全部直达车次: K1, the one direct train, however slow.
+  QTest::mouseClick(j.Find("BTNDirect"), Qt::LeftButton);
+  EXPECT_EQ(j.Column(6), (std::vector<QString>{"K1"}));
+  EXPECT_EQ(j.Find<QLabel>("LabResult")->text(), QStringLiteral("方案:1"));
+}
+
 TEST(FrmJourney, ConditionsTypedIntoTheBoxesNarrowTheList) {
   // Each case starts from the defaults; the departures listed afterwards, in 出发 order.
   struct Case {
@@ -382,9 +403,9 @@ TEST(FrmJourney, ExportWritesTheListAsShown) {
   EXPECT_EQ(text::GbkToUtf8(bytes.toStdString()),
             "\r\n\r\n岚舟时刻公司\r\nhttp://www.lanzhou-shike.cn\r\n\r\n\r\n"
             "出发,发站,到达,到站,历时,换乘,车次,换乘站,等候,参考票价\r\n"
-            "14:00,西安,23:50,厦门,09:50,2,G40 → G41 → G42,郑州、武汉,00:40、00:30,990\r\n"
-            "09:00,西安,20:00,厦门,11:00,1,G10 → G11,郑州,00:40,950\r\n"
-            "12:00,西安,06:00+1天,厦门,18:00,1,D20 → K30,郑州东→郑州（同城换站）,02:00,330\r\n"
+            "14:00,西安,23:50,厦门,9:50,2,G40 → G41 → G42,郑州、武汉,0:40、0:30,990\r\n"
+            "09:00,西安,20:00,厦门,11:00,1,G10 → G11,郑州,0:40,950\r\n"
+            "12:00,西安,06:00+1天,厦门,18:00,1,D20 → K30,郑州东→郑州（同城换站）,2:00,330\r\n"
             "08:00,西安,10:00+1天,厦门,26:00,0,K1,-,-,200\r\n");
   // The dialog offered a name from the two stations; the window says what it wrote.
   EXPECT_EQ(j.dialogs.suggested_names, std::vector<QString>{QStringLiteral("西安-厦门-换乘.csv")});

@@ -49,7 +49,7 @@ TEST(FrmPeloryStart, LayoutCaptionsAndStateBeforeAnyTableIsLoaded) {
   EXPECT_EQ(t.Find<QLabel>("StatusPanel1")->text(), QStringLiteral("示例时刻表（非真实数据）"));
   EXPECT_TRUE(t.Find<QLabel>("StatusPanel2")->text().startsWith(QStringLiteral("邮箱:")));
   EXPECT_EQ(t.Find<QLabel>("StatusPanel3")->text(),
-            QStringLiteral("出品:岚舟时刻公司  资料来源:铁路客户服务中心"));
+            QStringLiteral("出品:岚舟时刻公司  资料来源:示例时刻表（非真实数据）"));
   EXPECT_EQ(t.Find<QLabel>("LabNew")->text(), QStringLiteral("版本检测中..."));
   // The version text comes from a server: "<b>1</b>12" must show its tags, not bold type.
   EXPECT_EQ(t.Find<QLabel>("LabNew")->textFormat(), Qt::PlainText);

@@ -37,6 +37,7 @@ fs::path WriteFile(const fs::path& path, data::TimetableTexts texts = FileTexts(
   data::TimetableMeta meta;
   meta.name = "全国";
   meta.valid_date = "2024-07-05";
+  meta.source = "import-crawl cr240615.min.csv";
   meta.trains = trains;
   data::WriteTimetableFile(path, meta, texts);
   return path;
@@ -51,6 +52,11 @@ struct ConfigHome {
 
 QString StatusText(const TestWindow& t) {
   return t.Find<QLabel>("StatusPanel1")->text();
+}
+
+// The status bar's credit: the source of the timetable in use.
+QString CreditText(const TestWindow& t) {
+  return t.Find<QLabel>("StatusPanel3")->text();
 }
 
 bool Ready(const TestWindow& t) {
@@ -69,6 +75,8 @@ TEST(TimetableChoice, AFileAnswersAndTheStatusBarNamesIt) {
   t.window->show();
   ASSERT_TRUE(WaitUntil([&] { return Ready(t); }));
   EXPECT_EQ(StatusText(t), QStringLiteral("时刻表：2024-07-05 全国（11,413 车次）"));
+  EXPECT_EQ(CreditText(t),
+            QStringLiteral("出品:岚舟时刻公司  资料来源:import-crawl cr240615.min.csv"));
   EXPECT_EQ(t.window->Tables().KMList.RecordCount(), 8u);
   EXPECT_TRUE(t.dialogs.shown.empty());
 }
@@ -213,6 +221,7 @@ TEST(TimetableChoice, TheMenusChoiceIsRememberedAndAFailedOpenKeepsWhatTheUserHa
   ASSERT_TRUE(WaitUntil([&] { return Ready(t); }));
   EXPECT_EQ(t.window->Tables().KMList.RecordCount(), 9u);
   EXPECT_EQ(StatusText(t), QStringLiteral("示例时刻表（非真实数据）"));
+  EXPECT_EQ(CreditText(t), QStringLiteral("出品:岚舟时刻公司  资料来源:示例时刻表（非真实数据）"));
   EXPECT_EQ(system::TimetableAtStart(std::nullopt), std::nullopt);
   EXPECT_THAT(config.Settings(), ::testing::Not(HasSubstr("timetable=")));
 }

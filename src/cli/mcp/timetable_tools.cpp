@@ -352,7 +352,13 @@ ToolResult TimetableTools::Train(ToolArguments& a) {
   options.command = Command::Train;
   options.arguments = {number};
   QueryAnswer answer;
-  if (auto refusal = AnswerQuery(options, *store_, answer)) Refuse(*refusal, *store_, "", "");
+  if (auto refusal = AnswerQuery(options, *store_, answer)) {
+    // A number the train list does not hold ("车次不存在。") is named in the answer.
+    if (refusal->focus == query::kECC && refusal->message.ends_with("车次不存在。")) {
+      throw ToolError("没有车次 " + number + "。");
+    }
+    Refuse(*refusal, *store_, "", "");
+  }
   const Rows rows = ShownRows(answer, 5, 5, std::nullopt, std::nullopt, {});
   if (rows.cells.empty()) throw ToolError("没有车次 " + number + "。");
   // The train whose number (or one of its numbers) is the one asked, else the first found.
@@ -438,7 +444,9 @@ ToolResult TimetableTools::Journeys(ToolArguments& a) {
     planner_ = std::make_unique<journey::Planner>(*network_);
   }
   journey::SetEndpoints(store_->KMSM, from, to, request);
-  const std::vector<journey::Journey> found = planner_->Find(request);
+  // The journeys the command line lists by default (the slow ones left out).
+  const std::vector<journey::Journey> found =
+      journey::WithoutSlowJourneys(planner_->Find(request));
   ToolResult result;
   result.text = from + " → " + to + " 行程（最多换乘 " + std::to_string(request.max_changes) +
                 " 次）：共 " + std::to_string(found.size()) + " 个。\n";
