@@ -21,6 +21,7 @@
 #include "query/train_number_query.h"
 #include "query/transfer_search.h"
 #include "report/grid_export.h"
+#include "text/gbk.h"
 
 namespace lanzhou::cli {
 
@@ -79,7 +80,7 @@ std::optional<Stop> RunQuery(const Options& options, data::TimetableStore& store
       bool offered = false;
       for (const query::TPub_ZZStruct& c : listed) offered = offered || c.Name == *options.via;
       if (!offered) {
-        return Stop{kExitRefused, std::string(kProgram) + *options.via +
+        return Stop{kExitRefused, std::string(kProgram) + text::EscapeControls(*options.via) +
                                       " is not among the transfer stations listed for " + a[0] +
                                       " -> " + a[1]};
       }
