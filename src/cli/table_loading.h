@@ -36,7 +36,7 @@ struct LoadFailure {
 [[nodiscard]] bool LooksPacked(std::string_view bytes);
 
 // Largest table file read, checked against the file's size before a byte is read: the national
-// timetable's biggest table text is about 14 MiB, and no table may unpack to more than this
+// timetable's biggest table text is about 7 MiB, and no table may unpack to more than this
 // either.
 inline constexpr std::size_t kMaxTableFileBytes = data::kMaxUnpackedSize;
 

@@ -16,7 +16,7 @@ class ResourceError : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
-// Largest unpacked size accepted. The national timetable's largest table text is about 14 MiB;
+// Largest unpacked size accepted. The national timetable's largest table text is about 7 MiB;
 // anything near this is a damaged header or a bomb, and refusing it keeps what one table may
 // cost to a bound that leaves the whole program well under 200 MB.
 inline constexpr std::uint32_t kMaxUnpackedSize = 64u << 20;  // 64 MiB

@@ -29,7 +29,7 @@ inline constexpr std::string_view kTimetableMetaMember = "meta.txt";
 
 // Bounds a timetable file keeps to, checked against the file's size and its zip directory before
 // anything is read, so that no header can make the reader reserve more. The national timetable
-// packs to about 5 MiB.
+// packs to about 1.4 MiB.
 inline constexpr std::uint64_t kMaxTimetableBytes = 64u << 20;  // the file, and its members together
 inline constexpr std::uint64_t kMaxTimetableMetaBytes = 64u << 10;  // meta.txt
 inline constexpr std::size_t kMaxTimetableMetaKeys = 64;
