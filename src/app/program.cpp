@@ -121,7 +121,9 @@ int RunProgram(int argc, char* argv[], const WindowHook& on_window) {
   deps.dialogs = &dialogs;
   deps.web_views = &ui::CreatePageView;
   deps.net_check = net::NetCheckConfig{};
-  deps.timetable_file = system::TimetableAtStart(args.timetable);
+  system::Settings settings = system::ReadSettings();
+  deps.timetable_file = args.timetable ? args.timetable : settings.timetable;
+  deps.settings_problem = std::move(settings.problem);
   auto window = std::make_unique<ui::TFrmPelory>(std::move(deps));
   if (on_window) on_window(*window);
   if (QScreen* screen = QGuiApplication::primaryScreen()) {

@@ -130,6 +130,7 @@ ParseResult ParseArguments(const std::vector<std::string>& words) {
       if (value->empty()) return Usage("--timetable needs a timetable file");
       options.timetable_file = *value;
     } else if (name == "--via") {
+      if (value->empty()) return Usage("--via needs a transfer station");
       options.via = *value;
     } else {  // --row
       options.detail_row = ParseRow(*value);

@@ -22,6 +22,7 @@
 #include "query/train_number_query.h"
 #include "query/transfer_search.h"
 #include "report/grid_export.h"
+#include "text/gbk.h"
 
 namespace lanzhou::cli {
 
@@ -75,9 +76,9 @@ std::optional<Refusal> RunQuery(const Options& options, data::TimetableStore& st
       bool offered = false;
       for (const query::TPub_ZZStruct& c : listed) offered = offered || c.Name == *options.via;
       if (!offered) {
-        return Refusal{kExitRefused, std::string(kProgram) + *options.via +
-                                         " is not among the transfer stations listed for " + a[0] +
-                                         " -> " + a[1]};
+        return Refusal{kExitRefused, std::string(kProgram) + text::EscapeControls(*options.via) +
+                                      " is not among the transfer stations listed for " + a[0] +
+                                      " -> " + a[1]};
       }
       if (!query::ShowTransferLegs(store, state, *options.via)) return NotReady();
       return std::nullopt;

@@ -1,6 +1,9 @@
 #include "cli/table_loading.h"
 
+#include <sys/stat.h>
+
 #include <atomic>
+#include <cstdint>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -105,6 +108,14 @@ std::string ReadTableFile(const std::filesystem::path& dir, std::string_view nam
   std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"),
                                                        &std::fclose);
   if (!file) throw std::runtime_error("cannot open " + path.string() + ": " + std::strerror(errno));
+  // The size first: a file far too large is refused before any of it is read.
+  struct stat status {};
+  if (::fstat(::fileno(file.get()), &status) == 0 && S_ISREG(status.st_mode) &&
+      static_cast<std::uint64_t>(status.st_size) > kMaxTableFileBytes) {
+    throw std::runtime_error(path.string() + " is " + std::to_string(status.st_size) +
+                             " bytes, more than " + std::to_string(kMaxTableFileBytes >> 20) +
+                             " MiB; no table file is that large");
+  }
   std::string bytes;
   char buffer[65536];
   for (;;) {
@@ -220,8 +231,23 @@ CommandTables::CommandTables(const TableOrigin& origin, TableNeeds needs, std::o
   const TableSource source =
       origin.data_dir ? TableSource::Folder(*origin.data_dir) : TableSource::Embedded(*embedded);
   failures = LoadTables(source, store, needs, stops_beside);
+  if (origin.timetable_file && failures.empty() && !stops_beside) {
+    // The counts meta.txt gives must be the tables' own.
+    try {
+      data::CheckTableCounts(file_.meta, store.KMTrainReady ? &store.KMTrain : nullptr,
+                             store.KMListReady ? &store.KMList : nullptr,
+                             *origin.timetable_file);
+    } catch (const data::TimetableFileError& e) {
+      err << "lanzhou-query: " << e.what() << "\n";
+      failures.push_back({"META.TXT", e.detail()});
+      return;
+    }
+  }
+  // A table of a timetable file is named with the file, so the message says which file is bad.
+  const std::string where =
+      origin.timetable_file ? "timetable file " + *origin.timetable_file + ": table " : "";
   for (const LoadFailure& f : failures) {
-    err << "lanzhou-query: " << f.table << ": " << f.message << "\n";
+    err << "lanzhou-query: " << where << f.table << ": " << f.message << "\n";
   }
 }
 

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "cli/options.h"
+#include "data/packed_resource.h"
 #include "data/resource_registry.h"
 #include "data/timetable_file.h"
 #include "data/timetable_store.h"
@@ -34,8 +35,10 @@ struct LoadFailure {
 // table text begins with a quote instead.
 [[nodiscard]] bool LooksPacked(std::string_view bytes);
 
-// Largest table file read: the national timetable's biggest table is a few tens of MiB.
-inline constexpr std::size_t kMaxTableFileBytes = std::size_t{256} << 20;
+// Largest table file read, checked against the file's size before a byte is read: the national
+// timetable's biggest table text is about 7 MiB, and no table may unpack to more than this
+// either.
+inline constexpr std::size_t kMaxTableFileBytes = data::kMaxUnpackedSize;
 
 // The table text of DIR/<name> (the name matched without regard to ASCII case): unpacked when
 // packed, as it is when plain. Throws std::runtime_error for a missing or unreadable file (with

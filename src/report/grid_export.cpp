@@ -63,14 +63,13 @@ std::vector<std::string> ExportGridCsvLines(GridKind kind, std::span<const GridR
   return lines;
 }
 
-system::WriteOutcome WriteLinesGbkAtomically(const std::filesystem::path& path,
-                                             std::span<const std::string> lines) {
+void WriteLinesGbkAtomically(const std::filesystem::path& path, std::span<const std::string> lines) {
   std::string bytes;
   for (const std::string& line : lines) {
     bytes += text::Utf8ToGbk(line);
     bytes += "\r\n";
   }
-  return system::WriteFileAtomically(path, bytes);
+  system::WriteFileAtomically(path, bytes);
 }
 
 }  // namespace lanzhou::report

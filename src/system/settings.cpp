@@ -1,12 +1,19 @@
 #include "system/settings.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstdlib>
-#include <fstream>
+#include <cstring>
+#include <sstream>
 #include <string>
 #include <system_error>
 
 #include "system/atomic_file.h"
 #include "text/ascii.h"
+#include "text/gbk.h"
 
 namespace lanzhou::system {
 
@@ -30,6 +37,46 @@ bool IsWindowName(std::string_view name) {
     if (!plain) return false;
   }
   return true;
+}
+
+// The settings file's text, or nullopt with `problem` set (nothing set for a missing file). The
+// open does not wait: a FIFO put in the file's place would block it until a writer came.
+std::optional<std::string> ReadSettingsText(const std::filesystem::path& file,
+                                            std::string& problem) {
+  const int fd = ::open(file.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) {
+    if (errno != ENOENT) {
+      problem = "The settings file " + file.string() + " cannot be read: " + std::strerror(errno);
+    }
+    return std::nullopt;
+  }
+  struct Closer {
+    int fd;
+    ~Closer() { ::close(fd); }
+  } closer{fd};
+  struct stat status {};
+  if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
+    problem = "The settings file " + file.string() + " is not a regular file; it is ignored.";
+    return std::nullopt;
+  }
+  std::string text;
+  char buffer[8192];
+  for (;;) {
+    const ssize_t got = ::read(fd, buffer, sizeof buffer);
+    if (got < 0 && errno == EINTR) continue;
+    if (got < 0) {
+      problem = "The settings file " + file.string() + " cannot be read: " + std::strerror(errno);
+      return std::nullopt;
+    }
+    if (got == 0) break;
+    if (text.size() + static_cast<std::size_t>(got) > kMaxSettingsBytes) {
+      problem = "The settings file " + file.string() + " is larger than " +
+                std::to_string(kMaxSettingsBytes / 1024) + " KiB; it is ignored.";
+      return std::nullopt;
+    }
+    text.append(buffer, static_cast<std::size_t>(got));
+  }
+  return text;
 }
 
 }  // namespace
@@ -73,14 +120,30 @@ Settings ReadSettings() {
   Settings settings;
   const auto file = SettingsFile();
   if (!file) return settings;
-  std::ifstream in(*file, std::ios::binary);
+  const std::optional<std::string> text = ReadSettingsText(*file, settings.problem);
+  if (!text) return settings;
+  std::istringstream in(*text);
   std::string line;
   while (std::getline(in, line)) {
     if (!line.empty() && line.back() == '\r') line.pop_back();
     if (line.starts_with(kTimetableKey) && line.size() > kTimetableKey.size()) {
-      settings.timetable = std::filesystem::path(line.substr(kTimetableKey.size()));
+      const std::string value = line.substr(kTimetableKey.size());
+      if (value.size() > kMaxSettingPathBytes || value.find('\0') != std::string::npos ||
+          !text::IsValidUtf8(value)) {
+        settings.problem = "The timetable setting in " + file->string() +
+                           " is not a usable path (" + std::to_string(value.size()) +
+                           " bytes); it is ignored.";
+        settings.timetable.reset();
+        continue;
+      }
+      settings.timetable = std::filesystem::path(value);
     } else if (line.starts_with(kSaveFolderKey) && line.size() > kSaveFolderKey.size()) {
-      settings.save_folder = std::filesystem::path(line.substr(kSaveFolderKey.size()));
+      const std::string value = line.substr(kSaveFolderKey.size());
+      // A folder that cannot be one is simply not offered.
+      if (value.size() <= kMaxSettingPathBytes && value.find('\0') == std::string::npos &&
+          text::IsValidUtf8(value)) {
+        settings.save_folder = std::filesystem::path(value);
+      }
     } else if (line.starts_with(kWindowKey)) {
       const std::size_t equals = line.find('=');
       if (equals == std::string::npos) continue;

@@ -4,6 +4,7 @@
 // $XDG_CONFIG_HOME/lanzhou/lanzhou.conf ($HOME/.config when XDG_CONFIG_HOME is unset, empty or
 // not absolute), one "key=value" line each, and is replaced whole when it changes.
 #include <filesystem>
+#include <cstddef>
 #include <map>
 #include <optional>
 #include <string>
@@ -27,7 +28,14 @@ struct Settings {
   std::map<std::string, WindowPlace> windows;
   // The folder the last export or PDF went to: the save dialogs start there.
   std::optional<std::filesystem::path> save_folder;
+  // Why the settings file was not used, or a setting in it was ignored: an English sentence
+  // naming the file; empty when all is well (also when there is no file).
+  std::string problem;
 };
+
+// Largest settings file read, and the longest path a setting may hold.
+inline constexpr std::size_t kMaxSettingsBytes = 64 * 1024;
+inline constexpr std::size_t kMaxSettingPathBytes = 4096;
 
 // "x,y,width,height,0|1" as a place: sizes positive and below 100000, offsets within ±100000.
 [[nodiscard]] std::optional<WindowPlace> ParseWindowPlace(std::string_view text);
@@ -37,7 +45,10 @@ struct Settings {
 [[nodiscard]] std::optional<std::filesystem::path> SettingsFile();
 
 // The settings as last written; defaults when there is no file or it cannot be read. Unknown
-// lines are ignored.
+// lines are ignored. Only a regular file of at most kMaxSettingsBytes is read (a FIFO or a device
+// in its place would block the start or never end); anything else, and a setting that cannot be
+// one (a path longer than kMaxSettingPathBytes, not UTF-8, holding a NUL), is ignored with
+// `problem` saying why.
 [[nodiscard]] Settings ReadSettings();
 
 // Writes the settings file atomically, creating its folder. Throws FileWriteError (also when

@@ -57,6 +57,9 @@ void TFrmPelory::FormCreate() {
   // TThreadLoad1 (KMTrain), then TThreadLoad (KMPy, KMList, KMSM), on the built-in tables or
   // a timetable file's; nobody waits for them.
   UseTimetable(deps_.timetable_file, true);
+  if (!deps_.settings_problem.empty()) {
+    QMetaObject::invokeMethod(this, [this] { ShowSettingsProblem(); }, Qt::QueuedConnection);
+  }
   StartVersionCheck();
   query::ClearGridSelection(result_.SGrid);
   // The two fare tables are compile-time constants here; building them costs nothing at start.

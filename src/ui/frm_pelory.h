@@ -61,6 +61,9 @@ struct FrmPeloryDeps {
   // A timetable file to answer from instead of the built-in tables of `registry`; one that
   // cannot be used is reported and the built-in tables answer.
   std::optional<std::filesystem::path> timetable_file;
+  // Why the settings file was ignored, or a setting in it (system::Settings::problem); shown
+  // once the window is up, and the file then rewritten without the bad setting.
+  std::string settings_problem;
 };
 
 // What the menu of programs is called on this desktop: the entry 开始菜单快捷方式 reads
@@ -161,6 +164,7 @@ class TFrmPelory : public QWidget {
   void ShowTimetableProblem(const std::filesystem::path& file, const QString& reason,
                             const QString& detail, const QString& consequence);
   void RememberTimetable(const std::optional<std::filesystem::path>& file);
+  void ShowSettingsProblem();
 
   // ---- Layout (frm_pelory_layout.cpp) --------------------------------------------------
   void BuildWindow();

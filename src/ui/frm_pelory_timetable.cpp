@@ -14,6 +14,7 @@
 #include "system/atomic_file.h"
 #include "timetable/credits.h"
 #include "system/settings.h"
+#include "text/gbk.h"
 #include "ui/frm_pelory.h"
 #include "ui/print_grid.h"
 
@@ -24,8 +25,13 @@ QString FromStd(const std::string& text) {
   return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
+// A path as a message shows it: control characters escaped, and a long one cut in the middle
+// so that a message box stays within the screen.
 QString PathText(const std::filesystem::path& path) {
-  return FromStd(path.string());
+  constexpr qsizetype kShown = 120;
+  const QString text = FromStd(text::EscapeControls(path.string()));
+  if (text.size() <= kShown) return text;
+  return text.left(kShown / 2 - 1) + QStringLiteral("…") + text.right(kShown / 2);
 }
 
 // What is wrong with a refused file, in the user's words.
@@ -101,8 +107,9 @@ namespace {
 QString StatusText(const data::TimetableFile* file) {
   if (file == nullptr) return QStringLiteral("示例时刻表（非真实数据）");
   const data::TimetableMeta& meta = file->meta;
+  // The file's own texts: control characters shown escaped, not drawn as boxes or obeyed.
   return QStringLiteral("时刻表：%1 %2（%3 车次）")
-      .arg(FromStd(meta.valid_date), FromStd(meta.name),
+      .arg(FromStd(text::EscapeControls(meta.valid_date)), FromStd(text::EscapeControls(meta.name)),
            QLocale(QLocale::English).toString(static_cast<qlonglong>(meta.trains)));
 }
 
@@ -214,11 +221,23 @@ void TFrmPelory::StartTables(std::unique_ptr<data::TimetableFile> file,
 
 void TFrmPelory::OnTablesFinished(int generation) {
   if (generation != load_generation_) return;
-  StartJourneyNetwork();
-  if (!timetable_ || tables_->AllReady()) return;
-  // The archive was sound but a table text was refused by the reader.
+  QString detail;
+  if (timetable_ && tables_->AllReady()) {
+    // Every table stands; the counts meta.txt gives (shown in the status bar) must be theirs.
+    try {
+      data::CheckTableCounts(timetable_->meta, &tables_->KMTrain, &tables_->KMList,
+                             timetable_path_);
+    } catch (const data::TimetableFileError& e) {
+      detail = FromStd(e.detail());
+    }
+  }
+  if (!timetable_ || (tables_->AllReady() && detail.isEmpty())) {
+    StartJourneyNetwork();
+    return;
+  }
+  // The archive was sound but a table text was refused by the reader, or the counts differ.
   const std::filesystem::path path = timetable_path_;
-  ShowTimetableProblem(path, ProblemText(data::TimetableFileProblem::kBadTable), QString(),
+  ShowTimetableProblem(path, ProblemText(data::TimetableFileProblem::kBadTable), detail,
                        QStringLiteral("现在使用内置示例时刻表。"));
   StartTables(nullptr, {});
 }
@@ -244,6 +263,22 @@ void TFrmPelory::RememberTimetable(const std::optional<std::filesystem::path>& f
         this, QMessageBox::Warning, QStringLiteral("打开时刻表"),
         QStringLiteral("时刻表已打开，但下次启动时不会记得这一选择：\n") + FromStd(e.what()),
         QMessageBox::Ok);
+  }
+}
+
+void TFrmPelory::ShowSettingsProblem() {
+  QString problem = FromStd(text::EscapeControls(deps_.settings_problem));
+  if (problem.size() > 300) problem = problem.left(150) + QStringLiteral("…") + problem.right(150);
+  deps_.dialogs->Message(this, QMessageBox::Warning, QStringLiteral("设置"),
+                         QStringLiteral("设置文件有误，已忽略：\n%1").arg(problem),
+                         QMessageBox::Ok);
+  // The bad setting is replaced by what is in use now (a settings file that is no regular file
+  // is refused by the writer and stays as it is).
+  try {
+    system::Settings settings;
+    if (timetable_) settings.timetable = timetable_path_;
+    system::WriteSettings(settings);
+  } catch (const system::FileWriteError&) {
   }
 }
 

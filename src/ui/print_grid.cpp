@@ -1,5 +1,6 @@
 #include "ui/print_grid.h"
 
+#include <QFile>
 #include <QFont>
 #include <QFontMetrics>
 #include <QPageSize>
@@ -7,7 +8,12 @@
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QStringList>
+#include <QTemporaryDir>
+#include <filesystem>
 #include <variant>
+
+#include "system/atomic_file.h"
+#include "ui/export_dialog.h"
 
 namespace lanzhou::ui {
 namespace {
@@ -160,11 +166,37 @@ bool PrintGridOrPdf(Dialogs& dialogs, QWidget* parent, QPrinter* printer, const 
                            job.file_stem.isEmpty() ? QString() : job.file_stem + ".pdf")
           .trimmed();
   if (name.isEmpty()) return false;
-  QPrinter pdf(QPrinter::HighResolution);
-  pdf.setOutputFormat(QPrinter::PdfFormat);
-  pdf.setPageSize(QPageSize(QPageSize::A4));
-  pdf.setOutputFileName(name);
-  return PrintGrid(dialogs, parent, &pdf, job, date);
+  // The printer writes its file as it goes; the pages are made in a scratch file and then
+  // replace the chosen one whole, so a failure half-way never leaves a cut-short PDF.
+  QTemporaryDir scratch;
+  if (!scratch.isValid()) {
+    ShowStandardError(dialogs, parent,
+                      QStringLiteral("无法创建临时文件：%1").arg(scratch.errorString()));
+    return false;
+  }
+  const QString pages = scratch.filePath(QStringLiteral("pages.pdf"));
+  {
+    QPrinter pdf(QPrinter::HighResolution);
+    pdf.setOutputFormat(QPrinter::PdfFormat);
+    pdf.setPageSize(QPageSize(QPageSize::A4));
+    pdf.setOutputFileName(pages);
+    if (!PrintGrid(dialogs, parent, &pdf, job, date)) return false;
+  }  // the printer finishes the file when it goes
+  QFile made(pages);
+  if (!made.open(QIODevice::ReadOnly)) {
+    ShowStandardError(dialogs, parent, made.errorString());
+    return false;
+  }
+  const QByteArray bytes = made.readAll();
+  try {
+    system::WriteFileAtomically(std::filesystem::path(name.toStdString()),
+                                std::string_view(bytes.constData(),
+                                                 static_cast<std::size_t>(bytes.size())));
+  } catch (const system::FileWriteError& error) {
+    ShowStandardError(dialogs, parent, WriteErrorText(error));
+    return false;
+  }
+  return true;
 }
 
 bool PrintGrid(Dialogs& dialogs, QWidget* parent, const PrintJob& job) {

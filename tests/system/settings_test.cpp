@@ -2,8 +2,10 @@
 
 #include <gtest/gtest.h>
 #include <stdlib.h>
+#include <sys/stat.h>
 
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <optional>
 #include <random>
@@ -120,6 +122,55 @@ TEST(Settings, AFolderThatCannotBeMadeIsAWriteError) {
   testing::ScopedEnv xdg("XDG_CONFIG_HOME", (dir / "plain_file").string());
   EXPECT_THROW(WriteSettings({fs::path("/t.lzt")}), FileWriteError);
   EXPECT_EQ(ReadSettings().timetable, std::nullopt);
+}
+
+// Whatever lies where the settings file should be, reading it returns at once with at most 64 KiB
+// read: a FIFO (whose open would wait for a writer), a device, a folder, an oversized file, a
+// setting that cannot be a path. What was refused is said, naming the file.
+TEST(Settings, ReadingNeverBlocksAndRefusesWhatCannotBeSettings) {
+  struct Case {
+    const char* what;
+    std::function<void(const fs::path&)> make;
+    std::optional<fs::path> timetable;
+    const char* problem;  // "" for none
+  };
+  const auto text = [](std::string bytes) {
+    return [bytes](const fs::path& f) { std::ofstream(f, std::ios::binary) << bytes; };
+  };
+  const Case cases[] = {
+      {"no file", [](const fs::path&) {}, std::nullopt, ""},
+      {"a good file", text("timetable=/t.lzt\n"), fs::path("/t.lzt"), ""},
+      {"a FIFO", [](const fs::path& f) { ASSERT_EQ(::mkfifo(f.c_str(), 0600), 0); },
+       std::nullopt, "is not a regular file"},
+      {"a device", [](const fs::path& f) { fs::create_symlink("/dev/zero", f); }, std::nullopt,
+       "is not a regular file"},
+      {"a folder", [](const fs::path& f) { fs::create_directory(f); }, std::nullopt,
+       "is not a regular file"},
+      {"a file over 64 KiB", text("timetable=/t.lzt\n" + std::string(70'000, '#')),
+       std::nullopt, "is larger than 64 KiB"},
+      {"a path over 4096 bytes", text("timetable=/" + std::string(5000, 'p') + "\n"),
+       std::nullopt, "is not a usable path (5001 bytes)"},
+      {"a path that is not UTF-8", text("timetable=/\xFF\xFE.lzt\n"), std::nullopt,
+       "is not a usable path"},
+      {"a NUL in the path", text(std::string("timetable=/a\0b.lzt\n", 19)), std::nullopt,
+       "is not a usable path"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    testing::TempDir dir;
+    testing::ScopedEnv xdg("XDG_CONFIG_HOME", (dir / "config").string());
+    fs::create_directories(dir / "config" / "lanzhou");
+    const fs::path file = *SettingsFile();
+    c.make(file);
+    const Settings read = ReadSettings();
+    EXPECT_EQ(read.timetable, c.timetable);
+    if (*c.problem == '\0') {
+      EXPECT_EQ(read.problem, "");
+    } else {
+      EXPECT_NE(read.problem.find(file.string()), std::string::npos) << read.problem;
+      EXPECT_NE(read.problem.find(c.problem), std::string::npos) << read.problem;
+    }
+  }
 }
 
 }  // namespace

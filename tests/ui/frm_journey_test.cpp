@@ -495,7 +495,9 @@ TEST(FrmJourneyEntries, AnotherTimetableGetsItsOwnNetworkBeforeTheEntryOpensAgai
   data::TimetableMeta meta;
   meta.name = "全国";
   meta.valid_date = "2024-07-05";
-  meta.trains = 8;
+  meta.trains = 8;  // the writer checks these counts against the tables
+  meta.stops = 49;
+  meta.stations = 45;
   data::WriteTimetableFile(file, meta,
                            {WithoutTrain(data::ReadPackedResource(r, "STrain"), "G1"),
                             WithoutTrain(data::ReadPackedResource(r, "SList"), "G1"),

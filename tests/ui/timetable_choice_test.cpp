@@ -8,11 +8,18 @@
 #include <QAction>
 #include <QMenu>
 #include <QRegularExpression>
+#include <zip.h>
+
 #include <fstream>
 #include <iterator>
+#include <set>
+#include <string_view>
 
+#include "data/csv_table_format.h"
+#include "data/mem_table.h"
 #include "data/packed_resource.h"
 #include "data/timetable_file.h"
+#include "data/timetable_schema.h"
 #include "system/settings.h"
 #include "temp_dir.h"
 #include "ui_test_support.h"
@@ -32,15 +39,50 @@ data::TimetableTexts FileTexts() {
           data::ReadPackedResource(r, "SM"), data::ReadPackedResource(r, "SPY")};
 }
 
-fs::path WriteFile(const fs::path& path, data::TimetableTexts texts = FileTexts(),
-                   long trains = 11413) {
+// The metadata of these tables, with the counts they really have.
+data::TimetableMeta MetaOf(const data::TimetableTexts& texts) {
   data::TimetableMeta meta;
   meta.name = "全国";
   meta.valid_date = "2024-07-05";
   meta.source = "import-crawl cr240615.min.csv";
-  meta.trains = trains;
-  data::WriteTimetableFile(path, meta, texts);
+  const data::CsvTableFormat format;
+  data::MemTable strain, slist;
+  data::LoadTimetableTable("STRAIN", texts.strain, strain, format);
+  data::LoadTimetableTable("SLIST", texts.slist, slist, format);
+  meta.trains = static_cast<long>(slist.RecordCount());
+  meta.stops = static_cast<long>(strain.RecordCount());
+  std::set<std::string_view> stations;
+  const int column = strain.FindField("Station");
+  for (std::uint32_t r = 0; r < strain.RecordCount(); ++r) {
+    stations.insert(strain.TextOfRecord(r, column));
+  }
+  meta.stations = static_cast<long>(stations.size());
+  return meta;
+}
+
+fs::path WriteFile(const fs::path& path, const data::TimetableTexts& texts = FileTexts()) {
+  data::WriteTimetableFile(path, MetaOf(texts), texts);
   return path;
+}
+
+// A timetable file as another program might write it, past the checks of ours.
+void WriteUnchecked(const fs::path& path, const data::TimetableMeta& meta,
+                    const data::TimetableTexts& texts) {
+  const std::string meta_text = data::MetaText(meta);
+  const std::vector<std::pair<const char*, std::string>> members = {
+      {"meta.txt", meta_text},
+      {"STRAIN", data::PackResource(texts.strain)},
+      {"SLIST", data::PackResource(texts.slist)},
+      {"SM", data::PackResource(texts.sm)},
+      {"SPY", data::PackResource(texts.spy)}};
+  int error = 0;
+  zip_t* archive = zip_open(path.c_str(), ZIP_CREATE | ZIP_TRUNCATE, &error);
+  ASSERT_NE(archive, nullptr);
+  for (const auto& [name, bytes] : members) {
+    zip_source_t* source = zip_source_buffer(archive, bytes.data(), bytes.size(), 0);
+    ASSERT_GE(zip_file_add(archive, name, source, 0), 0);
+  }
+  ASSERT_EQ(zip_close(archive), 0);
 }
 
 // Sets XDG_CONFIG_HOME to a fresh folder for one test.
@@ -74,7 +116,7 @@ TEST(TimetableChoice, AFileAnswersAndTheStatusBarNamesIt) {
   TestWindow t(true, file);
   t.window->show();
   ASSERT_TRUE(WaitUntil([&] { return Ready(t); }));
-  EXPECT_EQ(StatusText(t), QStringLiteral("时刻表：2024-07-05 全国（11,413 车次）"));
+  EXPECT_EQ(StatusText(t), QStringLiteral("时刻表：2024-07-05 全国（8 车次）"));
   EXPECT_EQ(CreditText(t),
             QStringLiteral("出品:岚舟时刻公司  资料来源:import-crawl cr240615.min.csv"));
   EXPECT_EQ(t.window->Tables().KMList.RecordCount(), 8u);
@@ -91,7 +133,11 @@ TEST(TimetableChoice, AFileThatCannotBeUsedAtStartIsReportedAndTheSampleAnswers)
   std::ofstream(dir / "text.lzt", std::ios::binary) << "时刻表";
   data::TimetableTexts bad_table = FileTexts();
   bad_table.strain = data::ReadPackedResource(TestRegistry(), "DUPLICATE_KEY");
-  WriteFile(dir / "bad_table.lzt", bad_table);
+  WriteUnchecked(dir / "bad_table.lzt", MetaOf(FileTexts()), bad_table);
+  // Sound tables, but meta.txt gives counts they do not have.
+  data::TimetableMeta lying = MetaOf(FileTexts());
+  lying.trains = 11413;
+  WriteUnchecked(dir / "bad_counts.lzt", lying, FileTexts());
 
   struct Case {
     const char* file;
@@ -101,7 +147,8 @@ TEST(TimetableChoice, AFileThatCannotBeUsedAtStartIsReportedAndTheSampleAnswers)
                         Case{"missing.lzt", QStringLiteral("文件不存在或无法读取。")},
                         Case{"text.lzt", QStringLiteral("这不是时刻表文件，或文件已损坏。")},
                         // A sound archive whose table the reader refuses: found by the loaders.
-                        Case{"bad_table.lzt", QStringLiteral("文件中的时刻表数据已损坏。")}}) {
+                        Case{"bad_table.lzt", QStringLiteral("文件中的时刻表数据已损坏。")},
+                        Case{"bad_counts.lzt", QStringLiteral("文件中的时刻表数据已损坏。")}}) {
     SCOPED_TRACE(c.file);
     const fs::path path = dir / c.file;
     TestWindow t(true, path);
@@ -181,7 +228,7 @@ TEST(TimetableChoice, ARememberedFileThatIsGoneIsSaidOnceThenForgotten) {
 TEST(TimetableChoice, TheMenusChoiceIsRememberedAndAFailedOpenKeepsWhatTheUserHad) {
   ConfigHome config;
   TempDir dir;
-  const fs::path file = WriteFile(dir / "national.lzt", FileTexts(), 8);
+  const fs::path file = WriteFile(dir / "national.lzt");
   LoadedWindow t;
   t.Through(QStringLiteral("郑州"), QStringLiteral("北京"));
   ASSERT_NE(t.Result(), QStringLiteral("结果:0"));
