@@ -111,21 +111,41 @@ std::string TransferCandidateJson(const query::TPub_ZZStruct& c) {
 }
 
 std::string FormatResults(const query::QueryState& state, const ShownResults& shown,
-                          OutputFormat format) {
+                          OutputFormat format, const std::vector<std::string>* running_days) {
   const int count = state.VisibleCount;
   switch (format) {
-    case OutputFormat::Table:
-      return AlignedGrid(shown.grid.Headers,
-                         GridRows(shown.grid.SGrid, query::kResultColumns, count)) +
-             shown.grid.LabResult + "\n";
+    case OutputFormat::Table: {
+      if (running_days == nullptr) {
+        return AlignedGrid(shown.grid.Headers,
+                           GridRows(shown.grid.SGrid, query::kResultColumns, count)) +
+               shown.grid.LabResult + "\n";
+      }
+      std::vector<GridRow> rows = GridRows(shown.grid.SGrid, query::kResultColumns, count);
+      GridRow header;
+      for (int c = 0; c < shown.grid.Headers.ColumnCount(); ++c) {
+        header.push_back(shown.grid.Headers.Caption(c));
+      }
+      header.push_back("开行");
+      for (std::size_t r = 0; r < rows.size(); ++r) {
+        rows[r].push_back((*running_days)[shown.source[r]]);
+      }
+      rows.insert(rows.begin(), std::move(header));
+      return AlignColumns(rows) + shown.grid.LabResult + "\n";
+    }
     case OutputFormat::Csv: {
       const auto rows = GridRows(shown.grid.SGrid, query::kResultColumns, count);
       return JoinLines(report::ExportGridCsvLines(report::GridKind::Main, rows));
     }
     case OutputFormat::Json: {
       std::vector<std::string> objects;
-      for (const std::size_t i : shown.source)
-        objects.push_back(GridResultJson(state.ResultList[i]));
+      for (const std::size_t i : shown.source) {
+        std::string object = GridResultJson(state.ResultList[i]);
+        if (running_days != nullptr) {
+          object.pop_back();  // the closing brace
+          object += ",\"RunningDays\":" + JsonString((*running_days)[i]) + "}";
+        }
+        objects.push_back(std::move(object));
+      }
       return JsonArrayLines(objects);
     }
   }
@@ -158,14 +178,20 @@ std::string FormatChooser(const query::ChooserGrid& chooser,
   return {};
 }
 
-std::string FormatDetail(const query::TrainDetail& detail, OutputFormat format) {
+std::string FormatNotRunning(const std::string& line, OutputFormat format) {
+  if (format == OutputFormat::Json) return JsonObject().Text("NotRunning", line).Str() + "\n";
+  return line + "\n";
+}
+
+std::string FormatDetail(const query::TrainDetail& detail, OutputFormat format,
+                         const std::string& running_days) {
   const auto rows = GridRows(detail.MGrid, query::kDetailColumns, detail.StopCount);
   switch (format) {
     case OutputFormat::Table: {
       std::vector<GridRow> lines = {report::GridCaptions(report::GridKind::Detail)};
       lines.insert(lines.end(), rows.begin(), rows.end());
-      return detail.Caption + "\n" + detail.LabQC + "\n" + detail.LabQJ + "\n" +
-             AlignColumns(lines);
+      return detail.Caption + (running_days.empty() ? "" : "  开行：" + running_days) + "\n" +
+             detail.LabQC + "\n" + detail.LabQJ + "\n" + AlignColumns(lines);
     }
     case OutputFormat::Csv:
       return JoinLines(report::ExportGridCsvLines(report::GridKind::Detail, rows));
@@ -186,9 +212,10 @@ std::string FormatDetail(const query::TrainDetail& detail, OutputFormat format) 
       }
       std::string array = JsonArrayLines(stops);
       array.pop_back();  // the object's closing brace follows on the same line
-      return JsonObject()
-                 .Text("Caption", detail.Caption)
-                 .Text("LabQC", detail.LabQC)
+      JsonObject object;
+      object.Text("Caption", detail.Caption);
+      if (!running_days.empty()) object.Text("RunningDays", running_days);
+      return object.Text("LabQC", detail.LabQC)
                  .Text("LabQJ", detail.LabQJ)
                  .Integer("StopCount", detail.StopCount)
                  .Integer("FirstLegStop", detail.FirstLegStop)

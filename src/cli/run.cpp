@@ -10,6 +10,7 @@
 #include "cli/grid_views.h"
 #include "cli/journeys_command.h"
 #include "cli/query_output.h"
+#include "cli/service_date.h"
 #include "cli/table_loading.h"
 #include "data/timetable_file.h"
 #include "data/timetable_store.h"
@@ -104,7 +105,7 @@ std::optional<Stop> RunQuery(const Options& options, data::TimetableStore& store
 
 // A result command from the query to the written answer.
 std::optional<Stop> RunResultCommand(const Options& options, data::TimetableStore& store,
-                                     std::string& answer) {
+                                     std::optional<data::Date> date, std::string& answer) {
   const bool chooser = options.command == Command::Transfer && !options.via;
   std::optional<int> sort_column;
   if (options.sort) {
@@ -119,9 +120,23 @@ std::optional<Stop> RunResultCommand(const Options& options, data::TimetableStor
   const bool descending = options.sort && options.sort->descending;
 
   query::QueryState state;
+  state.Date = date;
   std::string station_box;
   std::vector<query::TPub_ZZStruct> listed;
   if (auto stop = RunQuery(options, store, state, station_box, listed)) return stop;
+  if (options.command == Command::Train) {
+    if (const auto idle = query::TrainNotRunningText(store, state, options.arguments[0])) {
+      answer = FormatNotRunning(*idle, options.format);
+      return std::nullopt;
+    }
+  }
+  // The train query shows each train's running days beside its row.
+  std::vector<std::string> running_days;
+  if (options.command == Command::Train && store.calendar.KnowsRunningDays()) {
+    for (const query::TPub_GridResult& r : state.ResultList) {
+      running_days.push_back(query::RunningDaySummaryOf(store, r.TableId));
+    }
+  }
 
   if (chooser) {
     answer = FormatChooser(ShowChooser(listed, sort_column, descending), listed, options.format);
@@ -130,7 +145,8 @@ std::optional<Stop> RunResultCommand(const Options& options, data::TimetableStor
   const ShownResults shown =
       ShowQueryResults(state, options.filters, station_box, sort_column, descending);
   if (!options.detail_row) {
-    answer = FormatResults(state, shown, options.format);
+    answer = FormatResults(state, shown, options.format,
+                           running_days.empty() ? nullptr : &running_days);
     return std::nullopt;
   }
   const auto detail =
@@ -139,7 +155,7 @@ std::optional<Stop> RunResultCommand(const Options& options, data::TimetableStor
     return Stop{kExitRefused, std::string(kProgram) + "row " + std::to_string(*options.detail_row) +
                                   " shows no train (" + shown.grid.LabResult + ")"};
   }
-  answer = FormatDetail(*detail, options.format);
+  answer = FormatDetail(*detail, options.format, query::RunningDaySummaryOf(store, detail->TableId));
   return std::nullopt;
 }
 
@@ -169,9 +185,17 @@ int Run(const Options& options, const data::ResourceRegistry* embedded, std::ost
         return kExitRefused;
       }
       answer = FormatCompletion(*entries, options.format);
-    } else if (auto stop = RunResultCommand(options, store, answer)) {
-      err << stop->message << "\n";
-      return stop->exit_code;
+    } else {
+      const DateChoice day = ChooseDate(options.date, options.today, store.calendar);
+      if (day.refusal) {
+        err << *day.refusal << "\n";
+        return kExitRefused;
+      }
+      if (day.notice) err << *day.notice << "\n";
+      if (auto stop = RunResultCommand(options, store, day.date, answer)) {
+        err << stop->message << "\n";
+        return stop->exit_code;
+      }
     }
     out << answer;
     out.flush();

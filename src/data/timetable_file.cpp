@@ -6,6 +6,7 @@
 #include <memory>
 #include <utility>
 
+#include "data/calendar.h"
 #include "data/libzip_runtime.h"
 #include "data/packed_resource.h"
 #include "system/atomic_file.h"
@@ -205,6 +206,7 @@ std::string ArchiveBytes(const std::string& meta, const PackedTimetable& tables,
   for (const TableMember& member : kTableMembers) {
     AddMember(archive.get(), member.name, tables.*member.packed, path);
   }
+  AddMember(archive.get(), kCalendarMember, tables.calendar, path);
   if (Zip().close(archive.get()) != 0) {
     throw TimetableFileError(TimetableFileProblem::kUnreadable, path, LibzipText(archive.get()));
   }
@@ -270,15 +272,25 @@ TimetableMeta ParseMetaText(std::string_view text, const fs::path& path) {
     }
   }
   const std::string& format = fields.find("format")->second;
-  if (format != std::to_string(kTimetableFormatVersion)) {
+  if (format != std::to_string(kTimetableFormatVersion) &&
+      format != std::to_string(kOldestTimetableFormatVersion)) {
     throw TimetableFileError(TimetableFileProblem::kWrongVersion, path,
-                             "format version " + format + ", this program reads version " +
+                             "format version " + format + ", this program reads versions " +
+                                 std::to_string(kOldestTimetableFormatVersion) + " to " +
                                  std::to_string(kTimetableFormatVersion));
   }
   TimetableMeta meta;
-  meta.format_version = kTimetableFormatVersion;
+  meta.format_version = format == "1" ? 1 : kTimetableFormatVersion;
   meta.name = fields.find("name")->second;
   meta.valid_date = fields.find("valid")->second;
+  try {
+    const Period period = ParsePeriod(meta.valid_date);
+    if (meta.format_version == 1 && period.days != 1) throw CalendarError("one day expected");
+  } catch (const CalendarError& e) {
+    throw TimetableFileError(TimetableFileProblem::kBadMeta, path,
+                             meta_name + ": valid is not a day or a period: \"" +
+                                 meta.valid_date + "\"");
+  }
   if (const auto it = fields.find("source"); it != fields.end()) meta.source = it->second;
   if (const auto it = fields.find("made"); it != fields.end()) meta.made = it->second;
   meta.trains = ParseCount(fields, "trains", path);
@@ -297,8 +309,13 @@ void WriteTimetableFile(const fs::path& path, const TimetableMeta& meta,
     for (const TableMember& member : kTableMembers) {
       packed.*member.packed = PackResource(texts.*member.text);
     }
+    packed.calendar = PackResource(
+        texts.calendar.empty() ? Calendar::EveryDay(ParsePeriod(meta.valid_date)).Text()
+                               : texts.calendar);
   } catch (const ResourceError& e) {
     throw TimetableFileError(TimetableFileProblem::kBadTable, path, e.what());
+  } catch (const CalendarError& e) {
+    throw TimetableFileError(TimetableFileProblem::kBadMeta, path, e.what());
   }
   const std::string bytes = ArchiveBytes(MetaText(written), packed, path);
   try {
@@ -326,12 +343,22 @@ TimetableFile ReadTimetableFile(const fs::path& path) {
     CheckPackedTable(bytes, member.name, path);
     file.tables.*member.packed = std::move(bytes);
   }
+  if (file.meta.format_version == 1) {
+    file.tables.calendar = PackResource(Calendar::EveryDay(ParsePeriod(file.meta.valid_date)).Text());
+  } else {
+    std::string bytes = ReadMember(archive.get(), kCalendarMember, path);
+    CheckPackedTable(bytes, kCalendarMember, path);
+    file.tables.calendar = std::move(bytes);
+  }
   return file;
 }
 
 void RegisterTimetable(const TimetableFile& file, ResourceRegistry& registry) {
   for (const TableMember& member : kTableMembers) {
     registry.Add(member.name, kResourceTypeMe, file.tables.*member.packed);
+  }
+  if (!file.tables.calendar.empty()) {
+    registry.Add(kCalendarMember, kResourceTypeMe, file.tables.calendar);
   }
 }
 

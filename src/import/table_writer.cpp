@@ -128,8 +128,10 @@ std::string SpyText(const Source& source) {
                   {{"PyIndex", "ShortCode", false}, {"StationIndex", "Station", false}});
   std::vector<const Station*> order;
   for (const auto& s : source.stations) order.push_back(&s);
-  std::stable_sort(order.begin(), order.end(), [](const Station* a, const Station* b) {
-    return a->initials.front() < b->initials.front();
+  // By first initial; a station without initials (found by its name only) comes last.
+  const auto first = [](const Station* s) { return s->initials.empty() ? '\x7f' : s->initials.front(); };
+  std::stable_sort(order.begin(), order.end(), [&first](const Station* a, const Station* b) {
+    return first(a) < first(b);
   });
   for (const Station* s : order) AppendRow(text, {s->name, s->initials});
   return text::Utf8ToGbk(text);

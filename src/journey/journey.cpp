@@ -8,6 +8,7 @@
 #include "query/grid_result.h"
 #include "query/station_match.h"
 #include "timetable/fares.h"
+#include "timetable/train_class.h"
 
 namespace lanzhou::journey {
 namespace {
@@ -121,7 +122,7 @@ std::string TrainChainText(const Journey& journey) {
   std::string text;
   for (const Leg& leg : journey.legs) {
     if (!text.empty()) text += " → ";
-    text += leg.train_id;
+    text += timetable::TrainNumberOfId(leg.train_id);
   }
   return text;
 }
@@ -206,6 +207,17 @@ std::vector<Journey> Planner::Find(const Request& request) {
   const std::int32_t mcc = request.min_change_city;
 
   const auto station_of = [&](std::int32_t stop) { return net.stops[U(stop)].station; };
+  // Whether train t's run shifted by `shift` minutes from the journey's first day runs: its
+  // service day is the request's date plus shift / 1440 days. Without a date every run runs.
+  const bool dated = request.date.has_value() && net.calendar != nullptr &&
+                     net.calendar->KnowsRunningDays();
+  const auto runs = [&](std::int32_t t, std::int32_t shift) {
+    return !dated || net.calendar->RunsOn(net.train_version[U(t)],
+                                          *request.date + std::chrono::days{FloorDiv(shift, kMinutesPerDay)});
+  };
+  // With dates a train that does not run on the first day met may run on the next: a change
+  // looks that many days ahead (up to the wait limit).
+  const std::int32_t rounds = !dated ? 1 : W > 0 ? W / kMinutesPerDay + 2 : 8;
   const auto train_end = [&](std::int32_t t) { return net.train_stop_begin[U(t) + 1]; };
 
   // ---- Endpoints.
@@ -349,21 +361,28 @@ std::vector<Journey> Planner::Find(const Request& request) {
                                  std::int32_t end, std::int32_t arrive, std::int32_t ready,
                                  std::int32_t covered, std::int32_t limit, auto&& visit) {
     const std::int32_t n = end - begin;
-    if (n == 0 || covered >= ready + kMinutesPerDay - 1) return;
+    if (n == 0 || covered >= ready + rounds * kMinutesPerDay - 1) return;
     const std::int32_t ready_minute = DayMinute(ready);
     const std::int32_t from_minute = DayMinute(std::max(ready, covered + 1));
     const auto first =
         std::lower_bound(list.begin() + begin, list.begin() + end, from_minute,
                          [](const NetCall& c, std::int32_t m) { return c.minute < m; });
     const std::int32_t start = static_cast<std::int32_t>(first - list.begin()) - begin;
-    for (std::int32_t j = 0; j < n; ++j) {
+    for (std::int32_t j = 0; j < n * rounds; ++j) {
       const NetCall& call = list[U(begin + (start + j) % n)];
-      // The train's first run at or after `ready`.
-      const std::int32_t depart = ready + DayMinute(call.minute - ready_minute);
-      if (depart <= covered) return;  // round the clock back to what was met before
+      // The train's first run at or after `ready`, and its runs on the following days.
+      const std::int32_t depart =
+          ready + DayMinute(call.minute - ready_minute) + (j / n) * kMinutesPerDay;
+      if (depart <= covered) {
+        // Round the clock back to what was met before; on later days (dates) it is new again.
+        if (rounds == 1) return;
+        continue;
+      }
       if (W > 0 && depart - arrive > W) return;
       if (depart >= limit) return;
-      visit(call, depart - net.stops[U(call.stop)].depart);
+      const std::int32_t shift = depart - net.stops[U(call.stop)].depart;
+      if (!runs(call.train, shift)) continue;
+      visit(call, shift);
     }
   };
   // A change at station s after the first train's arrival at `arrive` can board what an
@@ -390,6 +409,7 @@ std::vector<Journey> Planner::Find(const Request& request) {
   for (const Event& e : x.events) {
     const std::int32_t t1 = e.call.train;
     const std::int32_t shift1 = e.minute - net.stops[U(e.call.stop)].depart;
+    if (!runs(t1, shift1)) continue;
     building.depart = e.minute;
     building.legs[0] = {t1, e.call.stop, -1, shift1};
     x.alights.clear();
@@ -543,6 +563,7 @@ std::vector<Journey> Planner::Find(const Request& request) {
       leg.to_no = static_cast<std::int32_t>(KMTrain.IntOfRecord(alight.record, sc.S_No));
       leg.depart = board.depart + ref.shift;
       leg.arrive = alight.arrive + ref.shift;
+      if (request.date) leg.date = *request.date + std::chrono::days{DayOf(leg.depart)};
       if (k > 0) {
         const Leg& previous = j.legs.back();
         leg.wait = leg.depart - previous.arrive;

@@ -2,6 +2,7 @@
 // Journeys from one set of stations to another with up to two changes of train: the request,
 // the answer and the planner. docs/journeys.md pins down what counts as a journey and which
 // journeys are listed.
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -31,6 +32,9 @@ struct Request {
   std::int32_t min_change = 30;       // minutes, change at the same station
   std::int32_t min_change_city = 90;  // minutes, change to another station of the city group
   std::int32_t max_wait = 720;        // minutes between arrival and departure; 0 = unlimited
+  // The day of the first departure: every leg's train must run on its own service day (the
+  // network's calendar). Nothing: every train runs every day.
+  std::optional<std::chrono::sys_days> date;
 };
 
 // Fills request.from and request.to from two typed texts as the station query reads them: a
@@ -50,7 +54,7 @@ void SetEndpoints(data::MemTable& KMSM, std::string_view from_text, std::string_
 // the journey's first departure (so 1500 is 01:00 on the next day).
 struct Leg {
   std::int32_t train = -1;   // the network's train number
-  std::string train_id;      // KMTrain ID ("K1043", "1112/1113")
+  std::string train_id;      // KMTrain ID ("K1043", "1112/1113", "G1#2": see TrainNumberOfId)
   std::string from;          // boarding station
   std::string to;            // alighting station
   std::int32_t from_no = 0;  // S_No of the boarding stop
@@ -61,6 +65,8 @@ struct Leg {
   bool station_change = false;  // boards at another station of the city than the last leg left
   std::int32_t distance = -1;   // km of the section, -1 where the data does not tell
   std::string fare;             // hard-seat (second-class) section fare, "" where none
+  // The day the leg departs (the request's date plus its departure's day), with a date only.
+  std::optional<std::chrono::sys_days> date;
   friend bool operator==(const Leg&, const Leg&) = default;
 };
 
@@ -84,7 +90,7 @@ struct Journey {
 [[nodiscard]] std::int32_t DayOf(std::int32_t minutes);
 // A duration as "HH:MM" with at least two hour digits (1534 -> "25:34").
 [[nodiscard]] std::string DurationText(std::int32_t minutes);
-// The trains of a journey joined by " → " ("K1043 → G1202").
+// The trains of a journey joined by " → " ("K1043 → G1202"), by the numbers shown.
 [[nodiscard]] std::string TrainChainText(const Journey& journey);
 
 // ---- The planner ---------------------------------------------------------------------------

@@ -18,7 +18,8 @@ namespace lanzhou::query {
 
 // Every train that calls at the departure set and later at the arrival set (站站查询): its
 // first stop in the departure set boards, the last later stop in the arrival set alights; one row
-// per train with both, in train-number order; trains missing from KMList give no row. Rebuilds
+// per train with both, in train-number order; trains missing from KMList give no row, nor
+// trains that do not call at the boarding stop on state.Date. Rebuilds
 // FromSpec and ToSpec (ResolveStationPair), sets QueryKind to StationToStation, empties
 // TransferStation and replaces ResultList. Returns false and changes nothing while KMTrain, KMList
 // or KMSM is not ready. Moves the cursors of KMTrain, KMList, KMSM.
@@ -80,10 +81,16 @@ void ReadTrainFields(data::MemTable& KMList, TPub_GridResult& row);
 // stop 1, elapsed "0", 0 km, no fares), departing at depart_time. Needs the train fields.
 void SetOriginAsBoarding(TPub_GridResult& row, std::string_view depart_time);
 
-// Locates train_id in KMList (field ID, exact) and fills TrainId, NType, TypeName, StartStation,
+// Locates train_id in KMList (field ID, exact) and fills TableId, TrainId (its number),
+// NType, TypeName, StartStation,
 // EndStation, TrainRunTime, TrainDistance, TrainP1..TrainP4; false, row untouched, when absent.
 [[nodiscard]] bool FillTrainFields(data::MemTable& KMList, std::string_view train_id,
                                    TPub_GridResult& row);
+
+// Whether the train of table ID `train_id` calls at its stop `stop_no` on the query's date
+// (state.Date; always without one), as the tables' calendar says.
+[[nodiscard]] bool CallsOnQueryDate(const data::TimetableStore& tables, const QueryState& state,
+                                    std::string_view train_id, int stop_no);
 
 // Once both sides and the train fields stand: Stops, SegDistance, SegTime (RunningTime of the
 // two elapsed times) and, last, the four section fares.

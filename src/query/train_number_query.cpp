@@ -4,6 +4,8 @@
 
 #include "query/station_match.h"
 #include "text/ascii.h"
+#include "timetable/running_day_summary.h"
+#include "timetable/train_class.h"
 
 namespace lanzhou::query {
 
@@ -34,14 +36,14 @@ bool FindTrainNumber(data::TimetableStore& tables, QueryState& state, std::strin
   state.ToSpec.Name.clear();
 
   const std::string key = TrainNumberKey(ecc_text);
-  const std::string prefix = key + "/";
   data::MemTable& KMList = tables.KMList;
   const data::ColumnId id_col = KMList.ColumnOf("ID");
   const data::ColumnId depart_col = KMList.ColumnOf("A_Time");
   const data::ColumnId arrive_col = KMList.ColumnOf("D_Time");
   for (KMList.First(); !KMList.Eof(); KMList.Next()) {
     const std::string_view id = KMList.TextAt(id_col);
-    if (id != key && !id.starts_with(prefix)) continue;
+    if (!timetable::CarriesTrainNumber(timetable::TrainNumberOfId(id), key)) continue;
+    if (!CallsOnQueryDate(tables, state, id, 1)) continue;
     TPub_GridResult row;
     ReadTrainFields(KMList, row);
     // The train list holds the departure at the first station in A_Time and the arrival at
@@ -50,7 +52,7 @@ bool FindTrainNumber(data::TimetableStore& tables, QueryState& state, std::strin
     SetOriginAsBoarding(row, KMList.TextAt(depart_col));
     row.ArriveTime = KMList.TextAt(arrive_col);
     row.ToStation = row.EndStation;
-    row.ToNo = TerminalStopNo(tables.KMTrain, row.TrainId);
+    row.ToNo = TerminalStopNo(tables.KMTrain, row.TableId);
     row.ToRunTime = row.TrainRunTime;
     row.ToDistance = row.TrainDistance;
     row.ToP1 = row.TrainP1;
@@ -68,6 +70,34 @@ bool FindTrainNumber(data::TimetableStore& tables, QueryState& state, std::strin
     state.ResultList.push_back(std::move(row));
   }
   return true;
+}
+
+std::optional<std::string> TrainNotRunningText(data::TimetableStore& tables,
+                                               const QueryState& state,
+                                               std::string_view ecc_text) {
+  if (!state.Date || !state.ResultList.empty() || !tables.KMListReady) return std::nullopt;
+  const std::string key = TrainNumberKey(ecc_text);
+  data::MemTable& KMList = tables.KMList;
+  const data::ColumnId id_col = KMList.ColumnOf("ID");
+  bool carried = false;
+  std::optional<data::Date> next;
+  for (KMList.First(); !KMList.Eof(); KMList.Next()) {
+    const std::string_view id = KMList.TextAt(id_col);
+    if (!timetable::CarriesTrainNumber(timetable::TrainNumberOfId(id), key)) continue;
+    carried = true;
+    const auto day = tables.calendar.NextRunningDay(tables.calendar.Find(id), *state.Date);
+    if (day && (!next || *day < *next)) next = day;
+  }
+  if (!carried) return std::nullopt;
+  std::string text = timetable::NotRunningText(key, *state.Date);
+  if (next) text += "，下次开行 " + timetable::MonthDayText(*next);
+  return text;
+}
+
+std::string RunningDaySummaryOf(const data::TimetableStore& tables, std::string_view table_id) {
+  const data::Calendar& calendar = tables.calendar;
+  if (!calendar.KnowsRunningDays()) return {};
+  return timetable::RunningDaySummary(calendar.Days(calendar.Find(table_id)), *calendar.period());
 }
 
 std::optional<TripCities> TrainNumberTripCities(int visible_count, std::string_view start_cell,

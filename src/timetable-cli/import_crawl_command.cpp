@@ -1,5 +1,6 @@
-// lanzhou-timetable import-crawl: the trains of one day from the raw crawl of the national
-// timetable, with the 12306 station list and the same-city groups (docs/import-crawl.md).
+// lanzhou-timetable import-crawl: every train version of the raw crawl of the national timetable
+// with its running days (or the trains of one day), with the 12306 station list and the
+// same-city groups (docs/import-crawl.md).
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -17,7 +18,7 @@ namespace fs = std::filesystem;
 
 constexpr std::string_view kUsage =
     "Usage: lanzhou-timetable import-crawl --timetable CSV --stations CSV --groups CSV "
-    "--day YYYY-MM-DD -o FILE [--name NAME] [--tables DIR]\n";
+    "[--day YYYY-MM-DD] -o FILE [--name NAME] [--tables DIR]\n";
 
 std::string ReadWhole(const fs::path& path) {
   std::ifstream in(path, std::ios::binary);
@@ -55,17 +56,19 @@ int RunImportCrawl(const std::vector<std::string>& words, std::ostream& out, std
     err << "lanzhou-timetable import-crawl: unexpected '" << args.front() << "'\n" << kUsage;
     return kExitUsage;
   }
-  if (timetable.empty() || stations.empty() || groups.empty() || day.empty() ||
+  if (timetable.empty() || stations.empty() || groups.empty() ||
       (output.empty() && tables.empty())) {
     err << kUsage;
     return kExitUsage;
   }
   import::CrawlImportInput input;
-  try {
-    input.day = import::ParseIsoDate(day);
-  } catch (const import::RunningDaysError& e) {
-    err << "lanzhou-timetable import-crawl: --day: " << e.what() << "\n";
-    return kExitUsage;
+  if (!day.empty()) {
+    try {
+      input.day = import::ParseIsoDate(day);
+    } catch (const import::RunningDaysError& e) {
+      err << "lanzhou-timetable import-crawl: --day: " << e.what() << "\n";
+      return kExitUsage;
+    }
   }
   try {
     const std::string timetable_text = ReadWhole(timetable);
@@ -78,11 +81,15 @@ int RunImportCrawl(const std::vector<std::string>& words, std::ostream& out, std
     input.stations_name = stations;
     input.groups_name = groups;
     const import::CrawlImport result = import::ImportCrawl(input);
+    for (const std::string& warning : result.warnings) {
+      err << "lanzhou-timetable import-crawl: warning: " << warning << "\n";
+    }
     if (!tables.empty()) WriteTables(tables, result.texts);
+    const std::string valid = day.empty() ? result.period.Text() : day;
     if (!output.empty()) {
       data::TimetableMeta meta;
       meta.name = name.empty() ? "全国" : name;
-      meta.valid_date = day;
+      meta.valid_date = valid;
       meta.source = "import-crawl " + fs::path(timetable).filename().string() + ", " +
                     fs::path(stations).filename().string() + ", " +
                     fs::path(groups).filename().string();
@@ -92,13 +99,23 @@ int RunImportCrawl(const std::vector<std::string>& words, std::ostream& out, std
       meta.stations = result.stations;
       data::WriteTimetableFile(output, meta, result.texts);
     }
-    out << "lanzhou-timetable: " << (output.empty() ? tables : output) << ": " << day << ", "
+    out << "lanzhou-timetable: " << (output.empty() ? tables : output) << ": " << valid << ", "
         << result.trains << " trains, " << result.stops << " stops, " << result.stations
         << " stations; " << result.names << " station names, " << result.groups << " city groups ("
-        << result.placed << " stations grouped by rule)\n"
-        << "lanzhou-timetable: " << result.versions << " train versions, " << result.running
-        << " running that day; left out " << result.unusable << " without a timed stop and "
-        << result.doubled << " of a train number already taken\n";
+        << result.placed << " stations grouped by rule)\n";
+    if (day.empty()) {
+      out << "lanzhou-timetable: " << result.versions << " train versions, " << result.running
+          << " running in the period; left out " << result.unusable << " without a timed stop and "
+          << result.unreadable_days << " with unreadable running days; " << result.doubled
+          << " gave days to a dated version of their number\n";
+    } else {
+      out << "lanzhou-timetable: " << result.versions << " train versions, " << result.running
+          << " running that day; left out " << result.unusable << " without a timed stop and "
+          << result.doubled << " of a train number already taken\n";
+    }
+  } catch (const import::OutsidePeriodError& e) {
+    err << "lanzhou-timetable import-crawl: --day: " << e.what() << "\n";
+    return kExitUsage;
   } catch (const import::ImportError& e) {
     err << "lanzhou-timetable import-crawl: " << e.what() << "\n";
     return kExitFailed;
