@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "cli/command_words.h"
+#include "cli/service_date.h"
 #include "cli/table_loading.h"
 #include "cli/text_output.h"
 #include "data/timetable_store.h"
@@ -13,6 +14,7 @@
 #include "query/input_checks.h"
 #include "query/journey_grid.h"
 #include "text/ascii.h"
+#include "timetable/train_class.h"
 
 namespace lanzhou::cli {
 namespace {
@@ -21,10 +23,10 @@ constexpr std::string_view kProgram = "lanzhou-query: ";
 
 // Options of this command that take a value, and those of the other commands (so that the
 // command word is found behind them too).
-constexpr std::array<std::string_view, 11> kJourneyValued = {
+constexpr std::array<std::string_view, 12> kJourneyValued = {
     "--after",    "--before", "--max-changes", "--min-change", "--min-change-city",
     "--max-wait", "--sort",   "--limit",       "--format",     "--data",
-    "--timetable"};
+    "--timetable", "--date"};
 constexpr std::array<std::string_view, 3> kOtherValued = {"--filter", "--via", "--row"};
 
 template <std::size_t N>
@@ -95,8 +97,9 @@ std::string JourneyJson(const journey::Journey& j) {
   std::vector<std::string> legs;
   for (const journey::Leg& leg : j.legs) {
     JsonObject o;
-    o.Text("train", leg.train_id)
-        .Text("from", leg.from)
+    o.Text("train", timetable::TrainNumberOfId(leg.train_id));
+    if (leg.date) o.Text("date", data::IsoDateText(*leg.date));
+    o.Text("from", leg.from)
         .Text("depart", journey::ClockText(leg.depart))
         .Integer("depart_day", journey::DayOf(leg.depart))
         .Text("to", leg.to)
@@ -199,6 +202,8 @@ JourneysParse ParseJourneysArguments(const std::vector<std::string>& words) {
     } else if (name == "--timetable") {
       if (v.empty()) return Usage("--timetable needs a timetable file");
       o.timetable_file = v;
+    } else if (name == "--date") {
+      o.date = v;
     } else {  // --data
       if (v.empty()) return Usage("--data needs a folder");
       o.data_dir = v;
@@ -261,7 +266,14 @@ int RunJourneysCommandLine(const std::vector<std::string>& words,
       err << kProgram << "the tables are not loaded\n";
       return kExitLoadFailed;
     }
+    const DateChoice day = ChooseDate(o.date, o.today, store.calendar);
+    if (day.refusal) {
+      err << *day.refusal << "\n";
+      return kExitRefused;
+    }
+    if (day.notice) err << *day.notice << "\n";
     journey::Request request = o.request;
+    request.date = day.date;
     journey::SetEndpoints(store.KMSM, o.from, o.to, request);
     std::vector<journey::Journey> journeys = journey::FindJourneys(*network, request);
     if (o.sort) journey::SortJourneys(journeys, *o.sort, o.descending);
