@@ -157,7 +157,11 @@ TEST(FrmPeloryQueries, TrainNumberAndStationQueries) {
   EXPECT_EQ(Cell(t.Grid(), 0, 0), "D1");
   EXPECT_EQ(Cell(t.Grid(), 0, 2), QStringLiteral("沈阳北"));
 
+  // A train that changes number is found by its second number too; a number none carries, not.
   ecc->setText(QStringLiteral("1113"));
+  QTest::mouseClick(t.Find<QPushButton>("BTNCCCX"), Qt::LeftButton);
+  EXPECT_EQ(t.Result(), QStringLiteral("结果:1"));
+  ecc->setText(QStringLiteral("1111"));
   QTest::mouseClick(t.Find<QPushButton>("BTNCCCX"), Qt::LeftButton);
   EXPECT_EQ(t.Result(), QStringLiteral("结果:0"));
   EXPECT_TRUE(t.dialogs.shown.empty());
