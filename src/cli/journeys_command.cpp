@@ -6,14 +6,17 @@
 #include <string_view>
 
 #include "cli/command_words.h"
+#include "cli/service_date.h"
 #include "cli/table_loading.h"
 #include "cli/text_output.h"
+#include "data/calendar.h"
 #include "data/timetable_store.h"
 #include "journey/network.h"
 #include "query/input_checks.h"
 #include "query/journey_grid.h"
 #include "text/ascii.h"
 #include "timetable/times.h"
+#include "timetable/train_class.h"
 
 namespace lanzhou::cli {
 namespace {
@@ -22,10 +25,10 @@ constexpr std::string_view kProgram = "lanzhou-query: ";
 
 // Options of this command that take a value, and those of the other commands (so that the
 // command word is found behind them too).
-constexpr std::array<std::string_view, 11> kJourneyValued = {
+constexpr std::array<std::string_view, 12> kJourneyValued = {
     "--after",    "--before", "--max-changes", "--min-change", "--min-change-city",
     "--max-wait", "--sort",   "--limit",       "--format",     "--data",
-    "--timetable"};
+    "--timetable", "--date"};
 constexpr std::array<std::string_view, 3> kOtherValued = {"--filter", "--via", "--row"};
 
 template <std::size_t N>
@@ -101,19 +104,22 @@ boost::json::object JourneyJson(const journey::Journey& j) {
   };
   boost::json::array legs;
   for (const journey::Leg& leg : j.legs) {
-    legs.push_back(boost::json::object{{"train", leg.train_id},
-                                       {"from", leg.from},
-                                       {"depart", journey::ClockText(leg.depart)},
-                                       {"depart_day", journey::DayOf(leg.depart)},
-                                       {"to", leg.to},
-                                       {"arrive", journey::ClockText(leg.arrive)},
-                                       {"arrive_day", journey::DayOf(leg.arrive)},
-                                       {"wait", leg.wait},
-                                       {"station_change", leg.station_change},
-                                       {"from_no", leg.from_no},
-                                       {"to_no", leg.to_no},
-                                       {"distance", km(leg.distance)},
-                                       {"fare", leg.fare}});
+    boost::json::object o;
+    o["train"] = timetable::TrainNumberOfId(leg.train_id);
+    if (leg.date) o["date"] = data::IsoDateText(*leg.date);
+    o["from"] = leg.from;
+    o["depart"] = journey::ClockText(leg.depart);
+    o["depart_day"] = journey::DayOf(leg.depart);
+    o["to"] = leg.to;
+    o["arrive"] = journey::ClockText(leg.arrive);
+    o["arrive_day"] = journey::DayOf(leg.arrive);
+    o["wait"] = leg.wait;
+    o["station_change"] = leg.station_change;
+    o["from_no"] = leg.from_no;
+    o["to_no"] = leg.to_no;
+    o["distance"] = km(leg.distance);
+    o["fare"] = leg.fare;
+    legs.push_back(std::move(o));
   }
   return boost::json::object{{"depart", journey::ClockText(j.Depart())},
                              {"arrive", journey::ClockText(j.Arrive())},
@@ -211,6 +217,8 @@ JourneysParse ParseJourneysArguments(const std::vector<std::string>& words) {
     } else if (name == "--timetable") {
       if (v.empty()) return Usage("--timetable needs a timetable file");
       o.timetable_file = v;
+    } else if (name == "--date") {
+      o.date = v;
     } else {  // --data
       if (v.empty()) return Usage("--data needs a folder");
       o.data_dir = v;
@@ -274,7 +282,14 @@ int RunJourneysCommandLine(const std::vector<std::string>& words,
       err << kProgram << "the tables are not loaded\n";
       return kExitLoadFailed;
     }
+    const DateChoice day = ChooseDate(o.date, o.today, store.calendar);
+    if (day.refusal) {
+      err << *day.refusal << "\n";
+      return kExitRefused;
+    }
+    if (day.notice) err << *day.notice << "\n";
     journey::Request request = o.request;
+    request.date = day.date;
     journey::SetEndpoints(store.KMSM, o.from, o.to, request);
     std::vector<journey::Journey> journeys = journey::FindJourneys(*network, request);
     if (!o.all) journeys = journey::WithoutSlowJourneys(std::move(journeys));

@@ -3,6 +3,7 @@
 // day markers and fares. A command of its own, with its own options; the other commands' parser
 // hands such a command line over whole (see RunCommandLine).
 #include <cstdint>
+#include <chrono>
 #include <optional>
 #include <ostream>
 #include <string>
@@ -28,6 +29,9 @@ struct JourneysOptions {
   OutputFormat format = OutputFormat::Table;
   std::optional<std::string> data_dir;
   std::optional<std::string> timetable_file;
+  std::optional<std::string> date;  // --date YYYY-MM-DD, as written
+  // The day --date defaults to inside the period (the caller's clock; tests replace it).
+  std::chrono::sys_days today = std::chrono::floor<std::chrono::days>(std::chrono::system_clock::now());
 };
 
 // Whether the command word of a command line (the first word that is neither an option nor an

@@ -101,8 +101,8 @@ bool IsQueryCommand(Command command) {
 ParseResult ParseArguments(const std::vector<std::string>& words) {
   Options options;
   bool sort_or_filter_given = false;
-  constexpr std::array<std::string_view, 7> kValued = {
-      "--filter", "--sort", "--format", "--data", "--timetable", "--via", "--row"};
+  constexpr std::array<std::string_view, 8> kValued = {
+      "--filter", "--sort", "--format", "--data", "--timetable", "--via", "--row", "--date"};
   auto split = SplitCommandWords(words, kValued);
   if (const auto* help = std::get_if<HelpRequest>(&split)) return *help;
   if (const auto* usage = std::get_if<UsageError>(&split)) return *usage;
@@ -129,6 +129,8 @@ ParseResult ParseArguments(const std::vector<std::string>& words) {
     } else if (name == "--timetable") {
       if (value->empty()) return Usage("--timetable needs a timetable file");
       options.timetable_file = *value;
+    } else if (name == "--date") {
+      options.date = *value;
     } else if (name == "--via") {
       if (value->empty()) return Usage("--via needs a transfer station");
       options.via = *value;
@@ -170,6 +172,9 @@ ParseResult ParseArguments(const std::vector<std::string>& words) {
     return Usage("--via belongs to transfer");
   if (detail && options.command == Command::Transfer && !options.via) {
     return Usage("detail of a transfer needs --via STATION: the chooser's rows are no trains");
+  }
+  if (options.date && !IsQueryCommand(options.command)) {
+    return Usage("--date belongs to between, transfer, train, station and journeys");
   }
   if (sort_or_filter_given && !IsQueryCommand(options.command)) {
     return Usage("--filter and --sort belong to between, transfer, train and station");
@@ -247,12 +252,20 @@ Options:
                              of the built-in ones
   --timetable FILE           read the tables from a timetable file (made by lanzhou-timetable)
                              instead of the built-in ones
+  --date YYYY-MM-DD          the day of travel: only the trains that call on that day (a
+                             train that left its first station the evening before counts
+                             on the day it arrives); without it, today when the timetable
+                             covers today, else the first day of its period, named on
+                             standard error. train also shows each train's running days
+                             (开行) and, when the number does not run that day, says so
+                             with its next running day
   -h, --help                 this text
 
 Exit status:
   0  the answer was written (an empty answer too)
   2  the input was refused: the window's message (caption: text) goes to standard error,
-     e.g. "信息不完整: 请输入发站。"; or the command line is wrong
+     e.g. "信息不完整: 请输入发站。"; or the command line is wrong, or --date is not a date
+     of the timetable's period
   3  a table could not be loaded: the reader's message goes to standard error
   1  anything else
 )";

@@ -2,6 +2,7 @@
 // The command line of lanzhou-query: what to ask, how to filter and sort the answer, how to
 // write it and where the tables come from. Parsing is pure so that it can be tested without
 // running a query.
+#include <chrono>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -47,6 +48,10 @@ struct Options {
   OutputFormat format = OutputFormat::Table;
   std::optional<std::string> data_dir;  // --data DIR instead of the built-in tables
   std::optional<std::string> timetable_file;  // --timetable FILE instead of the built-in tables
+  std::optional<std::string> date;  // --date YYYY-MM-DD: the day the answer is for, as written
+  // The day --date defaults to when it lies in the timetable's period (not an option: the
+  // caller's clock, replaced by tests).
+  std::chrono::sys_days today = std::chrono::floor<std::chrono::days>(std::chrono::system_clock::now());
 };
 
 struct HelpRequest {};

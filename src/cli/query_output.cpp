@@ -129,21 +129,38 @@ boost::json::array DetailStopsJson(const query::TrainDetail& detail) {
 }
 
 std::string FormatResults(const query::QueryState& state, const ShownResults& shown,
-                          OutputFormat format) {
+                          OutputFormat format, const std::vector<std::string>* running_days) {
   const int count = state.VisibleCount;
   switch (format) {
-    case OutputFormat::Table:
-      return AlignedGrid(shown.grid.Headers,
-                         GridRows(shown.grid.SGrid, query::kResultColumns, count)) +
-             shown.grid.LabResult + "\n";
+    case OutputFormat::Table: {
+      if (running_days == nullptr) {
+        return AlignedGrid(shown.grid.Headers,
+                           GridRows(shown.grid.SGrid, query::kResultColumns, count)) +
+               shown.grid.LabResult + "\n";
+      }
+      std::vector<GridRow> rows = GridRows(shown.grid.SGrid, query::kResultColumns, count);
+      GridRow header;
+      for (int c = 0; c < shown.grid.Headers.ColumnCount(); ++c) {
+        header.push_back(shown.grid.Headers.Caption(c));
+      }
+      header.push_back("开行");
+      for (std::size_t r = 0; r < rows.size(); ++r) {
+        rows[r].push_back((*running_days)[shown.source[r]]);
+      }
+      rows.insert(rows.begin(), std::move(header));
+      return AlignColumns(rows) + shown.grid.LabResult + "\n";
+    }
     case OutputFormat::Csv: {
       const auto rows = GridRows(shown.grid.SGrid, query::kResultColumns, count);
       return JoinLines(report::ExportGridCsvLines(report::GridKind::Main, rows));
     }
     case OutputFormat::Json: {
       boost::json::array objects;
-      for (const std::size_t i : shown.source)
-        objects.push_back(GridResultJson(state.ResultList[i]));
+      for (const std::size_t i : shown.source) {
+        boost::json::object object = GridResultJson(state.ResultList[i]);
+        if (running_days != nullptr) object["RunningDays"] = (*running_days)[i];
+        objects.push_back(std::move(object));
+      }
       return JsonArrayLines(objects);
     }
   }
@@ -176,14 +193,22 @@ std::string FormatChooser(const query::ChooserGrid& chooser,
   return {};
 }
 
-std::string FormatDetail(const query::TrainDetail& detail, OutputFormat format) {
+std::string FormatNotRunning(const std::string& line, OutputFormat format) {
+  if (format == OutputFormat::Json) {
+    return boost::json::serialize(boost::json::object{{"NotRunning", line}}) + "\n";
+  }
+  return line + "\n";
+}
+
+std::string FormatDetail(const query::TrainDetail& detail, OutputFormat format,
+                         const std::string& running_days) {
   const auto rows = GridRows(detail.MGrid, query::kDetailColumns, detail.StopCount);
   switch (format) {
     case OutputFormat::Table: {
       std::vector<GridRow> lines = {report::GridCaptions(report::GridKind::Detail)};
       lines.insert(lines.end(), rows.begin(), rows.end());
-      return detail.Caption + "\n" + detail.LabQC + "\n" + detail.LabQJ + "\n" +
-             AlignColumns(lines);
+      return detail.Caption + (running_days.empty() ? "" : "  开行：" + running_days) + "\n" +
+             detail.LabQC + "\n" + detail.LabQJ + "\n" + AlignColumns(lines);
     }
     case OutputFormat::Csv:
       return JoinLines(report::ExportGridCsvLines(report::GridKind::Detail, rows));
@@ -191,13 +216,15 @@ std::string FormatDetail(const query::TrainDetail& detail, OutputFormat format) 
       // The stops stand a line each inside the object, as the arrays of the other answers do.
       std::string stops = JsonArrayLines(DetailStopsJson(detail));
       stops.pop_back();  // the object's closing brace follows on the same line
-      std::string head =
-          boost::json::serialize(boost::json::object{{"Caption", detail.Caption},
-                                                     {"LabQC", detail.LabQC},
-                                                     {"LabQJ", detail.LabQJ},
-                                                     {"StopCount", detail.StopCount},
-                                                     {"FirstLegStop", detail.FirstLegStop},
-                                                     {"LastLegStop", detail.LastLegStop}});
+      boost::json::object head_object;
+      head_object["Caption"] = detail.Caption;
+      if (!running_days.empty()) head_object["RunningDays"] = running_days;
+      head_object["LabQC"] = detail.LabQC;
+      head_object["LabQJ"] = detail.LabQJ;
+      head_object["StopCount"] = detail.StopCount;
+      head_object["FirstLegStop"] = detail.FirstLegStop;
+      head_object["LastLegStop"] = detail.LastLegStop;
+      std::string head = boost::json::serialize(head_object);
       head.pop_back();
       return head + ",\"Stops\":" + stops + "}\n";
     }

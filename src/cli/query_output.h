@@ -26,9 +26,15 @@ namespace lanzhou::cli {
 [[nodiscard]] boost::json::array DetailStopsJson(const query::TrainDetail& detail);
 
 // The shown rows of the result grid: table (header captions with the sort mark, rows, then
-// "结果:N"), the export lines, or the source rows as JSON.
+// "结果:N"), the export lines, or the source rows as JSON. With running_days (one summary per
+// ResultList row) the table gains a last column 开行 and each JSON object a key RunningDays.
 [[nodiscard]] std::string FormatResults(const query::QueryState& state, const ShownResults& shown,
-                                        OutputFormat format);
+                                        OutputFormat format,
+                                        const std::vector<std::string>* running_days = nullptr);
+
+// A train query's answer for a number that does not run on the day: the line as is, or a JSON
+// object {"NotRunning": line}.
+[[nodiscard]] std::string FormatNotRunning(const std::string& line, OutputFormat format);
 
 // The chooser's listed rows in grid order: table (window caption, header, rows), export-style
 // lines with the 9 ZGrid titles, or the stations as JSON. listed holds the same stations.
@@ -37,8 +43,10 @@ namespace lanzhou::cli {
                                         OutputFormat format);
 
 // The detail window's rows: table (caption, LabQC, LabQJ, header, stops), the detail export
-// lines, or one JSON object with the texts, the section's stop range and the stops.
-[[nodiscard]] std::string FormatDetail(const query::TrainDetail& detail, OutputFormat format);
+// lines, or one JSON object with the texts, the section's stop range and the stops. Running
+// days, when known, follow the caption ("开行：每日") and are the JSON key RunningDays.
+[[nodiscard]] std::string FormatDetail(const query::TrainDetail& detail, OutputFormat format,
+                                       const std::string& running_days = {});
 
 // A completion list without its padding entries: one name a line, or a JSON array.
 [[nodiscard]] std::string FormatCompletion(const std::vector<std::string>& entries,

@@ -11,6 +11,7 @@
 #include "cli/diagram_command.h"
 #include "cli/journeys_command.h"
 #include "cli/query_output.h"
+#include "cli/service_date.h"
 #include "cli/table_loading.h"
 #include "data/timetable_file.h"
 #include "data/timetable_store.h"
@@ -115,12 +116,13 @@ std::optional<int> SortColumn(const Options& options, bool chooser,
 
 // A result command from the query to the written answer.
 std::optional<Refusal> RunResultCommand(const Options& options, data::TimetableStore& store,
-                                        std::string& answer) {
+                                        std::optional<data::Date> date, std::string& answer) {
   if (options.command == Command::Transfer && !options.via) {
     std::optional<Refusal> refusal;
     const std::optional<int> sort_column = SortColumn(options, true, refusal);
     if (refusal) return refusal;
     query::QueryState state;
+    state.Date = date;
     std::string station_box;
     std::vector<query::TPub_ZZStruct> listed;
     if (auto stop = RunQuery(options, store, state, station_box, listed)) return stop;
@@ -130,9 +132,24 @@ std::optional<Refusal> RunResultCommand(const Options& options, data::TimetableS
     return std::nullopt;
   }
   QueryAnswer found;
+  found.state.Date = date;
   if (auto stop = AnswerQuery(options, store, found)) return stop;
+  if (options.command == Command::Train) {
+    if (const auto idle = query::TrainNotRunningText(store, found.state, options.arguments[0])) {
+      answer = FormatNotRunning(*idle, options.format);
+      return std::nullopt;
+    }
+  }
+  // The train query shows each train's running days beside its row.
+  std::vector<std::string> running_days;
+  if (options.command == Command::Train && store.calendar.KnowsRunningDays()) {
+    for (const query::TPub_GridResult& r : found.state.ResultList) {
+      running_days.push_back(query::RunningDaySummaryOf(store, r.TableId));
+    }
+  }
   if (!options.detail_row) {
-    answer = FormatResults(found.state, found.shown, options.format);
+    answer = FormatResults(found.state, found.shown, options.format,
+                           running_days.empty() ? nullptr : &running_days);
     return std::nullopt;
   }
   const auto detail = query::ShowTrainDetail(store.KMTrain, found.state, found.shown.grid.SGrid,
@@ -142,7 +159,7 @@ std::optional<Refusal> RunResultCommand(const Options& options, data::TimetableS
                                      std::to_string(*options.detail_row) + " shows no train (" +
                                      found.shown.grid.LabResult + ")"};
   }
-  answer = FormatDetail(*detail, options.format);
+  answer = FormatDetail(*detail, options.format, query::RunningDaySummaryOf(store, detail->TableId));
   return std::nullopt;
 }
 
@@ -185,9 +202,17 @@ int Run(const Options& options, const data::ResourceRegistry* embedded, std::ost
         return kExitRefused;
       }
       answer = FormatCompletion(*entries, options.format);
-    } else if (auto stop = RunResultCommand(options, store, answer)) {
-      err << stop->message << "\n";
-      return stop->exit_code;
+    } else {
+      const DateChoice day = ChooseDate(options.date, options.today, store.calendar);
+      if (day.refusal) {
+        err << *day.refusal << "\n";
+        return kExitRefused;
+      }
+      if (day.notice) err << *day.notice << "\n";
+      if (auto stop = RunResultCommand(options, store, day.date, answer)) {
+        err << stop->message << "\n";
+        return stop->exit_code;
+      }
     }
     out << answer;
     out.flush();

@@ -151,6 +151,19 @@ std::string TableSource::Read(std::string_view name) const {
   return ReadTableFile(dir_, name);
 }
 
+std::optional<std::string> TableSource::ReadOptional(std::string_view name) const {
+  if (registry_) {
+    if (!registry_->Find(name, data::kResourceTypeMe)) return std::nullopt;
+    return data::ReadPackedResource(*registry_, name);
+  }
+  try {
+    (void)FindTableFile(dir_, name);
+  } catch (const std::exception&) {
+    return std::nullopt;
+  }
+  return ReadTableFile(dir_, name);
+}
+
 TableNeeds TablesFor(Command command) {
   switch (command) {
     case Command::Complete:
@@ -173,8 +186,13 @@ std::vector<LoadFailure> LoadTables(const TableSource& source, data::TimetableSt
   // and it has its own format reader (sfCSV1).
   std::vector<LoadFailure> stop_failures;
   const auto load_stops = [&] {
-    (void)Step(stop_failures, kStrain, store.KMTrainReady,
-               [&] { LoadOne(source, kStrain, store.KMTrain, store.sfCSV1, "SIDNo"); });
+    // The running days come with the stops, as the window's loader takes them.
+    (void)Step(stop_failures, kStrain, store.KMTrainReady, [&] {
+      if (const auto calendar = source.ReadOptional("CALENDAR"); calendar && !calendar->empty()) {
+        store.calendar = data::Calendar::Parse(*calendar);
+      }
+      LoadOne(source, kStrain, store.KMTrain, store.sfCSV1, "SIDNo");
+    });
   };
   std::jthread stops;
   if (needs.train && stops_beside) {

@@ -53,6 +53,8 @@ class TableSource {
   static TableSource Folder(std::filesystem::path dir);
   // The unpacked table text of one table; throws as the readers do.
   [[nodiscard]] std::string Read(std::string_view name) const;
+  // The same for a member that may be absent (the calendar): nothing when it is not there.
+  [[nodiscard]] std::optional<std::string> ReadOptional(std::string_view name) const;
 
  private:
   const data::ResourceRegistry* registry_ = nullptr;

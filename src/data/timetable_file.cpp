@@ -13,6 +13,7 @@
 #include <set>
 #include <utility>
 
+#include "data/calendar.h"
 #include "data/csv_table_format.h"
 #include "data/libzip_runtime.h"
 #include "data/mem_table.h"
@@ -279,6 +280,7 @@ std::string ArchiveBytes(const std::string& meta, const PackedTimetable& tables,
   for (const TableMember& member : kTableMembers) {
     AddMember(archive.get(), member.name, tables.*member.packed, path);
   }
+  AddMember(archive.get(), kCalendarMember, tables.calendar, path);
   if (Zip().close(archive.get()) != 0) {
     throw TimetableFileError(TimetableFileProblem::kUnreadable, path, LibzipText(archive.get()));
   }
@@ -356,14 +358,16 @@ TimetableMeta ParseMetaText(std::string_view text, const fs::path& path) {
     if (fields.find(key) == fields.end()) bad("has no " + std::string(key) + " line");
   }
   const std::string& format = fields.find("format")->second;
-  if (format != std::to_string(kTimetableFormatVersion)) {
+  if (format != std::to_string(kTimetableFormatVersion) &&
+      format != std::to_string(kOldestTimetableFormatVersion)) {
     throw TimetableFileError(TimetableFileProblem::kWrongVersion, path,
                              "format version \"" + text::EscapeControls(format) +
-                                 "\", this program reads version " +
+                                 "\", this program reads versions " +
+                                 std::to_string(kOldestTimetableFormatVersion) + " to " +
                                  std::to_string(kTimetableFormatVersion));
   }
   TimetableMeta meta;
-  meta.format_version = kTimetableFormatVersion;
+  meta.format_version = format == "1" ? 1 : kTimetableFormatVersion;
   meta.name = fields.find("name")->second;
   if (meta.name.empty()) bad("has an empty name");
   if (text::Utf8Length(meta.name) > kMaxTimetableNameChars) {
@@ -373,6 +377,13 @@ TimetableMeta ParseMetaText(std::string_view text, const fs::path& path) {
   meta.valid_date = fields.find("valid")->second;
   if (!IsValidPeriod(meta.valid_date)) {
     bad("valid is not a date YYYY-MM-DD or a period YYYY-MM-DD..YYYY-MM-DD: \"" +
+        text::EscapeControls(meta.valid_date.substr(0, 64)) + "\"");
+  }
+  try {
+    const Period period = ParsePeriod(meta.valid_date);
+    if (meta.format_version == 1 && period.days != 1) throw CalendarError("one day expected");
+  } catch (const CalendarError&) {
+    bad("valid is not one day, as a file of format 1 holds: \"" +
         text::EscapeControls(meta.valid_date.substr(0, 64)) + "\"");
   }
   if (const auto it = fields.find("source"); it != fields.end()) meta.source = it->second;
@@ -481,8 +492,13 @@ void WriteTimetableFile(const fs::path& path, const TimetableMeta& meta,
     for (const TableMember& member : kTableMembers) {
       packed.*member.packed = PackResource(texts.*member.text);
     }
+    packed.calendar = PackResource(
+        texts.calendar.empty() ? Calendar::EveryDay(ParsePeriod(meta.valid_date)).Text()
+                               : texts.calendar);
   } catch (const ResourceError& e) {
     throw TimetableFileError(TimetableFileProblem::kBadTable, path, e.what());
+  } catch (const CalendarError& e) {
+    throw TimetableFileError(TimetableFileProblem::kBadMeta, path, e.what());
   }
   const std::string bytes = ArchiveBytes(MetaText(written), packed, path);
   if (bytes.size() > kMaxTimetableBytes) {
@@ -553,12 +569,22 @@ TimetableFile ReadTimetableFile(const fs::path& path) {
     CheckPackedTable(bytes, member.name, path);
     file.tables.*member.packed = std::move(bytes);
   }
+  if (file.meta.format_version == 1) {
+    file.tables.calendar = PackResource(Calendar::EveryDay(ParsePeriod(file.meta.valid_date)).Text());
+  } else {
+    std::string bytes = ReadMember(archive.get(), kCalendarMember, path);
+    CheckPackedTable(bytes, kCalendarMember, path);
+    file.tables.calendar = std::move(bytes);
+  }
   return file;
 }
 
 void RegisterTimetable(const TimetableFile& file, ResourceRegistry& registry) {
   for (const TableMember& member : kTableMembers) {
     registry.Add(member.name, kResourceTypeMe, file.tables.*member.packed);
+  }
+  if (!file.tables.calendar.empty()) {
+    registry.Add(kCalendarMember, kResourceTypeMe, file.tables.calendar);
   }
 }
 

@@ -6,6 +6,10 @@
 //                              trains, stops, stations
 //   STRAIN, SLIST, SM, SPY     the four table texts, packed as the embedded resources are
 //                              (4-byte size + zlib), stored in the zip without recompression
+//   CALENDAR                   the running days (data/calendar.h), packed alike; format 2 on
+//
+// A file of format 1 has no CALENDAR: it opens as a one-day period (its `valid` day) in which
+// every train runs.
 //
 // Reading checks the container (every member's CRC), the format version and the metadata; the
 // packed tables are unpacked later by the loaders, exactly as the embedded ones.
@@ -21,8 +25,10 @@ namespace lanzhou::data {
 
 class MemTable;
 
-// The format this program writes and the only one it reads.
-inline constexpr int kTimetableFormatVersion = 1;
+// The format this program writes, and the oldest it still reads.
+inline constexpr int kTimetableFormatVersion = 2;
+inline constexpr int kOldestTimetableFormatVersion = 1;
+inline constexpr std::string_view kCalendarMember = "CALENDAR";
 
 // Member names inside the archive.
 inline constexpr std::string_view kTimetableMetaMember = "meta.txt";
@@ -39,8 +45,8 @@ inline constexpr std::size_t kMaxTimetableNameChars = 64;
 // What the file says about its timetable.
 struct TimetableMeta {
   std::string name;        // shown to the user, e.g. "全国"
-  std::string valid_date;  // the day the timetable is valid for, YYYY-MM-DD, or a period
-                           // YYYY-MM-DD..YYYY-MM-DD
+  // The period the timetable is valid for: "2024-06-15..2024-09-10", or one day "2024-07-05".
+  std::string valid_date;
   std::string source;      // where it came from
   std::string made;        // when the file was made, e.g. "2024-07-06T08:00:00Z"
   int format_version = kTimetableFormatVersion;
@@ -55,6 +61,8 @@ struct TimetableTexts {
   std::string slist;   // KMList
   std::string sm;      // KMSM
   std::string spy;     // KMPy
+  // The running days (Calendar::Text); empty: every train runs every day of the period `valid`.
+  std::string calendar;
 };
 
 // The four tables packed (4-byte size + zlib), as the archive holds them.
@@ -63,6 +71,7 @@ struct PackedTimetable {
   std::string slist;
   std::string sm;
   std::string spy;
+  std::string calendar;  // CALENDAR, packed alike
 };
 
 // Why a timetable file was refused; the window words its message from the kind.
@@ -102,7 +111,7 @@ void WriteTimetableFile(const std::filesystem::path& path, const TimetableMeta& 
                         const TimetableTexts& texts);
 
 // Reads and checks the archive (container, checksums, version, metadata, the packed tables'
-// headers). Throws TimetableFileError.
+// headers). A file of format 1 gets the calendar of its one day. Throws TimetableFileError.
 [[nodiscard]] TimetableFile ReadTimetableFile(const std::filesystem::path& path);
 
 // The metadata text of meta.txt and its reader (which throws TimetableFileError with kBadMeta or
@@ -126,8 +135,8 @@ void CheckTimetableTexts(const TimetableMeta& meta, const TimetableTexts& texts,
 void CheckTableCounts(const TimetableMeta& meta, const MemTable* strain,
                       const MemTable* slist, const std::filesystem::path& path);
 
-// Adds the four packed tables to `registry` under the names the loaders ask for; `file` must
-// outlive the registry's use.
+// Adds the four packed tables and the calendar to `registry` under the names the loaders ask
+// for; `file` must outlive the registry's use.
 void RegisterTimetable(const TimetableFile& file, ResourceRegistry& registry);
 
 }  // namespace lanzhou::data

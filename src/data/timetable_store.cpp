@@ -111,6 +111,11 @@ void TimetableStore::TThreadLoad(std::stop_token stop) {
 
 void TimetableStore::TThreadLoad1(std::stop_token /*stop*/) {
   KMTrainReady = false;
+  // An empty calendar text: a timetable without running days.
+  if (registry_.Find("CALENDAR", kResourceTypeMe)) {
+    const std::string text = ReadPackedResource(registry_, "CALENDAR");
+    if (!text.empty()) calendar = Calendar::Parse(text);
+  }
   LoadPackedTable(registry_, "STrain", KMTrain, sfCSV1);
   KMTrain.SetIndexName("SIDNo");
   // Flag before notice: whoever acts on the notice (a query button enabled by it) must find the

@@ -2,7 +2,7 @@
 // The four timetables, their readers and ready flags, and the two loader threads that fill them
 // from the packed resources at start-up.
 //
-//   TThreadLoad1: STRAIN -> KMTrain (working index SIDNo)
+//   TThreadLoad1: CALENDAR -> calendar, STRAIN -> KMTrain (working index SIDNo)
 //   TThreadLoad:  SPY -> KMPy (load order), then SList -> KMList (SID), then SM -> KMSM (SStation)
 //
 // A table may be read only once its ready flag is set; after that nothing writes it again. A
@@ -15,6 +15,7 @@
 #include <stop_token>
 #include <thread>
 
+#include "data/calendar.h"
 #include "data/csv_table_format.h"
 #include "data/mem_table.h"
 #include "data/resource_registry.h"
@@ -54,6 +55,9 @@ class TimetableStore {
   MemTable KMList;        // one row per train
   MemTable KMSM;          // station groups
   MemTable KMPy;          // station initials, in load order
+  // Running days of the trains (resource "CALENDAR", optional: without it every train runs
+  // every day). Loaded by TThreadLoad1 before KMTrain, so it stands whenever KMTrainReady does.
+  Calendar calendar;
   CsvTableFormat sfCSV;   // reader of TThreadLoad
   CsvTableFormat sfCSV1;  // reader of TThreadLoad1
 

@@ -16,6 +16,7 @@ struct BuiltTables {
   long trains = 0;
   long stops = 0;
   long stations = 0;
+  std::optional<data::Period> period;  // the source's calendar.txt; texts.calendar then holds days
 };
 
 // Reads the source and builds the tables. nullopt when the source breaks any rule; every breach

@@ -6,6 +6,7 @@
 #include <unordered_map>
 #include <unordered_set>
 
+#include "data/calendar.h"
 #include "import/city_groups.h"
 #include "import/source.h"
 #include "import/station_list.h"
@@ -74,48 +75,118 @@ CrawlImport ImportCrawl(const CrawlImportInput& input) {
   auto fail = [&](int line, const std::string& rule) {
     throw ImportError(std::string(input.timetable_name) + ":" + std::to_string(line) + ": " + rule);
   };
-
-  // One version per train number: a dated version before an every-day one (it stands in for it
-  // on its dates), otherwise the first in the file.
   out.versions = static_cast<long>(crawl.trains.size());
-  std::vector<const CrawlTrain*> chosen;
+
+  // Running days, read once per distinct text; an unreadable text leaves its versions out.
+  std::unordered_map<std::string, std::optional<RunningDays>> readings;
+  auto reading = [&](const CrawlTrain& t) -> const RunningDays* {
+    auto [it, fresh] = readings.try_emplace(t.running_days);
+    if (fresh) {
+      try {
+        it->second.emplace(t.running_days);
+      } catch (const RunningDaysError&) {
+      }
+    }
+    return it->second ? &*it->second : nullptr;
+  };
+  std::chrono::sys_days last = input.epoch;
+  for (const CrawlTrain& t : crawl.trains) {
+    if (const RunningDays* r = reading(t)) {
+      if (const auto named = r->LastNamedDay(); named && *named > last) last = *named;
+    }
+  }
+  const auto days = (last - input.epoch).count() + 1;
+  out.period = {input.epoch, static_cast<int>(std::min<long long>(days, data::kMaxPeriodDays))};
+  // The day set of each distinct text over the period.
+  std::unordered_map<std::string, data::DaySet> day_sets;
+  auto days_of = [&](const CrawlTrain& t, const RunningDays& r) -> const data::DaySet& {
+    auto [it, fresh] = day_sets.try_emplace(t.running_days);
+    if (fresh) {
+      for (int d = 0; d < out.period.days; ++d) {
+        if (r.RunsOn(out.period.first + std::chrono::days{d}, input.epoch)) {
+          it->second.set(static_cast<std::size_t>(d));
+        }
+      }
+    }
+    return it->second;
+  };
+
+  // The versions taken, with their days. One day: one version per train number, a dated version
+  // before an every-day one (it stands in for it on its dates), otherwise the first in the
+  // file. The whole period: every version, a dated one taking its days from an every-day one of
+  // the same number.
+  struct Taken {
+    const CrawlTrain* train;
+    data::DaySet days;
+  };
+  std::vector<Taken> chosen;
   std::unordered_map<std::string, std::size_t> by_code;
   for (const CrawlTrain& t : crawl.trains) {
-    bool runs = false;
-    try {
-      runs = RunningDays(t.running_days).RunsOn(input.day, input.epoch);
-    } catch (const RunningDaysError& e) {
-      fail(t.line, e.what());
+    const RunningDays* r = reading(t);
+    if (r == nullptr) {
+      ++out.unreadable_days;
+      try {
+        (void)RunningDays(t.running_days);
+      } catch (const RunningDaysError& e) {
+        out.warnings.push_back(std::string(input.timetable_name) + ":" + std::to_string(t.line) +
+                               ": " + e.what() + "; " + t.code + " (" + t.train_no +
+                               ") left out");
+      }
+      continue;
     }
-    if (!runs) continue;
+    const data::DaySet& set = days_of(t, *r);
+    if (input.day ? !r->RunsOn(*input.day, input.epoch) : set.none()) continue;
     ++out.running;
     if (crawl.blocks[t.stops].empty()) {
       ++out.unusable;
       continue;
     }
+    if (!input.day) {
+      chosen.push_back({&t, set});
+      continue;
+    }
     const auto [it, fresh] = by_code.try_emplace(t.code, chosen.size());
     if (fresh) {
-      chosen.push_back(&t);
+      chosen.push_back({&t, set});
     } else {
       ++out.doubled;
-      if (chosen[it->second]->running_days.empty() && !t.running_days.empty()) {
-        chosen[it->second] = &t;
+      if (chosen[it->second].train->running_days.empty() && !t.running_days.empty()) {
+        chosen[it->second] = {&t, set};
+      }
+    }
+  }
+  if (!input.day) {
+    // Dated versions first, each number's days handed out once.
+    std::unordered_map<std::string, data::DaySet> taken;
+    for (const bool dated : {true, false}) {
+      for (Taken& c : chosen) {
+        if (c.train->running_days.empty() == dated) continue;
+        data::DaySet& used = taken[c.train->code];
+        if ((c.days & used).any()) ++out.doubled;
+        c.days &= ~used;
+        used |= c.days;
       }
     }
   }
 
-  // Rows, stations in order of first use.
+  // Rows, stations in order of first use. Versions of one ID after the first take "#2", "#3" ….
   std::vector<build::TrainRow> rows;
+  std::vector<const data::DaySet*> row_days;
   rows.reserve(chosen.size());
   std::vector<std::string> served;
   std::unordered_set<std::string> seen_station;
-  std::unordered_set<std::string> seen_id;
-  for (const CrawlTrain* t : chosen) {
+  std::unordered_map<std::string, int> seen_id;
+  for (const Taken& c : chosen) {
+    const CrawlTrain* t = c.train;
     build::TrainRow row;
     row.id = TrainId(t->train_no, t->code);
-    if (!seen_id.insert(row.id).second) {
-      ++out.doubled;
-      continue;
+    const int n = ++seen_id[row.id];
+    if (n > 1) {
+      if (input.day) {
+        ++out.doubled;
+        continue;
+      }
+      row.id += "#" + std::to_string(n);
     }
     row.ntype = CrawlTrainClass(row.id);
     const std::vector<CrawlStop>& stops = crawl.blocks[t->stops];
@@ -141,6 +212,19 @@ CrawlImport ImportCrawl(const CrawlImportInput& input) {
       row.stops.push_back(std::move(stop));
     }
     rows.push_back(std::move(row));
+    row_days.push_back(&c.days);
+  }
+  // Refused once every line has been read, so that a broken line is named first.
+  if (input.day && !out.period.Contains(*input.day)) {
+    throw OutsidePeriodError(data::IsoDateText(*input.day) + " is outside the timetable's period " +
+                             out.period.Text());
+  }
+  if (!input.day) {
+    data::Calendar calendar(out.period);
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+      calendar.Add(rows[i].id, *row_days[i], build::StopDayOffsets(rows[i].stops));
+    }
+    out.texts.calendar = calendar.Text();
   }
 
   // Groups, and the typeable names: the stations and every group's city-level name.
@@ -205,7 +289,9 @@ CrawlImport ImportCrawl(const CrawlImportInput& input) {
       try {
         s.initials = list.Initials(*k.name);
       } catch (const ImportError& e) {
-        throw ImportError(std::string(input.stations_name) + ": " + e.what());
+        // Found by its name only; one station never fails the import.
+        out.warnings.push_back(std::string(input.stations_name) + ": " + e.what() +
+                               "; the station is found by its name only");
       }
       source.stations.push_back(std::move(s));
     }

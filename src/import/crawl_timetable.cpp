@@ -172,7 +172,7 @@ std::string TrainId(std::string_view train_no, std::string_view code) {
                   [](char c) { return c >= 'A' && c <= 'Z'; }) &&
       std::all_of(own.begin() + static_cast<std::ptrdiff_t>(digits), own.end(), IsDigit);
   if (!plausible || own == code) return std::string(code);
-  return std::string(own) + "/" + std::string(code);
+  return std::string(code) + "/" + std::string(own);
 }
 
 }  // namespace lanzhou::import

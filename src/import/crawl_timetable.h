@@ -45,10 +45,10 @@ struct CrawlTimetable {
 // without a usable stop list get an empty list. Throws ImportError naming `what` and the line.
 [[nodiscard]] CrawlTimetable ParseCrawlTimetable(std::string_view text, std::string_view what);
 
-// The number a train carries in the tables: the 12306 number's own code (characters 3..10 of
-// train_no, leading zeros dropped) and, when the train changes number on the way, the code at
-// its origin: "K1234/K1231", "4170/4167". Just the code when the two agree or when train_no holds
-// no train number there.
+// The number a train carries in the tables: the code at its origin (the crawl's train_code)
+// first and, when the train changes number on the way, the 12306 number's own code (characters
+// 3..10 of train_no, leading zeros dropped): "K1231/K1234", "4167/4170". Just the code when the
+// two agree or when train_no holds no train number there.
 [[nodiscard]] std::string TrainId(std::string_view train_no, std::string_view code);
 
 // Text without any ASCII blank ("肇  庆" -> "肇庆").

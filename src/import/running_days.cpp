@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "data/calendar.h"
+
 namespace lanzhou::import {
 namespace {
 
@@ -163,15 +165,21 @@ bool RunningDays::RunsOn(sys_days day, sys_days epoch) const {
 }
 
 sys_days ParseIsoDate(std::string_view text) {
-  if (text.size() != 10 || text[4] != '-' || text[7] != '-' || !AllDigits(text.substr(0, 4)) ||
-      !AllDigits(text.substr(5, 2)) || !AllDigits(text.substr(8, 2))) {
-    throw RunningDaysError("not a date YYYY-MM-DD: " + std::string(text));
+  try {
+    return data::ParseIsoDate(text);
+  } catch (const data::CalendarError& e) {
+    throw RunningDaysError(e.what());
   }
-  const std::chrono::year_month_day ymd{std::chrono::year{Number(text.substr(0, 4))},
-                                        std::chrono::month{unsigned(Number(text.substr(5, 2)))},
-                                        std::chrono::day{unsigned(Number(text.substr(8, 2)))}};
-  if (!ymd.ok()) throw RunningDaysError("no such date: " + std::string(text));
-  return sys_days{ymd};
+}
+
+std::optional<sys_days> RunningDays::LastNamedDay() const {
+  std::optional<sys_days> last;
+  for (const Term& t : terms_) {
+    for (const Range& r : t.ranges) {
+      if (!last || r.last > *last) last = r.last;
+    }
+  }
+  return last;
 }
 
 }  // namespace lanzhou::import

@@ -14,6 +14,7 @@
 // `!`/`停` negates the one term it prefixes; `&` joins terms. The epoch is the first day of the
 // timetable (2024-06-15 for the 240615 crawl).
 #include <chrono>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -33,6 +34,9 @@ class RunningDays {
   explicit RunningDays(std::string_view spec);
 
   [[nodiscard]] bool RunsOn(std::chrono::sys_days day, std::chrono::sys_days epoch) const;
+  // The latest date a date range of the text names (negated ones included), if any: where a
+  // timetable's period ends.
+  [[nodiscard]] std::optional<std::chrono::sys_days> LastNamedDay() const;
 
  private:
   enum class Kind { kDates, kWeekdays, kOdd, kEven, kCycle };
@@ -55,7 +59,7 @@ class RunningDays {
   std::vector<Term> terms_;  // all must hold; none: every day
 };
 
-// "YYYY-MM-DD" to a day; throws RunningDaysError for anything else.
+// "YYYY-MM-DD" to a day (data::ParseIsoDate); throws RunningDaysError for anything else.
 [[nodiscard]] std::chrono::sys_days ParseIsoDate(std::string_view text);
 
 // The first day of the 240615 crawl, from which 单/双 and b... count.

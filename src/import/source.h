@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "data/calendar.h"
+
 namespace lanzhou::timetable_build {
 
 // One breach of a source rule, at a file (relative to the source folder) and line.
@@ -140,9 +142,14 @@ struct TrainSource {
   std::vector<FieldValue> list;
   std::vector<ExplicitStop> explicit_stops;
   std::vector<ReturnWorking> returns;
+  std::string days;  // running days in the crawl's notation (import/running_days.h); "" daily
+  Place days_place;
 };
 
 struct Source {
+  // calendar.txt: the period of the timetable's running days; without the file every train runs
+  // every day and the tables carry no calendar.
+  std::optional<data::Period> period;
   std::vector<Station> stations;  // stations.txt order
   std::map<std::string, std::size_t> station_index;
   std::vector<Group> groups;                   // groups.txt order

@@ -181,6 +181,23 @@ void ReadAliases(const fs::path& dir, Source& source, Diagnostics& diagnostics) 
   }
 }
 
+void ReadCalendar(const fs::path& dir, Source& source, Diagnostics& diagnostics) {
+  const std::string file = "calendar.txt";
+  if (!fs::exists(dir / file)) return;
+  for (const auto& line : ReadSourceLines(dir / file, file, diagnostics)) {
+    const auto& f = line.fields;
+    if (f.size() != 3 || f[0] != "period" || source.period) {
+      diagnostics.Error(file, line.number, "calendar.txt holds one line: period FIRST LAST");
+      continue;
+    }
+    try {
+      source.period = data::ParsePeriod(f[1] + ".." + f[2]);
+    } catch (const data::CalendarError& e) {
+      diagnostics.Error(file, line.number, e.what());
+    }
+  }
+}
+
 void ReadLine(const fs::path& path, const std::string& file, Source& source,
               Diagnostics& diagnostics) {
   Line result;
@@ -347,6 +364,7 @@ Source ReadSource(const fs::path& dir, Diagnostics& diagnostics) {
   ReadStations(dir, source, diagnostics);
   ReadGroups(dir, source, diagnostics);
   ReadAliases(dir, source, diagnostics);
+  ReadCalendar(dir, source, diagnostics);
   std::vector<fs::path> line_files;
   if (fs::is_directory(dir / "lines")) {
     for (const auto& entry : fs::directory_iterator(dir / "lines")) {

@@ -139,10 +139,11 @@ std::string SpyText(const Source& source, const std::vector<TrainRow>& trains) {
   };
   std::vector<const Station*> order;
   for (const auto& s : source.stations) order.push_back(&s);
+  // By first initial, the busiest station first; a station without initials (found by its name
+  // only) comes last.
+  const auto first = [](const Station* s) { return s->initials.empty() ? '\x7f' : s->initials.front(); };
   std::stable_sort(order.begin(), order.end(), [&](const Station* a, const Station* b) {
-    if (a->initials.front() != b->initials.front()) {
-      return a->initials.front() < b->initials.front();
-    }
+    if (first(a) != first(b)) return first(a) < first(b);
     return calls_at(a) > calls_at(b);
   });
   for (const Station* s : order) AppendRow(text, {s->name, s->initials});

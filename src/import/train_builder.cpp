@@ -65,6 +65,8 @@ class TrainBuilder {
     TrainRow row;
     row.id = id_;
     row.ntype = t.ntype;
+    row.days = t.days;  // a return working runs on the days of its outward train
+    row.days_place = t.days_place;
     std::vector<int> elapsed;  // arrival (departure at the first stop) minutes from the origin
     if (!t.explicit_stops.empty()) {
       if (!ExplicitRows(t, row, elapsed)) return std::nullopt;
@@ -479,6 +481,38 @@ void TakeListColumnsFromStops(TrainRow& row) {
   row.rdate = last.rdate;
   row.km = last.km;
   row.fares = last.fares;
+}
+
+std::vector<std::uint8_t> StopDayOffsets(const std::vector<StopRow>& stops) {
+  std::vector<std::uint8_t> days;
+  days.reserve(2 * stops.size());
+  if (stops.empty()) return days;
+  const std::optional<int> origin =
+      ParseClock(stops.front().departure.empty() ? stops.front().arrival : stops.front().departure);
+  int day = 0;
+  int previous = origin.value_or(0);
+  // The day of one time of day (-1: none), walking forward.
+  auto advance = [&](int clock) {
+    if (clock < 0) return;
+    if (clock < previous) ++day;
+    previous = clock;
+  };
+  for (std::size_t i = 0; i < stops.size(); ++i) {
+    const StopRow& stop = stops[i];
+    const std::optional<int> arrival = i == 0 ? std::nullopt : ParseClock(stop.arrival);
+    const std::optional<int> departure = ParseClock(stop.departure);
+    advance(arrival.value_or(-1));
+    if (arrival && origin) {
+      const int at = *origin + timetable::ElapsedToMinutes(stop.rdate);
+      if (at % 1440 == *arrival) day = std::max(day, at / 1440);
+    }
+    const int arrival_day = day;
+    advance(departure.value_or(-1));
+    const int departure_day = departure ? day : arrival_day;
+    days.push_back(static_cast<std::uint8_t>(std::min(arrival ? arrival_day : departure_day, 9)));
+    days.push_back(static_cast<std::uint8_t>(std::min(departure_day, 9)));
+  }
+  return days;
 }
 
 std::string FormatElapsed(int minutes) {

@@ -2,6 +2,7 @@
 // Turns the train blocks of a source into the rows of KMTrain and KMList: route expansion,
 // stopping pattern, times and elapsed times, distances, fares, city-level names, overrides.
 #include <array>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -31,11 +32,19 @@ struct TrainRow {
   int km = 0;
   std::array<std::string, 4> fares;
   std::vector<StopRow> stops;
+  std::string days;  // running days as the source writes them; "" every day
+  Place days_place;
 };
 
 // The train list's columns that follow from the stops (stops not empty): departure at the first,
 // arrival, whole R_Date, distance and fares at the last. Origin and terminus are the caller's.
 void TakeListColumnsFromStops(TrainRow& row);
+
+// Day offsets of a train's stops after its first departure, arrival then departure day of each
+// stop in order (the layout data::Calendar::Add takes): a time of day earlier than the one
+// before it means a day has passed, and an elapsed time (rdate) that says more days wins. A
+// missing arrival takes the departure's day and a missing departure the arrival's.
+[[nodiscard]] std::vector<std::uint8_t> StopDayOffsets(const std::vector<StopRow>& stops);
 
 // Elapsed minutes as the tables write them: 0 -> "0", 18 -> "18", 67 -> "1:7", 1380 -> "23:".
 [[nodiscard]] std::string FormatElapsed(int minutes);

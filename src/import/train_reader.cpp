@@ -5,11 +5,22 @@
 #include <algorithm>
 #include <set>
 
+#include "import/running_days.h"
+
 namespace lanzhou::timetable_build {
 
 namespace {
 
-bool IsTrainId(const std::string& id) {
+// A number, or a further version of one running on other days: "G1#2".
+bool IsTrainId(std::string id) {
+  if (const std::size_t hash = id.find('#'); hash != std::string::npos) {
+    const std::string k = id.substr(hash + 1);
+    if (k.empty() || k.size() > 2 || k.front() < '2' || k.front() > '9' ||
+        !std::all_of(k.begin(), k.end(), [](char c) { return c >= '0' && c <= '9'; })) {
+      return false;
+    }
+    id.resize(hash);
+  }
   if (id.empty() || id.size() > 19 || id.front() == '/' || id.back() == '/' ||
       id.find("//") != std::string::npos) {
     return false;
@@ -40,7 +51,8 @@ class BlockReader {
     if (f[0] == "train") {
       Finish();
       if (f.size() != 2 || !IsTrainId(f[1])) {
-        Error("train takes one number of 1 to 19 characters A-Z, 0-9 and '/'");
+        Error("train takes one number of 1 to 19 characters A-Z, 0-9 and '/', and #2, #3 … for "
+              "a further version");
         return;
       }
       train_ = TrainSource{};
@@ -165,6 +177,18 @@ class BlockReader {
       Refs(f, 1, t.adds);
     } else if (d == "skip") {
       Refs(f, 1, t.skips);
+    } else if (d == "days") {
+      if (f.size() != 2) {
+        Error("days takes one running-day text");
+        return;
+      }
+      try {
+        (void)import::RunningDays(f[1]);
+        t.days = f[1];
+        t.days_place = Here();
+      } catch (const import::RunningDaysError& e) {
+        Error(e.what());
+      }
     } else if (d == "depart") {
       const auto clock = f.size() == 2 ? ParseClock(f[1]) : std::nullopt;
       if (!clock)

@@ -8,6 +8,7 @@
 #include "timetable/fares.h"
 #include "timetable/grid_result.h"
 #include "timetable/station_match.h"
+#include "timetable/train_class.h"
 
 namespace lanzhou::journey {
 namespace {
@@ -60,7 +61,9 @@ struct Alight {
 };
 
 // The journeys of chosen candidates, in their order, with texts, distances and fares.
-std::vector<Journey> MakeJourneys(const Network& net, const std::vector<Candidate>& kept) {
+// With a date, each leg carries the day it departs.
+std::vector<Journey> MakeJourneys(const Network& net, const std::vector<Candidate>& kept,
+                                  std::optional<std::chrono::sys_days> date) {
   std::vector<Journey> journeys;
   journeys.reserve(kept.size());
   const data::MemTable& KMTrain = *net.KMTrain;
@@ -86,6 +89,7 @@ std::vector<Journey> MakeJourneys(const Network& net, const std::vector<Candidat
       leg.to_no = static_cast<std::int32_t>(KMTrain.IntOfRecord(alight.record, sc.S_No));
       leg.depart = board.depart + ref.shift;
       leg.arrive = alight.arrive + ref.shift;
+      if (date) leg.date = *date + std::chrono::days{DayOf(leg.depart)};
       if (k > 0) {
         const Leg& previous = j.legs.back();
         leg.wait = leg.depart - previous.arrive;
@@ -193,7 +197,7 @@ std::string TrainChainText(const Journey& journey) {
   std::string text;
   for (const Leg& leg : journey.legs) {
     if (!text.empty()) text += " → ";
-    text += leg.train_id;
+    text += timetable::TrainNumberOfId(leg.train_id);
   }
   return text;
 }
@@ -244,6 +248,11 @@ struct Planner::Scratch {
   std::vector<std::int32_t> explored_stations;
   std::vector<std::int32_t> feeder_keys;
   std::vector<NetCall> feeder_items;
+  // Per train, with a date: 1 when the train runs on some day a journey of that date may ride
+  // it (kept for the next request of the same date).
+  std::vector<std::uint8_t> active;
+  std::optional<std::chrono::sys_days> active_date;
+  std::int32_t active_rounds = 0;
 };
 
 Planner::Planner(const Network& network)
@@ -278,6 +287,37 @@ std::vector<Journey> Planner::Find(const Request& request) {
   const std::int32_t mcc = request.min_change_city;
 
   const auto station_of = [&](std::int32_t stop) { return net.stops[U(stop)].station; };
+  // Whether train t's run shifted by `shift` minutes from the journey's first day runs: its
+  // service day is the request's date plus shift / 1440 days. Without a date every run runs.
+  const bool dated = request.date.has_value() && net.calendar != nullptr &&
+                     net.calendar->KnowsRunningDays();
+  const auto runs = [&](std::int32_t t, std::int32_t shift) {
+    return !dated || net.calendar->RunsOn(net.train_version[U(t)],
+                                          *request.date + std::chrono::days{FloorDiv(shift, kMinutesPerDay)});
+  };
+  // With dates a train that does not run on the first day met may run on the next: a change
+  // looks that many days ahead (up to the wait limit).
+  const std::int32_t rounds = !dated ? 1 : W > 0 ? W / kMinutesPerDay + 2 : 8;
+  // Trains that run on no day such a journey could ride them (the other versions of a number,
+  // trains of other seasons) are left out of the whole search, not only at boarding.
+  if (dated && (x.active_date != request.date || x.active_rounds != rounds)) {
+    x.active.assign(U(net.TrainCount()), 0);
+    // A run boarded on the journey's days may have left its first station as many days before
+    // as the longest run lasts; each of three legs may ride that long and wait `rounds` days.
+    std::int32_t longest = 0;
+    for (const NetStop& stop : net.stops) longest = std::max(longest, stop.depart / kMinutesPerDay);
+    const std::int32_t before = longest + 1, after = 3 * (longest + rounds + 1);
+    for (std::int32_t t = 0; t < net.TrainCount(); ++t) {
+      for (std::int32_t d = -before; d <= after && !x.active[U(t)]; ++d) {
+        if (net.calendar->RunsOn(net.train_version[U(t)], *request.date + std::chrono::days{d})) {
+          x.active[U(t)] = 1;
+        }
+      }
+    }
+    x.active_date = request.date;
+    x.active_rounds = rounds;
+  }
+  const auto active = [&](std::int32_t t) { return !dated || x.active[U(t)] != 0; };
   const auto train_end = [&](std::int32_t t) { return net.train_stop_begin[U(t) + 1]; };
   // Every leg is boarded through one of three lists below (the departures, the trains on to the
   // arrival set, the middle trains of two changes); each skips a train not allowed.
@@ -304,7 +344,7 @@ std::vector<Journey> Planner::Find(const Request& request) {
   for (const std::int32_t s : x.to_stations) {
     for (std::int32_t v = net.visit_begin[U(s)]; v < net.visit_begin[U(s) + 1]; ++v) {
       const std::int32_t t = net.visits[U(v)].train;
-      if (x.train_mark[U(t)] || !allowed(t)) continue;
+      if (x.train_mark[U(t)] || !allowed(t) || !active(t)) continue;
       x.train_mark[U(t)] = 1;
       x.to_trains.push_back(t);
     }
@@ -380,6 +420,7 @@ std::vector<Journey> Planner::Find(const Request& request) {
       x.rest_to[U(s)] = rest;
       for (std::int32_t v = net.visit_begin[U(s)]; v < net.visit_begin[U(s) + 1]; ++v) {
         const NetCall& visit = net.visits[U(v)];
+        if (!active(visit.train)) continue;
         std::int32_t& last = x.last_hop[U(visit.train)];
         if (last < 0) x.hop_trains.push_back(visit.train);
         last = std::max(last, visit.stop);
@@ -400,7 +441,8 @@ std::vector<Journey> Planner::Find(const Request& request) {
   for (const std::int32_t s : x.from_stations) {
     for (std::int32_t c = net.call_begin[U(s)]; c < net.call_begin[U(s) + 1]; ++c) {
       const NetCall& call = net.calls[U(c)];
-      if (InWindow(call.minute, request.after, request.before) && allowed(call.train))
+      if (InWindow(call.minute, request.after, request.before) && allowed(call.train) &&
+          active(call.train))
         x.events.push_back({call.minute, call});
     }
   }
@@ -427,21 +469,28 @@ std::vector<Journey> Planner::Find(const Request& request) {
                                  std::int32_t end, std::int32_t arrive, std::int32_t ready,
                                  std::int32_t covered, std::int32_t limit, auto&& visit) {
     const std::int32_t n = end - begin;
-    if (n == 0 || covered >= ready + kMinutesPerDay - 1) return;
+    if (n == 0 || covered >= ready + rounds * kMinutesPerDay - 1) return;
     const std::int32_t ready_minute = DayMinute(ready);
     const std::int32_t from_minute = DayMinute(std::max(ready, covered + 1));
     const auto first =
         std::lower_bound(list.begin() + begin, list.begin() + end, from_minute,
                          [](const NetCall& c, std::int32_t m) { return c.minute < m; });
     const std::int32_t start = static_cast<std::int32_t>(first - list.begin()) - begin;
-    for (std::int32_t j = 0; j < n; ++j) {
+    for (std::int32_t j = 0; j < n * rounds; ++j) {
       const NetCall& call = list[U(begin + (start + j) % n)];
-      // The train's first run at or after `ready`.
-      const std::int32_t depart = ready + DayMinute(call.minute - ready_minute);
-      if (depart <= covered) return;  // round the clock back to what was met before
+      // The train's first run at or after `ready`, and its runs on the following days.
+      const std::int32_t depart =
+          ready + DayMinute(call.minute - ready_minute) + (j / n) * kMinutesPerDay;
+      if (depart <= covered) {
+        // Round the clock back to what was met before; on later days (dates) it is new again.
+        if (rounds == 1) return;
+        continue;
+      }
       if (W > 0 && depart - arrive > W) return;
       if (depart >= limit) return;
-      visit(call, depart - net.stops[U(call.stop)].depart);
+      const std::int32_t shift = depart - net.stops[U(call.stop)].depart;
+      if (!runs(call.train, shift)) continue;
+      visit(call, shift);
     }
   };
   // A change at station s after the first train's arrival at `arrive` can board what an
@@ -468,6 +517,7 @@ std::vector<Journey> Planner::Find(const Request& request) {
   for (const Event& e : x.events) {
     const std::int32_t t1 = e.call.train;
     const std::int32_t shift1 = e.minute - net.stops[U(e.call.stop)].depart;
+    if (!runs(t1, shift1)) continue;
     building.depart = e.minute;
     building.legs[0] = {t1, e.call.stop, -1, shift1};
     x.alights.clear();
@@ -595,7 +645,7 @@ std::vector<Journey> Planner::Find(const Request& request) {
     if (a.arrive != b.arrive) return a.arrive < b.arrive;
     return a.leg_count < b.leg_count;
   });
-  return MakeJourneys(net, kept);
+  return MakeJourneys(net, kept, request.date);
 }
 
 std::vector<Journey> FindJourneys(const Network& network, const Request& request) {
@@ -658,7 +708,7 @@ std::vector<Journey> DirectJourneys(const Network& net, const Request& request) 
                      if (a.depart != b.depart) return a.depart < b.depart;
                      return a.arrive < b.arrive;
                    });
-  return MakeJourneys(net, candidates);
+  return MakeJourneys(net, candidates, request.date);
 }
 
 // ---- Sorting -------------------------------------------------------------------------------

@@ -2,6 +2,7 @@
 // Journeys from one set of stations to another with up to two changes of train: the request,
 // the answer and the planner. docs/journeys.md pins down what counts as a journey and which
 // journeys are listed.
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -34,6 +35,9 @@ struct Request {
   std::int32_t max_wait = 720;        // minutes between arrival and departure; 0 = unlimited
   // By the network's train number, nonzero for the trains a journey may use; empty: all.
   std::vector<char> allowed_trains;
+  // The day of the first departure: every leg's train must run on its own service day (the
+  // network's calendar). Nothing: every train runs every day.
+  std::optional<std::chrono::sys_days> date;
 };
 
 // Fills request.from and request.to from two typed texts as the station query reads them: a
@@ -53,7 +57,7 @@ void SetEndpoints(data::MemTable& KMSM, std::string_view from_text, std::string_
 // the journey's first departure (so 1500 is 01:00 on the next day).
 struct Leg {
   std::int32_t train = -1;   // the network's train number
-  std::string train_id;      // KMTrain ID ("K1043", "1112/1113")
+  std::string train_id;      // KMTrain ID ("K1043", "1112/1113", "G1#2": see TrainNumberOfId)
   std::string from;          // boarding station
   std::string to;            // alighting station
   std::int32_t from_no = 0;  // S_No of the boarding stop
@@ -64,6 +68,8 @@ struct Leg {
   bool station_change = false;  // boards at another station of the city than the last leg left
   std::int32_t distance = -1;   // km of the section, -1 where the data does not tell
   std::string fare;             // hard-seat (second-class) section fare, "" where none
+  // The day the leg departs (the request's date plus its departure's day), with a date only.
+  std::optional<std::chrono::sys_days> date;
   friend bool operator==(const Leg&, const Leg&) = default;
 };
 
@@ -87,7 +93,7 @@ struct Journey {
 [[nodiscard]] std::int32_t DayOf(std::int32_t minutes);
 // Durations are written as every duration of the program is (1534 -> "25:34", 128 -> "2:08").
 using timetable::DurationText;
-// The trains of a journey joined by " → " ("K1043 → G1202").
+// The trains of a journey joined by " → " ("K1043 → G1202"), by the numbers shown.
 [[nodiscard]] std::string TrainChainText(const Journey& journey);
 
 // ---- The planner ---------------------------------------------------------------------------

@@ -343,6 +343,11 @@ std::optional<Network> BuildNetwork(const data::TimetableStore& tables) {
     BuildStationIndex(station_count, by_minute_keys, by_minute, net.call_begin, net.calls);
     BuildStationIndex(station_count, visit_keys, visit_items, net.visit_begin, net.visits);
   }
+  net.calendar = &tables.calendar;
+  net.train_version.resize(net.train_ids.size());
+  for (std::size_t t = 0; t < net.train_ids.size(); ++t) {
+    net.train_version[t] = tables.calendar.Find(net.train_ids[t]);
+  }
   return net;
 }
 

@@ -3,8 +3,8 @@
 // built once from the loaded KMTrain, KMList and KMSM.
 //
 // Times are absolute minutes from 00:00 of the day a train leaves its first station (its first
-// departure plus R_Date), so a stop on the third day of a run lies at 2880 and more. The
-// timetable runs daily: the same train leaves again 1440 minutes later, every day.
+// departure plus R_Date), so a stop on the third day of a run lies at 2880 and more. The same
+// train leaves again 1440 minutes later, on every day its running days allow (the calendar).
 //
 // Building reads the tables by record number only, never through their cursors, so it may run
 // on a worker thread while the window browses the same tables. The network keeps pointers to
@@ -63,6 +63,9 @@ struct Network {
   std::vector<NetStop> stops;
   std::vector<std::string_view> train_ids;       // KMTrain ID (views into KMTrain)
   std::vector<std::uint32_t> train_list_record;  // KMList record of the train
+  // The running days: the tables' calendar and each train's version in it.
+  const data::Calendar* calendar = nullptr;
+  std::vector<std::int32_t> train_version;
 
   // The tables the network was built from (fare texts and stop numbers of reported legs), and
   // the column numbers read there.

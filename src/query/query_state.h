@@ -1,7 +1,9 @@
 #pragma once
 // What the queries leave behind for the grid, the filters, the transfer chooser and the detail
 // window: one object, owned by the main window (or the command line) and passed by reference.
+#include <chrono>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -42,6 +44,9 @@ struct QueryState {
   std::vector<TPub_GridResult> FromLegs;
   std::vector<TPub_GridResult> ToLegs;
   std::vector<TPub_ZZStruct> TransferCandidates;
+  // The traveller's date: the queries list only the trains that call on it (the tables'
+  // calendar decides). Nothing: every train, whatever its running days.
+  std::optional<std::chrono::sys_days> Date;
 };
 
 }  // namespace lanzhou::query

@@ -58,6 +58,11 @@ bool FindStationTrains(data::TimetableStore& tables, QueryState& state,
       continue;
     }
     const StopView stop = ReadStop(KMTrain, columns);
+    if (!CallsOnQueryDate(tables, state, stop.ID, stop.S_No)) {
+      // This train does not call here on the date; a later stop of it may (a loop).
+      KMTrain.Next();
+      continue;
+    }
     TPub_GridResult row;
     const bool known = FillTrainFields(KMList, stop.ID, row);
     if (!stop.D_Time.empty()) {

@@ -86,7 +86,8 @@ void SetOriginAsBoarding(TPub_GridResult& row, std::string_view station,
 }
 
 void ReadTrainFields(data::MemTable& KMList, TPub_GridResult& row) {
-  row.TrainId = KMList.FieldByName("ID").AsString();
+  row.TableId = KMList.FieldByName("ID").AsString();
+  row.TrainId = timetable::TrainNumberOfId(row.TableId);
   row.NType = static_cast<std::int32_t>(KMList.FieldByName("NType").AsInteger());
   row.TypeName = timetable::TrainClassName(row.NType);
   row.StartStation = KMList.FieldByName("StartStation").AsString();
@@ -103,6 +104,13 @@ bool FillTrainFields(data::MemTable& KMList, std::string_view train_id, TPub_Gri
   if (!KMList.Locate("ID", train_id)) return false;
   ReadTrainFields(KMList, row);
   return true;
+}
+
+bool CallsOnQueryDate(const data::TimetableStore& tables, const QueryState& state,
+                      std::string_view train_id, int stop_no) {
+  if (!state.Date) return true;
+  const data::Calendar& calendar = tables.calendar;
+  return calendar.CallsAt(calendar.Find(train_id), stop_no, *state.Date);
 }
 
 void CompleteSection(TPub_GridResult& row) {
@@ -150,6 +158,7 @@ bool FindThroughTrains(data::TimetableStore& tables, QueryState& state, std::str
       }
     }
     if (!boarding || !alighting) continue;
+    if (!CallsOnQueryDate(tables, state, train_id, boarding->S_No)) continue;
     TPub_GridResult row;
     if (!FillTrainFields(tables.KMList, train_id, row)) continue;
     SetBoardingStop(row, *boarding);

@@ -18,7 +18,8 @@ namespace lanzhou::query {
 
 // Every train that calls at the departure set and later at the arrival set (站站查询): its
 // first stop in the departure set boards, the last later stop in the arrival set alights; one row
-// per train with both, in train-number order; trains missing from KMList give no row. Rebuilds
+// per train with both, in train-number order; trains missing from KMList give no row, nor
+// trains that do not call at the boarding stop on state.Date. Rebuilds
 // FromSpec and ToSpec (ResolveStationPair), sets QueryKind to StationToStation, empties
 // TransferStation and replaces ResultList. Returns false and changes nothing while KMTrain, KMList
 // or KMSM is not ready. Moves the cursors of KMTrain, KMList, KMSM.
@@ -81,10 +82,16 @@ void ReadTrainFields(data::MemTable& KMList, TPub_GridResult& row);
 void SetOriginAsBoarding(TPub_GridResult& row, std::string_view station,
                          std::string_view depart_time);
 
-// Locates train_id in KMList (field ID, exact) and fills TrainId, NType, TypeName, StartStation,
+// Locates train_id in KMList (field ID, exact) and fills TableId, TrainId (its number),
+// NType, TypeName, StartStation,
 // EndStation, TrainRunTime, TrainDistance, TrainP1..TrainP4; false, row untouched, when absent.
 [[nodiscard]] bool FillTrainFields(data::MemTable& KMList, std::string_view train_id,
                                    TPub_GridResult& row);
+
+// Whether the train of table ID `train_id` calls at its stop `stop_no` on the query's date
+// (state.Date; always without one), as the tables' calendar says.
+[[nodiscard]] bool CallsOnQueryDate(const data::TimetableStore& tables, const QueryState& state,
+                                    std::string_view train_id, int stop_no);
 
 // Minutes of a row's section, from the departure at the boarding stop to the arrival at the
 // alighting stop (timetable::SectionMinutes of its fields).

@@ -9,7 +9,17 @@ namespace lanzhou::query {
 std::optional<TrainDetail> ShowTrainDetail(data::MemTable& KMTrain, const QueryState& state,
                                            const StringGrid& SGrid, int row) {
   if (row < 0 || static_cast<std::size_t>(row) >= state.ResultList.size()) return std::nullopt;
-  const std::string& train = SGrid.Cell(0, row);
+  const std::string& number = SGrid.Cell(0, row);
+  // The grid shows the number; the result row it came from names the version in the tables
+  // (versions of one number differ in their days, and often in their stops).
+  std::string train = number;
+  for (const TPub_GridResult& r : state.ResultList) {
+    if (r.TrainId == number && r.FromStation == SGrid.Cell(4, row) &&
+        r.DepartTime == SGrid.Cell(5, row) && !r.TableId.empty()) {
+      train = r.TableId;
+      break;
+    }
+  }
   if (train.empty() || !KMTrain.Locate("ID", train)) return std::nullopt;
   const data::ColumnId f_id = KMTrain.ColumnOf("ID");
   const data::ColumnId f_station = KMTrain.ColumnOf("Station");
@@ -24,7 +34,8 @@ std::optional<TrainDetail> ShowTrainDetail(data::MemTable& KMTrain, const QueryS
 
   TrainDetail detail;
   ClearGridSelection(detail.MGrid);
-  detail.Caption = "车次:" + train;
+  detail.Caption = "车次:" + number;
+  detail.TableId = train;
   StringGrid& g = detail.MGrid;
   // Times of day are "HH:MM", so text order is time order; a step back means midnight passed.
   std::string prev(KMTrain.TextAt(f_depart));

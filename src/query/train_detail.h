@@ -23,6 +23,7 @@ struct TrainDetail {
   int LastLegStop = 0;   // stop number where it ends
   std::string LabQC;     // whole run: "全程：<km>km/历时<elapsed>/速度<km/h>km/h" (red)
   std::string LabQJ;     // queried section: "区间：<km>km/历时<time>/速度<km/h>km/h" (blue)
+  std::string TableId;   // the train version shown (its running days: RunningDaySummaryOf)
 };
 
 // The detail of row `row` of SGrid (a double-click there): nullopt when row is negative or not

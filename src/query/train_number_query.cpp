@@ -5,6 +5,8 @@
 #include "query/station_match.h"
 #include "text/ascii.h"
 #include "timetable/times.h"
+#include "timetable/running_day_summary.h"
+#include "timetable/train_class.h"
 
 namespace lanzhou::query {
 
@@ -13,15 +15,13 @@ std::string TrainNumberKey(std::string_view ecc_text) {
   return text::UpperAscii(TrimBlanks(ecc_text));
 }
 
-bool IsTrainOfKey(std::string_view id, std::string_view key) {
-  return id.starts_with(key) && (id.size() == key.size() || id[key.size()] == '/');
-}
-
 bool HasTrainNumber(data::MemTable& KMList, std::string_view ecc_text) {
   const std::string key = TrainNumberKey(ecc_text);
   const data::ColumnId id_col = KMList.ColumnOf("ID");
   for (KMList.First(); !KMList.Eof(); KMList.Next()) {
-    if (IsTrainOfKey(KMList.TextAt(id_col), key)) return true;
+    if (timetable::CarriesTrainNumber(timetable::TrainNumberOfId(KMList.TextAt(id_col)), key)) {
+      return true;
+    }
   }
   return false;
 }
@@ -61,14 +61,15 @@ bool FindTrainNumber(data::TimetableStore& tables, QueryState& state, std::strin
   const data::ColumnId arrive_col = KMList.ColumnOf("D_Time");
   for (KMList.First(); !KMList.Eof(); KMList.Next()) {
     const std::string_view id = KMList.TextAt(id_col);
-    if (!IsTrainOfKey(id, key)) continue;
+    if (!timetable::CarriesTrainNumber(timetable::TrainNumberOfId(id), key)) continue;
+    if (!CallsOnQueryDate(tables, state, id, 1)) continue;
     TPub_GridResult row;
     ReadTrainFields(KMList, row);
     // The train list holds the departure at the first station in A_Time and the arrival at
     // the last in D_Time, the reverse of the stop table. 发站 and 到站 are the stations the
     // train really leaves from and arrives at (北京南, where the train list says 北京); a
     // train the stop table lacks keeps the train list's names.
-    const TrainEnds ends = ReadTrainEnds(tables.KMTrain, row.TrainId);
+    const TrainEnds ends = ReadTrainEnds(tables.KMTrain, row.TableId);
     SetOriginAsBoarding(row, ends.first_station.empty() ? row.StartStation : ends.first_station,
                         KMList.TextAt(depart_col));
     row.ArriveTime = KMList.TextAt(arrive_col);
@@ -92,6 +93,34 @@ bool FindTrainNumber(data::TimetableStore& tables, QueryState& state, std::strin
     state.ResultList.push_back(std::move(row));
   }
   return true;
+}
+
+std::optional<std::string> TrainNotRunningText(data::TimetableStore& tables,
+                                               const QueryState& state,
+                                               std::string_view ecc_text) {
+  if (!state.Date || !state.ResultList.empty() || !tables.KMListReady) return std::nullopt;
+  const std::string key = TrainNumberKey(ecc_text);
+  data::MemTable& KMList = tables.KMList;
+  const data::ColumnId id_col = KMList.ColumnOf("ID");
+  bool carried = false;
+  std::optional<data::Date> next;
+  for (KMList.First(); !KMList.Eof(); KMList.Next()) {
+    const std::string_view id = KMList.TextAt(id_col);
+    if (!timetable::CarriesTrainNumber(timetable::TrainNumberOfId(id), key)) continue;
+    carried = true;
+    const auto day = tables.calendar.NextRunningDay(tables.calendar.Find(id), *state.Date);
+    if (day && (!next || *day < *next)) next = day;
+  }
+  if (!carried) return std::nullopt;
+  std::string text = timetable::NotRunningText(key, *state.Date);
+  if (next) text += "，下次开行 " + timetable::MonthDayText(*next);
+  return text;
+}
+
+std::string RunningDaySummaryOf(const data::TimetableStore& tables, std::string_view table_id) {
+  const data::Calendar& calendar = tables.calendar;
+  if (!calendar.KnowsRunningDays()) return {};
+  return timetable::RunningDaySummary(calendar.Days(calendar.Find(table_id)), *calendar.period());
 }
 
 std::optional<TripCities> TrainNumberTripCities(int visible_count, std::string_view start_cell,

@@ -70,7 +70,10 @@ int RunBuild(const std::vector<std::string>& words, std::ostream& out, std::ostr
   std::filesystem::path folder = std::filesystem::absolute(source_dir, ec).lexically_normal();
   if (folder.filename().empty()) folder = folder.parent_path();
   meta.name = !name.empty() ? name : folder.filename().string();
-  meta.valid_date = !valid.empty() ? valid : meta.made.substr(0, 10);
+  // A source with running days is valid for its period; --valid names the day of one without.
+  meta.valid_date = built->period   ? built->period->Text()
+                    : !valid.empty() ? valid
+                                     : meta.made.substr(0, 10);
   meta.source = !source.empty() ? source : "timetable source " + folder.string();
   meta.trains = built->trains;
   meta.stops = built->stops;

@@ -15,9 +15,10 @@ constexpr std::array kSubcommands{
                "build a timetable file from a timetable source folder", &RunBuild},
     Subcommand{"info", "info FILE", "print a timetable file's metadata and table sizes", &RunInfo},
     Subcommand{"import-crawl",
-               "import-crawl --timetable CSV --stations CSV --groups CSV --day YYYY-MM-DD "
+               "import-crawl --timetable CSV --stations CSV --groups CSV [--day YYYY-MM-DD] "
                "-o FILE [--name NAME] [--tables DIR]",
-               "import one day's trains from the raw crawl of the national timetable",
+               "import the raw crawl of the national timetable: every train version of its "
+               "period with its running days, or with --day the trains of one day",
                &RunImportCrawl},
 };
 

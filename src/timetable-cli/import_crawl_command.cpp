@@ -1,5 +1,6 @@
-// lanzhou-timetable import-crawl: the trains of one day from the raw crawl of the national
-// timetable, with the 12306 station list and the same-city groups (docs/import-crawl.md).
+// lanzhou-timetable import-crawl: every train version of the raw crawl of the national timetable
+// with its running days (or the trains of one day), with the 12306 station list and the
+// same-city groups (docs/import-crawl.md).
 #include <filesystem>
 #include <fstream>
 
@@ -16,7 +17,7 @@ namespace fs = std::filesystem;
 
 constexpr std::string_view kUsage =
     "Usage: lanzhou-timetable import-crawl --timetable CSV --stations CSV --groups CSV "
-    "--day YYYY-MM-DD -o FILE [--name NAME] [--tables DIR]\n";
+    "[--day YYYY-MM-DD] -o FILE [--name NAME] [--tables DIR]\n";
 
 // Largest input file read: the national crawl of a whole year is a few tens of MiB at most.
 constexpr std::size_t kMaxInputBytes = std::size_t{64} << 20;
@@ -51,8 +52,13 @@ void WriteTables(const fs::path& dir, const data::TimetableTexts& texts) {
   const system::FileContent files[] = {{dir / "strain.txt", texts.strain},
                                        {dir / "slist.txt", texts.slist},
                                        {dir / "sm.txt", texts.sm},
-                                       {dir / "spy.txt", texts.spy}};
-  system::WriteFilesAtomically(files);
+                                       {dir / "spy.txt", texts.spy},
+                                       // The running days of a whole period (lanzhou-query --data
+                                       // reads calendar.txt beside them).
+                                       {dir / "calendar.txt", texts.calendar}};
+  // A one-day table set has no calendar file.
+  system::WriteFilesAtomically(
+      std::span(files, texts.calendar.empty() ? std::size(files) - 1 : std::size(files)));
 }
 
 }  // namespace
@@ -72,17 +78,19 @@ int RunImportCrawl(const std::vector<std::string>& words, std::ostream& out, std
     err << "lanzhou-timetable import-crawl: unexpected '" << args.front() << "'\n" << kUsage;
     return kExitUsage;
   }
-  if (timetable.empty() || stations.empty() || groups.empty() || day.empty() ||
+  if (timetable.empty() || stations.empty() || groups.empty() ||
       (output.empty() && tables.empty())) {
     err << kUsage;
     return kExitUsage;
   }
   import::CrawlImportInput input;
-  try {
-    input.day = import::ParseIsoDate(day);
-  } catch (const import::RunningDaysError& e) {
-    err << "lanzhou-timetable import-crawl: --day: " << e.what() << "\n";
-    return kExitUsage;
+  if (!day.empty()) {
+    try {
+      input.day = import::ParseIsoDate(day);
+    } catch (const import::RunningDaysError& e) {
+      err << "lanzhou-timetable import-crawl: --day: " << e.what() << "\n";
+      return kExitUsage;
+    }
   }
   try {
     const std::string timetable_text = ReadWhole(timetable);
@@ -95,14 +103,19 @@ int RunImportCrawl(const std::vector<std::string>& words, std::ostream& out, std
     input.stations_name = stations;
     input.groups_name = groups;
     const import::CrawlImport result = import::ImportCrawl(input);
+    for (const std::string& warning : result.warnings) {
+      err << "lanzhou-timetable import-crawl: warning: " << warning << "\n";
+    }
     if (result.trains == 0) {
-      throw import::ImportError(timetable + ": no train runs on " + day +
+      throw import::ImportError(timetable + ": no train runs " +
+                                (day.empty() ? std::string("in its period") : "on " + day) +
                                 "; nothing to write (an empty or header-only crawl?)");
     }
+    const std::string valid = day.empty() ? result.period.Text() : day;
     {
       data::TimetableMeta meta;
       meta.name = name.empty() ? "全国" : name;
-      meta.valid_date = day;
+      meta.valid_date = valid;
       meta.source = "import-crawl " + fs::path(timetable).filename().string() + ", " +
                     fs::path(stations).filename().string() + ", " +
                     fs::path(groups).filename().string();
@@ -117,13 +130,23 @@ int RunImportCrawl(const std::vector<std::string>& words, std::ostream& out, std
       }
       if (!output.empty()) data::WriteTimetableFile(output, meta, result.texts);
     }
-    out << "lanzhou-timetable: " << (output.empty() ? tables : output) << ": " << day << ", "
+    out << "lanzhou-timetable: " << (output.empty() ? tables : output) << ": " << valid << ", "
         << result.trains << " trains, " << result.stops << " stops, " << result.stations
         << " stations; " << result.names << " station names, " << result.groups << " city groups ("
-        << result.placed << " stations grouped by rule)\n"
-        << "lanzhou-timetable: " << result.versions << " train versions, " << result.running
-        << " running that day; left out " << result.unusable << " without a timed stop and "
-        << result.doubled << " of a train number already taken\n";
+        << result.placed << " stations grouped by rule)\n";
+    if (day.empty()) {
+      out << "lanzhou-timetable: " << result.versions << " train versions, " << result.running
+          << " running in the period; left out " << result.unusable << " without a timed stop and "
+          << result.unreadable_days << " with unreadable running days; " << result.doubled
+          << " gave days to a dated version of their number\n";
+    } else {
+      out << "lanzhou-timetable: " << result.versions << " train versions, " << result.running
+          << " running that day; left out " << result.unusable << " without a timed stop and "
+          << result.doubled << " of a train number already taken\n";
+    }
+  } catch (const import::OutsidePeriodError& e) {
+    err << "lanzhou-timetable import-crawl: --day: " << e.what() << "\n";
+    return kExitUsage;
   } catch (const import::ImportError& e) {
     err << "lanzhou-timetable import-crawl: " << e.what() << "\n";
     return kExitFailed;

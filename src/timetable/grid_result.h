@@ -50,6 +50,9 @@ struct TPub_GridResult {
   std::string FareSoftSeat;        // section fare, soft seat (first class on high-speed trains)
   std::string FareHardSleeper;     // section fare, hard sleeper "upper/middle/lower"
   std::string FareSoftSleeper;     // section fare, soft sleeper "upper/lower"
+  // The train version's ID in the tables ("G1#2" for the second version of G1; TrainId then
+  // reads "G1"): where the version's stops and running days are looked up.
+  std::string TableId;
 };
 
 // Whether the row boards at the train's first stop (始发) or alights at its terminal (终到):

@@ -62,4 +62,32 @@ std::string_view TrainGroupName(TrainGroup group) noexcept {
   return "普客";
 }
 
+std::string_view TrainNumberOfId(std::string_view tableId) noexcept {
+  return tableId.substr(0, tableId.find('#'));
+}
+
+bool CarriesTrainNumber(std::string_view number, std::string_view key) noexcept {
+  if (key.empty()) return false;
+  if (number == key) return true;
+  const std::size_t slash = number.find('/');
+  if (slash == std::string_view::npos) return false;
+  const std::string_view first = number.substr(0, slash);
+  if (first == key) return true;
+  std::string_view rest = number.substr(slash + 1);
+  while (!rest.empty()) {
+    const std::size_t next = rest.find('/');
+    const std::string_view part = rest.substr(0, next);
+    if (part == key) return true;
+    // A short part replaces the tail of the first number: "K1234/1" is K1231.
+    if (part.size() < first.size() && key.size() == first.size() &&
+        key.substr(0, first.size() - part.size()) == first.substr(0, first.size() - part.size()) &&
+        key.substr(first.size() - part.size()) == part) {
+      return true;
+    }
+    if (next == std::string_view::npos) break;
+    rest = rest.substr(next + 1);
+  }
+  return false;
+}
+
 }  // namespace lanzhou::timetable

@@ -1,6 +1,6 @@
 #pragma once
 // Train class codes (NType 1..11) with their display names, and the reading of train numbers
-// ("D301", "G1001", "1112/1113") that the fare rules and the high-speed filter rely on.
+// ("D301", "G1001", "1112/1113", "G1#2") that the fare rules and the high-speed filter rely on.
 #include <string>
 #include <string_view>
 
@@ -36,5 +36,15 @@ inline constexpr unsigned kAllTrainGroups = (1u << kTrainGroupCount) - 1;
 [[nodiscard]] TrainGroup TrainGroupOf(std::string_view trainId) noexcept;
 // "高铁", "动车", "城际", "直特快", "普客".
 [[nodiscard]] std::string_view TrainGroupName(TrainGroup group) noexcept;
+
+// The number a passenger sees of a table ID: several versions of one number (running on
+// different days) carry "#2", "#3" … after the number in the tables ("G1#2" is G1).
+[[nodiscard]] std::string_view TrainNumberOfId(std::string_view tableId) noexcept;
+
+// True when `key` is one of the numbers a train carries: the whole number or any of its parts
+// joined by "/", a short part standing for the first part with its tail replaced
+// ("K1234/K1231" and "K1234/1" both match "K1231"; "1112/1113" matches "1113"). Exact, case-
+// sensitive.
+[[nodiscard]] bool CarriesTrainNumber(std::string_view number, std::string_view key) noexcept;
 
 }  // namespace lanzhou::timetable

@@ -98,9 +98,9 @@ TEST(cli_lanzhou_query, EmptyAnswersAreAnswers) {
   EXPECT_EQ(Answer({"between", "西安", "上海", "--format", "json"}), "[]\n");
   EXPECT_EQ(Answer({"between", "西安", "上海", "--format", "csv"}),
             std::string(kCsvHead) + kMainCaptions);
-  // "1113" is the second number of 1112/1113, which matches only by its first: no such train,
-  // refused as an unknown station is.
-  const RunResult unknown = RunQuery(OnFixtures({"train", "1113", "--format", "json"}));
+  // A number no train carries ("1113" is the second number of 1112/1113, found by it): refused
+  // as an unknown station is.
+  const RunResult unknown = RunQuery(OnFixtures({"train", "1111", "--format", "json"}));
   EXPECT_EQ(unknown.exit_code, 2);
   EXPECT_EQ(unknown.err, "输入错误: 车次不存在。\n");
   EXPECT_EQ(unknown.out, "");

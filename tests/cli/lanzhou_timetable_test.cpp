@@ -91,7 +91,7 @@ TEST(lanzhou_timetable, BuildMakesTheBuildersTablesAndInfoShowsThem) {
 
   r = Tool({"info", file.string()});
   ASSERT_EQ(r.exit_code, 0) << r.err;
-  EXPECT_THAT(r.out, HasSubstr("format:    1\nname:      沪宁\nvalid:     2024-07-05\n"));
+  EXPECT_THAT(r.out, HasSubstr("format:    2\nname:      沪宁\nvalid:     2024-07-05\n"));
   EXPECT_THAT(r.out, HasSubstr("trains:    2\nstops:     6\nstations:  3\n"));
   EXPECT_THAT(r.out, HasSubstr("table STRAIN: " +
                                std::to_string(ReadBytes(tables / "strain.txt").size()) + " bytes"));

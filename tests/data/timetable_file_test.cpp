@@ -85,7 +85,8 @@ TEST(TimetableFileTest, RoundTripKeepsMetaAndTablesAndLoadsLikeTheEmbeddedTables
   const TimetableTexts texts = FixtureTexts();
   WriteTimetableFile(path, SampleMeta(), texts);
 
-  EXPECT_THAT(MemberNames(path), ElementsAre("meta.txt", "STRAIN", "SLIST", "SM", "SPY"));
+  EXPECT_THAT(MemberNames(path),
+              ElementsAre("meta.txt", "STRAIN", "SLIST", "SM", "SPY", "CALENDAR"));
   const TimetableFile file = ReadTimetableFile(path);
   const TimetableMeta expected = SampleMeta();
   EXPECT_EQ(file.meta.name, expected.name);
@@ -306,9 +307,19 @@ std::vector<Refusal> Refusals() {
          WriteBytes(p, bytes);
        },
        TimetableFileProblem::kDamaged, "STRAIN"},
-      {"format version 2",
+      {"format version 3",
+       [](const fs::path& p) { WriteZip(p, GoodMembers("meta.txt", GoodMetaText("3"))); },
+       TimetableFileProblem::kWrongVersion, "format version \"3\""},
+      {"format version 2 without its calendar",
        [](const fs::path& p) { WriteZip(p, GoodMembers("meta.txt", GoodMetaText("2"))); },
-       TimetableFileProblem::kWrongVersion, "format version \"2\""},
+       TimetableFileProblem::kMissingMember, "member CALENDAR is missing"},
+      {"a period that is no period",
+       [](const fs::path& p) {
+         std::string meta = GoodMetaText();
+         meta.replace(meta.find("2024-07-05"), 10, "2024-07-32");
+         WriteZip(p, GoodMembers("meta.txt", meta));
+       },
+       TimetableFileProblem::kBadMeta, "valid is not a date"},
       {"no format line",
        [](const fs::path& p) {
          WriteZip(p, GoodMembers("meta.txt", GoodMetaText().substr(GoodMetaText().find('\n') + 1)));
@@ -492,6 +503,45 @@ TEST(TimetableFileTest, WriterRefusesWhatTheReaderWouldRefuseAndWritesNothing) {
       EXPECT_THAT(e.detail(), HasSubstr(c.detail));
     }
     EXPECT_FALSE(fs::exists(dir / "t.lzt"));
+  }
+}
+
+// A file of the current format carries its running days to the loaded store; one of format 1
+// (no calendar) opens as its one day, on which every train runs.
+TEST(TimetableFileTest, RunningDaysTravelInTheFileAndOldFilesAreOneDay) {
+  testing::TempDir dir;
+  Calendar calendar(ParsePeriod("2024-07-01..2024-07-31"));
+  calendar.Add("G1", DaySet{}.set(4), {0, 0, 0, 0});
+  TimetableTexts texts = FixtureTexts();
+  texts.calendar = calendar.Text();
+  TimetableMeta meta = SampleMeta();
+  meta.valid_date = "2024-07-01..2024-07-31";
+  WriteTimetableFile(dir / "period.lzt", meta, texts);
+  const TimetableFile file = ReadTimetableFile(dir / "period.lzt");
+  EXPECT_EQ(file.meta.valid_date, "2024-07-01..2024-07-31");
+  EXPECT_EQ(UnpackResource(file.tables.calendar), calendar.Text());
+
+  WriteZip(dir / "old.lzt", GoodMembers());
+  const TimetableFile old = ReadTimetableFile(dir / "old.lzt");
+  EXPECT_EQ(old.meta.format_version, 1);
+  for (const TimetableFile* f : {&file, &old}) {
+    ResourceRegistry registry;
+    RegisterTimetable(*f, registry);
+    TimetableStore store(registry);
+    store.StartLoading();
+    store.WaitUntilLoaded();
+    ASSERT_TRUE(store.KMTrainReady);
+    const Calendar& c = store.calendar;
+    const Date jul5 = ParseIsoDate("2024-07-05");
+    if (f == &file) {
+      EXPECT_TRUE(c.KnowsRunningDays());
+      EXPECT_TRUE(c.RunsOn(c.Find("G1"), jul5));
+      EXPECT_FALSE(c.RunsOn(c.Find("G1"), ParseIsoDate("2024-07-06")));
+    } else {
+      EXPECT_FALSE(c.KnowsRunningDays());
+      EXPECT_EQ(c.period()->Text(), "2024-07-05");
+      EXPECT_TRUE(c.CallsOn(c.Find("G1"), 1, jul5));  // left the day before: still runs
+    }
   }
 }
 

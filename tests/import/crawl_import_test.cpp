@@ -3,7 +3,12 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <set>
+#include <sstream>
 #include <string>
+
+#include "data/calendar.h"
+#include "timetable/train_class.h"
 
 #include "text/gbk.h"
 
@@ -117,9 +122,9 @@ std::string Rows(const std::string& gbk) {
 TEST(CrawlImport, SmallWholeImport) {
   const CrawlImport r = ImportCrawl(Input());
   EXPECT_EQ(Rows(r.texts.strain),
-            R"("4170/4167","北京丰台","1","","20:00","0","0","","","","",
-"4170/4167","汉口","2","23:50","00:10","3:50","0","-","-","-","-",
-"4170/4167","武汉","3","00:40","","4:40","0","-","-","-","-",
+            R"("4167/4170","北京丰台","1","","20:00","0","0","","","","",
+"4167/4170","汉口","2","23:50","00:10","3:50","0","-","-","-","-",
+"4167/4170","武汉","3","00:40","","4:40","0","-","-","-","-",
 "C3","泉州","1","","06:00","0","0","","","","",
 "C3","泉州东","2","06:10","06:12","10","0","-","-","-","-",
 "C3","大同东","3","16:12","16:15","10:12","0","-","-","-","-",
@@ -137,7 +142,7 @@ TEST(CrawlImport, SmallWholeImport) {
   // City-level origins and termini: a group's city name that leads the station's name, or the
   // name less a direction when that is a station.
   EXPECT_EQ(Rows(r.texts.slist),
-            R"("4170/4167","8","北京","武汉","20:00","00:40","4:40","0","-","-","-","-",
+            R"("4167/4170","8","北京","武汉","20:00","00:40","4:40","0","-","-","-","-",
 "C3","3","泉州","厦门北","06:00","18:15","12:15","0","-","-","-","-",
 "D2","1","重庆","北京","08:00","19:40","11:40","0","-","-","-","-",
 "G1","2","北京","上海","07:00","11:29","4:29","0","-","-","-","-",
@@ -217,8 +222,6 @@ TEST(CrawlImport, InputErrorsNameTheInputAndLine) {
   };
   const std::string ok_stations(kStations);
   const Bad cases[] = {
-      {"240000G10200,G102,w9\nVNP,,06:00\nAOH,300\n", ok_stations,
-       "timetable:1: weekday not 1..7 in running days \"w9\""},
       {"240000G10200,G102\nVNP,,06:00\nZZZ,300\n", ok_stations,
        "timetable:3: telegraph code ZZZ is not in the station list"},
       {"240000G10200,G102\nVNP,,06:00\nAB1,300\n", ok_stations,
@@ -246,8 +249,76 @@ TEST(CrawlImport, TrainClasses) {
   const std::pair<const char*, int> cases[] = {
       {"D1", 1},    {"G1", 2},         {"C3", 3},        {"Z5", 4},   {"T9", 5},
       {"Y752", 5},  {"K5", 6},         {"S201", 10},     {"1461", 8}, {"5999", 8},
-      {"6001", 11}, {"7501/7502", 11}, {"4170/4167", 8}, {"X1", 8}};
+      {"6001", 11}, {"7501/7502", 11}, {"4167/4170", 8}, {"X1", 8}};
   for (const auto& [id, ntype] : cases) EXPECT_EQ(CrawlTrainClass(id), ntype) << id;
+}
+
+}  // namespace
+}  // namespace lanzhou::import
+
+namespace lanzhou::import {
+namespace {
+
+// The table IDs of a train list text.
+std::set<std::string> ListIds(const std::string& slist_gbk) {
+  std::set<std::string> ids;
+  std::istringstream lines(Rows(slist_gbk));
+  for (std::string line; std::getline(lines, line);) {
+    ids.insert(line.substr(1, line.find('"', 1) - 1));
+  }
+  return ids;
+}
+
+// The whole period against the one-day import: on every day of the period the versions the
+// calendar says leave that day carry exactly the numbers a one-day import of it holds.
+TEST(CrawlImport, WholePeriodAgreesWithEveryOneDayImport) {
+  CrawlImportInput in = Input();
+  in.day.reset();
+  const CrawlImport whole = ImportCrawl(in);
+  EXPECT_EQ(whole.period.Text(), "2024-06-15..2024-09-10");
+  EXPECT_TRUE(whole.warnings.empty());
+  EXPECT_EQ(whole.unusable, 1);  // Y34
+  EXPECT_EQ(whole.doubled, 1);   // Y752 gives 7月5日 to its dated version
+  const data::Calendar calendar = data::Calendar::Parse(whole.texts.calendar);
+  EXPECT_EQ(ListIds(whole.texts.slist),
+            (std::set<std::string>{"4167/4170", "C3", "D1", "D2", "G1", "G1#2", "K5", "Y752",
+                                   "Y752#2"}));
+  int days_checked = 0;
+  for (int d = 0; d < whole.period.days; ++d) {
+    const data::Date day = whole.period.first + std::chrono::days{d};
+    std::set<std::string> running;
+    for (int v = 0; v < calendar.VersionCount(); ++v) {
+      if (calendar.RunsOn(v, day)) running.insert(std::string(timetable::TrainNumberOfId(calendar.Id(v))));
+    }
+    in.day = day;
+    ASSERT_EQ(running, ListIds(ImportCrawl(in).texts.slist)) << data::IsoDateText(day);
+    ++days_checked;
+  }
+  EXPECT_EQ(days_checked, 88);
+  // Day offsets of the overnight 4167: leaves 20:00, 汉口 23:50/00:10, 武汉 00:40.
+  const int v = calendar.Find("4167/4170");
+  EXPECT_EQ(calendar.ArrivalDay(v, 2), 0);
+  EXPECT_EQ(calendar.DepartureDay(v, 2), 1);
+  EXPECT_EQ(calendar.ArrivalDay(v, 3), 1);
+}
+
+TEST(CrawlImport, OneVersionOrStationNeverFailsTheWholeImport) {
+  CrawlImportInput in = Input();
+  in.day.reset();
+  const std::string timetable = std::string(kTimetable) +
+                                "\n240000G10200,G102,w9\nVNP,,06:00\nAOH,300\n"
+                                "\n240000G10400,G104\nVNP,,06:00\n亍村,300\n";
+  in.timetable = timetable;
+  const CrawlImport r = ImportCrawl(in);
+  ASSERT_EQ(r.warnings.size(), 2u);
+  EXPECT_THAT(r.warnings[0],
+              HasSubstr("timetable:44: weekday not 1..7 in running days \"w9\"; G102"));
+  EXPECT_THAT(r.warnings[1], HasSubstr("no initial known for 亍 (station 亍村); the station is "
+                                       "found by its name only"));
+  EXPECT_EQ(r.unreadable_days, 1);
+  EXPECT_THAT(Rows(r.texts.spy), HasSubstr("\"亍村\",\"\","));
+  EXPECT_THAT(Rows(r.texts.slist), HasSubstr("\"G104\""));
+  EXPECT_THAT(Rows(r.texts.slist), ::testing::Not(HasSubstr("\"G102\"")));
 }
 
 }  // namespace

@@ -94,12 +94,12 @@ TEST_F(ImportCrawlCommand, RefusalsWriteNothing) {
   std::vector<std::string> missing = Inputs();
   missing[1] = (dir_ / "absent.csv").string();
   missing.insert(missing.end(), {"-o", file.string()});
-  const std::vector<std::string> all = Inputs();
-  std::vector<std::string> no_day(all.begin(), all.begin() + 6);
-  no_day.insert(no_day.end(), {"-o", file.string()});
+  std::vector<std::string> outside = Inputs("2025-03-01");
+  outside.insert(outside.end(), {"-o", file.string()});
   const Case cases[] = {
       {no_output, kExitUsage, "Usage: lanzhou-timetable import-crawl"},
-      {no_day, kExitUsage, "Usage: lanzhou-timetable import-crawl"},
+      {outside, kExitUsage,
+       "--day: 2025-03-01 is outside the timetable's period 2024-06-15..2024-07-10"},
       {bad_day, kExitUsage, "--day: no such date: 2024-02-30"},
       {extra, kExitUsage, "unexpected 'surplus'"},
       {missing, kExitFailed, "absent.csv: cannot be opened"},

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <map>
 #include <random>
 #include <set>
@@ -12,6 +13,7 @@
 #include <tuple>
 #include <vector>
 
+#include "data/calendar.h"
 #include "journey/journey.h"
 #include "journey_test_timetable.h"
 
@@ -61,8 +63,13 @@ SpecTimetable RandomTimetable(std::mt19937& rng, int station_count, int train_co
   return t;
 }
 
-// Every journey the rules allow, by enumeration, reduced to the non-dominated triples.
-std::set<Triple> BruteForce(const SpecTimetable& t, const Request& r) {
+// Whether a train's run leaving its first station `day` days after the journey's first day runs.
+using RunsFn = std::function<bool(const std::string& train, int day)>;
+
+// Every journey the rules allow, by enumeration, reduced to the non-dominated triples. With
+// `runs`, a leg rides the first run after the change that runs on its day (trains and days
+// enumerated one by one).
+std::set<Triple> BruteForce(const SpecTimetable& t, const Request& r, const RunsFn& runs = {}) {
   std::map<std::string, int> group;
   for (const auto& [s, g] : t.groups) group[s] = g;
   const std::set<std::string> from(r.from.begin(), r.from.end());
@@ -70,13 +77,14 @@ std::set<Triple> BruteForce(const SpecTimetable& t, const Request& r) {
   struct OLeg {
     std::string from, to;
     int depart, arrive;
+    std::string train;
   };
   std::vector<OLeg> legs;
   for (const SpecTrain& train : t.trains) {
     for (std::size_t i = 0; i + 1 < train.stops.size(); ++i) {
       for (std::size_t j = i + 1; j < train.stops.size(); ++j) {
         const OLeg leg{train.stops[i].station, train.stops[j].station, train.stops[i].depart,
-                       train.stops[j].arrive};
+                       train.stops[j].arrive, train.id};
         if (from.count(leg.from) && from.count(leg.to)) continue;
         // Nothing leaves the arrival set: whoever stands there has arrived.
         if (to.count(leg.from)) continue;
@@ -110,7 +118,11 @@ std::set<Triple> BruteForce(const SpecTimetable& t, const Request& r) {
       } else {
         continue;
       }
-      const int days = -FloorDiv(leg.depart - (arrive + change), 1440);  // ceil
+      int days = -FloorDiv(leg.depart - (arrive + change), 1440);  // ceil
+      // The train's own times are those of its run leaving on day 0 of the journey.
+      while (runs && !runs(leg.train, days) && leg.depart + 1440 * days - arrive <= r.max_wait) {
+        ++days;
+      }
       const int depart = leg.depart + 1440 * days;
       if (r.max_wait > 0 && depart - arrive > r.max_wait) continue;
       self(self, first, leg.to, leg.arrive + 1440 * days, count + 1);
@@ -123,6 +135,7 @@ std::set<Triple> BruteForce(const SpecTimetable& t, const Request& r) {
                                             : (minute >= r.after || minute <= r.before);
     if (!inside) continue;
     const int shift = minute - leg.depart;
+    if (runs && !runs(leg.train, FloorDiv(shift, 1440))) continue;
     extend(extend, minute, leg.to, leg.arrive + shift, 1);
   }
   std::set<Triple> pareto;
@@ -207,7 +220,10 @@ void ExpectRealJourney(const SpecTimetable& t, const Request& r, const Journey& 
       EXPECT_TRUE(group.count(leg.from) && group[leg.from] == group[before.to]);
     }
     EXPECT_GE(leg.wait, change);
-    EXPECT_LT(leg.wait - change, 1440);  // the first run that can be caught
+    // The first run that can be caught (with dates, the first that runs: maybe a day later).
+    if (!r.date) {
+      EXPECT_LT(leg.wait - change, 1440);
+    }
     if (r.max_wait > 0) {
       EXPECT_LE(leg.wait, r.max_wait);
     }
@@ -318,6 +334,79 @@ TEST(JourneyPlannerProperty, AllowedTrainsEqualsPlanningWithoutTheOthers) {
       EXPECT_EQ(found, BruteForce(kept_only, without));
     }
   }
+}
+
+// With dates: each train runs on random days of a short period; the planner must equal the
+// brute force that tries every train on every day, and each leg must run on its own day.
+TEST(JourneyPlannerProperty, WithDatesEqualsBruteForceOverTrainsAndDays) {
+  int checked = 0;
+  int later_day_legs = 0;
+  for (const unsigned seed : {4u, 7u, 11u, 19u, 42u, 77u}) {
+    std::mt19937 rng(seed);
+    const auto uniform = [&rng](int lo, int hi) {
+      return std::uniform_int_distribution<int>(lo, hi)(rng);
+    };
+    const SpecTimetable timetable = RandomTimetable(rng, 14, 44);
+    SpecTables tables(timetable);
+    const data::Period period = data::ParsePeriod("2024-07-01..2024-07-12");
+    data::Calendar calendar(period);
+    std::map<std::string, data::DaySet> days_of;
+    for (const SpecTrain& train : timetable.trains) {
+      data::DaySet set;
+      for (int d = 0; d < period.days; ++d) {
+        if (uniform(0, 2) != 0) set.set(static_cast<std::size_t>(d));
+      }
+      days_of[train.id] = set;
+      calendar.Add(train.id, set, {});
+    }
+    tables.tables.store.calendar = calendar;
+    const Network network = *BuildNetwork(tables.tables.store);
+    Planner planner(network);
+    for (int q = 0; q < 14; ++q) {
+      Request r;
+      const int a = uniform(0, 13);
+      int b = uniform(0, 12);
+      if (b >= a) ++b;
+      r.from = {"站" + std::to_string(a)};
+      r.to = {"站" + std::to_string(b)};
+      if (q % 4 == 0) {
+        r.from = {"站0", "站1", "站2"};
+        r.to = {"站3", "站4"};
+      }
+      r.max_changes = uniform(0, 2);
+      r.min_change = uniform(0, 60);
+      r.min_change_city = uniform(0, 150);
+      r.max_wait = std::vector<int>{180, 720, 1440, 2000}[static_cast<std::size_t>(uniform(0, 3))];
+      const int first_day = uniform(-1, period.days);  // a day before and after the period too
+      r.date = period.first + std::chrono::days{first_day};
+      const RunsFn runs = [&](const std::string& train, int day) {
+        const int d = first_day + day;
+        return d >= 0 && d < period.days && days_of.at(train)[static_cast<std::size_t>(d)];
+      };
+      SCOPED_TRACE("seed " + std::to_string(seed) + " request " + std::to_string(q));
+      std::set<Triple> found;
+      for (const Journey& j : planner.Find(r)) {
+        ExpectRealJourney(timetable, r, j);
+        found.insert({j.Depart(), j.Arrive(), j.Changes()});
+        for (const Leg& leg : j.legs) {
+          // The run ridden leaves its first station on the leg's service day, and the leg's
+          // date is the day it departs.
+          const SpecTrain& train = *std::find_if(
+              timetable.trains.begin(), timetable.trains.end(),
+              [&](const SpecTrain& t) { return t.id == leg.train_id; });
+          const int board = train.stops[static_cast<std::size_t>(leg.from_no - 1)].depart;
+          EXPECT_TRUE(runs(leg.train_id, FloorDiv(leg.depart - board, 1440))) << JourneyLine(j);
+          ASSERT_TRUE(leg.date.has_value());
+          EXPECT_EQ(*leg.date, *r.date + std::chrono::days{FloorDiv(leg.depart, 1440)});
+          if (FloorDiv(leg.depart, 1440) > 0) ++later_day_legs;
+        }
+      }
+      EXPECT_EQ(found, BruteForce(timetable, r, runs));
+      ++checked;
+    }
+  }
+  EXPECT_EQ(checked, 84);
+  EXPECT_GT(later_day_legs, 5);  // legs on the next day were part of the answers
 }
 
 }  // namespace

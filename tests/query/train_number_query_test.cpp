@@ -100,13 +100,16 @@ TEST(TrainNumberKey, TrimsAndUpperCasesLatinLetters) {
   EXPECT_EQ(TrainNumberKey("1984/1985b"), "1984/1985B");
 }
 
-TEST_F(TrainNumberQuery, WholeNumberOrTheFirstOfJoinedNumbers) {
+TEST_F(TrainNumberQuery, WholeNumberOrAnyOfJoinedNumbers) {
   EXPECT_THAT(Find("d1"), ElementsAre("D1"));
   EXPECT_THAT(Find("D10"), ElementsAre("D10"));
   EXPECT_THAT(Find("1112"), ElementsAre("1112/1113"));
   EXPECT_THAT(Find("1112/1113"), ElementsAre("1112/1113"));
-  // The number after the "/" is no key of its own.
-  EXPECT_THAT(Find("1113"), IsEmpty());
+  // A train that changes number is found by either: the second number, whole or as the tail
+  // it replaces ("K7430/9999" would also be found by "9999").
+  EXPECT_THAT(Find("1113"), ElementsAre("1112/1113"));
+  EXPECT_THAT(Find("9999"), ElementsAre("K7430/9999"));
+  EXPECT_THAT(Find("1111"), IsEmpty());
   // "1986/" begins three numbers; "19860" does not.
   EXPECT_THAT(Find("1986"), ElementsAre("1986/1983", "1986/1983A", "1986/1983B"));
   EXPECT_THAT(Find("1984/1985"), IsEmpty());

@@ -77,3 +77,32 @@ TEST(TrainGroupOf, ByTheNumbersFirstLetter) {
     EXPECT_EQ(TrainGroupName(TrainGroupOf(c.id)), c.name) << c.id;
   }
 }
+
+namespace lanzhou::timetable {
+namespace {
+
+TEST(TrainNumbers, VersionsAndJoinedNumbers) {
+  EXPECT_EQ(TrainNumberOfId("G1#2"), "G1");
+  EXPECT_EQ(TrainNumberOfId("K1231/K1234"), "K1231/K1234");
+  struct Case {
+    const char* number;
+    const char* key;
+    bool carries;
+  };
+  const Case cases[] = {
+      {"K1231/K1234", "K1231", true},  {"K1231/K1234", "K1234", true},
+      {"K1231/4", "K1234", true},      {"K1231/4", "K1231", true},
+      {"K1231/4", "4", true},          {"K1231/4", "K1233", false},
+      {"1112/1113", "1113", true},     {"1112/1113", "1112/1113", true},
+      {"1986/1983A", "1983A", true},   {"1986/1983A", "1983", false},
+      {"G1", "G1", true},              {"G1", "G10", false},
+      {"G10", "G1", false},            {"K1/K2/K3", "K3", true},
+      {"K1231/4", "", false},          {"K1231/34", "K1234", true},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(CarriesTrainNumber(c.number, c.key), c.carries) << c.number << " " << c.key;
+  }
+}
+
+}  // namespace
+}  // namespace lanzhou::timetable

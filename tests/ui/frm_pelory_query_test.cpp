@@ -157,8 +157,13 @@ TEST(FrmPeloryQueries, TrainNumberAndStationQueries) {
   EXPECT_EQ(Cell(t.Grid(), 0, 0), "D1");
   EXPECT_EQ(Cell(t.Grid(), 0, 2), QStringLiteral("沈阳北"));
 
-  // The second number of 1112/1113 alone names no train: "车次不存在。", the grid unchanged.
+  // A train that changes number is found by its second number too; a number none carries says
+  // "车次不存在。" and leaves the grid as it was.
   ecc->setText(QStringLiteral("1113"));
+  QTest::mouseClick(t.Find<QPushButton>("BTNCCCX"), Qt::LeftButton);
+  EXPECT_EQ(t.Result(), QStringLiteral("结果:1"));
+  EXPECT_TRUE(t.dialogs.shown.empty());
+  ecc->setText(QStringLiteral("1111"));
   QTest::mouseClick(t.Find<QPushButton>("BTNCCCX"), Qt::LeftButton);
   EXPECT_EQ(t.Result(), QStringLiteral("结果:1"));
   ASSERT_EQ(t.dialogs.shown.size(), 1u);

@@ -24,6 +24,11 @@ import random
 import sys
 
 SEED = 20110815
+# Running days of the long-distance trains, drawn from a generator of their own so that adding
+# them changed nothing else: (share, days) in the notation of docs/timetable-source.md, the rest
+# daily. Weekend trains out on Friday and back on Sunday, alternate-day trains, summer extras.
+DAYS_SEED = SEED + 1
+DAY_PATTERNS = [(0.05, 'w57'), (0.02, '单'), (0.02, '双'), (0.04, '240710-0825')]
 MAX_STOPS = 60
 LOCAL_CHUNK = 40
 
@@ -404,9 +409,21 @@ def backwards(route):
     return [(line, b, a) for line, a, b in reversed(route)]
 
 
-def write_train(out, tid, ntype, route, stops, depart, back_id, back_depart, extra=()):
+def running_days(days_rng):
+    """Days of one long-distance train and its return working, or None for every day."""
+    r = days_rng.random()
+    for share, days in DAY_PATTERNS:
+        if r < share:
+            return days
+        r -= share
+    return None
+
+
+def write_train(out, tid, ntype, route, stops, depart, back_id, back_depart, extra=(), days=None):
     out.append('train %s' % tid)
     out.append('class %d' % ntype)
+    if days:
+        out.append('days %s' % days)
     parts = ['%s %s %s' % seg for seg in route]
     for i in range(0, len(parts), 3):
         out.append('route ' + ' '.join(parts[i:i + 3]))
@@ -586,6 +603,7 @@ def route_of(prev, origin, dest):
 
 
 def long_trains(rng, numbers, departures, runs, lines, grouped, out):
+    days_rng = random.Random(DAYS_SEED)
     graphs = {hs: build_graph(lines, hs) for hs in (True, False)}
     degree = {}
     for name, hs, rows in lines:
@@ -637,7 +655,8 @@ def long_trains(rng, numbers, departures, runs, lines, grouped, out):
             write_train(out, tid, ntype, route, stops,
                         clock(rng, cfg['window'], departures, runs.plan(route, stops, ntype)[0]),
                         back, clock(rng, cfg['window'], departures,
-                                    runs.plan(backwards(route), stops[::-1], ntype)[0]))
+                                    runs.plan(backwards(route), stops[::-1], ntype)[0]),
+                        days=running_days(days_rng))
             made += 1
             count += 2
     return count

@@ -1,7 +1,8 @@
 // lanzhou-timetable-build <source-dir> <output-dir>
 //
 // Reads the timetable source (docs/timetable-source.md) and writes the four table texts
-// strain.txt, slist.txt, sm.txt and spy.txt (GBK, CR LF) into <output-dir>, where the build
+// strain.txt, slist.txt, sm.txt and spy.txt (GBK, CR LF) and the running days calendar.txt
+// (empty when the source has no calendar.txt) into <output-dir>, where the build
 // packs and embeds them. A source that breaks any rule gets every breach reported as
 // "file:line: rule" and nothing is written.
 #include <cstdio>
@@ -20,7 +21,7 @@ namespace {
 namespace fs = std::filesystem;
 namespace tb = lanzhou::timetable_build;
 
-// All four files go to temporaries first and are renamed only when every write succeeded.
+// All files go to temporaries first and are renamed only when every write succeeded.
 bool WriteAll(const fs::path& dir, const std::vector<std::pair<std::string, std::string>>& files) {
   std::error_code error;
   fs::create_directories(dir, error);
@@ -56,7 +57,8 @@ int main(int argc, char** argv) {
   if (!WriteAll(argv[2], {{"strain.txt", texts.strain},
                           {"slist.txt", texts.slist},
                           {"sm.txt", texts.sm},
-                          {"spy.txt", texts.spy}})) {
+                          {"spy.txt", texts.spy},
+                          {"calendar.txt", texts.calendar}})) {
     return 1;
   }
   std::cout << "lanzhou-timetable-build: " << built->trains << " trains, " << built->stops
