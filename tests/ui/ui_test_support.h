@@ -20,6 +20,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "data/resource_registry.h"
@@ -41,8 +42,12 @@ inline QApplication& App() {
   static QApplication* app = [] {
     // Window places and folders the windows remember go to a folder of this run, never the
     // tester's own settings.
-    static char config_pattern[] = "/tmp/lanzhou-ui-config-XXXXXX";
-    if (const char* folder = ::mkdtemp(config_pattern)) ::setenv("XDG_CONFIG_HOME", folder, 1);
+    // A test binary that made its own sandbox under /tmp keeps it.
+    const char* given = ::getenv("XDG_CONFIG_HOME");
+    if (given == nullptr || std::string_view(given).rfind("/tmp/", 0) != 0) {
+      static char config_pattern[] = "/tmp/lanzhou-ui-config-XXXXXX";
+      if (const char* folder = ::mkdtemp(config_pattern)) ::setenv("XDG_CONFIG_HOME", folder, 1);
+    }
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     return new QApplication(argc, argv);
   }();
