@@ -75,7 +75,9 @@ std::string ArriveText(std::int32_t minutes) {
   return journey::ClockText(minutes) + (day > 0 ? "+" + std::to_string(day) + "天" : "");
 }
 
-std::vector<std::string> RowCells(const journey::Journey& j) {
+}  // namespace
+
+std::vector<std::string> JourneyCells(const journey::Journey& j) {
   return {journey::ClockText(j.Depart()),
           ArriveText(j.Arrive()),
           journey::DurationText(j.Minutes()),
@@ -86,48 +88,44 @@ std::vector<std::string> RowCells(const journey::Journey& j) {
           j.fare.empty() ? "-" : j.fare};
 }
 
-const std::vector<std::string>& Captions() {
+const std::vector<std::string>& JourneyCaptions() {
   static const std::vector<std::string> captions = {"出发", "到达",   "历时", "换乘",
                                                     "车次", "换乘站", "等候", "参考票价"};
   return captions;
 }
 
-std::string JourneyJson(const journey::Journey& j) {
-  std::vector<std::string> legs;
+boost::json::object JourneyJson(const journey::Journey& j) {
+  // Distances the data does not tell are null.
+  const auto km = [](std::int32_t distance) -> boost::json::value {
+    if (distance < 0) return nullptr;
+    return distance;
+  };
+  boost::json::array legs;
   for (const journey::Leg& leg : j.legs) {
-    JsonObject o;
-    o.Text("train", leg.train_id)
-        .Text("from", leg.from)
-        .Text("depart", journey::ClockText(leg.depart))
-        .Integer("depart_day", journey::DayOf(leg.depart))
-        .Text("to", leg.to)
-        .Text("arrive", journey::ClockText(leg.arrive))
-        .Integer("arrive_day", journey::DayOf(leg.arrive))
-        .Integer("wait", leg.wait)
-        .Boolean("station_change", leg.station_change)
-        .Integer("from_no", leg.from_no)
-        .Integer("to_no", leg.to_no)
-        .Raw("distance", leg.distance >= 0 ? std::to_string(leg.distance) : "null")
-        .Text("fare", leg.fare);
-    legs.push_back(o.Str());
+    legs.push_back(boost::json::object{{"train", leg.train_id},
+                                       {"from", leg.from},
+                                       {"depart", journey::ClockText(leg.depart)},
+                                       {"depart_day", journey::DayOf(leg.depart)},
+                                       {"to", leg.to},
+                                       {"arrive", journey::ClockText(leg.arrive)},
+                                       {"arrive_day", journey::DayOf(leg.arrive)},
+                                       {"wait", leg.wait},
+                                       {"station_change", leg.station_change},
+                                       {"from_no", leg.from_no},
+                                       {"to_no", leg.to_no},
+                                       {"distance", km(leg.distance)},
+                                       {"fare", leg.fare}});
   }
-  std::string legs_json = "[";
-  for (std::size_t i = 0; i < legs.size(); ++i) legs_json += (i ? "," : "") + legs[i];
-  legs_json += "]";
-  JsonObject o;
-  o.Text("depart", journey::ClockText(j.Depart()))
-      .Text("arrive", journey::ClockText(j.Arrive()))
-      .Integer("arrive_day", journey::DayOf(j.Arrive()))
-      .Integer("minutes", j.Minutes())
-      .Integer("changes", j.Changes())
-      .Text("trains", journey::TrainChainText(j))
-      .Raw("distance", j.distance >= 0 ? std::to_string(j.distance) : "null")
-      .Text("fare", j.fare)
-      .Raw("legs", legs_json);
-  return o.Str();
+  return boost::json::object{{"depart", journey::ClockText(j.Depart())},
+                             {"arrive", journey::ClockText(j.Arrive())},
+                             {"arrive_day", journey::DayOf(j.Arrive())},
+                             {"minutes", j.Minutes()},
+                             {"changes", j.Changes()},
+                             {"trains", journey::TrainChainText(j)},
+                             {"distance", km(j.distance)},
+                             {"fare", j.fare},
+                             {"legs", std::move(legs)}};
 }
-
-}  // namespace
 
 bool IsJourneysCommandLine(const std::vector<std::string>& words) {
   for (std::size_t i = 0; i < words.size(); ++i) {
@@ -219,14 +217,15 @@ JourneysParse ParseJourneysArguments(const std::vector<std::string>& words) {
 std::string FormatJourneys(const std::vector<journey::Journey>& journeys, OutputFormat format) {
   switch (format) {
     case OutputFormat::Json: {
-      std::vector<std::string> values;
+      boost::json::array values;
       for (const journey::Journey& j : journeys) values.push_back(JourneyJson(j));
       return JsonArrayLines(values);
     }
     case OutputFormat::Csv: {
       std::vector<std::string> lines;
       for (std::size_t r = 0; r <= journeys.size(); ++r) {
-        const std::vector<std::string> cells = r == 0 ? Captions() : RowCells(journeys[r - 1]);
+        const std::vector<std::string> cells =
+            r == 0 ? JourneyCaptions() : JourneyCells(journeys[r - 1]);
         std::string line;
         for (std::size_t c = 0; c < cells.size(); ++c) line += (c ? "," : "") + cells[c];
         lines.push_back(line);
@@ -236,8 +235,8 @@ std::string FormatJourneys(const std::vector<journey::Journey>& journeys, Output
     case OutputFormat::Table:
       break;
   }
-  std::vector<std::vector<std::string>> rows{Captions()};
-  for (const journey::Journey& j : journeys) rows.push_back(RowCells(j));
+  std::vector<std::vector<std::string>> rows{JourneyCaptions()};
+  for (const journey::Journey& j : journeys) rows.push_back(JourneyCells(j));
   return AlignColumns(rows) + "结果:" + std::to_string(journeys.size()) + "\n";
 }
 

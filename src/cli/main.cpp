@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/mcp/mcp_command.h"
 #include "cli/run.h"
 #include "data/resource_registry.h"
 #include "system/heap.h"
@@ -22,5 +23,8 @@ int main(int argc, char** argv) {
   registry.Register(lanzhou::resources::TimetableResources());
   embedded = &registry;
 #endif
+  if (lanzhou::cli::mcp::IsMcpCommandLine(words)) {
+    return lanzhou::cli::mcp::RunMcpCommandLine(words, embedded, std::cin, std::cout, std::cerr);
+  }
   return lanzhou::cli::RunCommandLine(words, embedded, std::cout, std::cerr);
 }

@@ -213,6 +213,11 @@ Commands:
       --max-wait MIN         longest wait at a change, 0 = no limit (720)
       --sort 出发|到达|历时|换乘[:desc]   --limit N
                              --format as below (json: see docs/journeys.md)
+  mcp                        serve the timetable to an AI assistant: the Model Context
+                             Protocol (2025-06-18) on standard input and output, one JSON-RPC
+                             message a line; tools find_stations, trains_between, train,
+                             station_board, journeys, timetable_info; takes --data or
+                             --timetable only
   complete LETTERS           the stations whose pinyin initials begin with LETTERS, one a
                              line, in the order of the initials table
   info                       record counts and ready state of the four tables

@@ -10,10 +10,12 @@
 #include <new>
 #include <stdexcept>
 #include <system_error>
+#include <thread>
 
 #include "data/csv_table_format.h"
 #include "data/packed_resource.h"
 #include "data/timetable_schema.h"
+#include "system/heap.h"
 #include "text/ascii.h"
 
 namespace lanzhou::cli {
@@ -154,8 +156,22 @@ TableNeeds TablesFor(Command command) {
 }
 
 std::vector<LoadFailure> LoadTables(const TableSource& source, data::TimetableStore& store,
-                                    TableNeeds needs) {
+                                    TableNeeds needs, bool stops_beside) {
   std::vector<LoadFailure> failures;
+  // The stop table on a thread of its own, as the window's loaders do: it is most of the work,
+  // and it has its own format reader (sfCSV1).
+  std::vector<LoadFailure> stop_failures;
+  const auto load_stops = [&] {
+    (void)Step(stop_failures, kStrain, store.KMTrainReady,
+               [&] { LoadOne(source, kStrain, store.KMTrain, store.sfCSV1, "SIDNo"); });
+  };
+  std::jthread stops;
+  if (needs.train && stops_beside) {
+    stops = std::jthread([&] {
+      system::AdviseHugePagesForThreadHeap();
+      load_stops();
+    });
+  }
   // The working indexes the loader threads select: KMPy keeps its load order (completion lists
   // stations in the text's order); the others iterate by their keys.
   bool going = true;  // the SPY, SList, SM chain stops at its first failure
@@ -171,14 +187,17 @@ std::vector<LoadFailure> LoadTables(const TableSource& source, data::TimetableSt
     (void)Step(failures, kSm, store.KMSMReady,
                [&] { LoadOne(source, kSm, store.KMSM, store.sfCSV, "SStation"); });
   }
-  if (needs.train) {
-    (void)Step(failures, kStrain, store.KMTrainReady,
-               [&] { LoadOne(source, kStrain, store.KMTrain, store.sfCSV1, "SIDNo"); });
+  if (stops.joinable()) {
+    stops.join();
+  } else if (needs.train) {
+    load_stops();
   }
+  failures.insert(failures.end(), stop_failures.begin(), stop_failures.end());
   return failures;
 }
 
-CommandTables::CommandTables(const TableOrigin& origin, TableNeeds needs, std::ostream& err)
+CommandTables::CommandTables(const TableOrigin& origin, TableNeeds needs, std::ostream& err,
+                             bool stops_beside)
     : store(origin.embedded ? *origin.embedded : no_resources_) {
   const data::ResourceRegistry* embedded = origin.embedded;
   if (origin.timetable_file) {
@@ -189,6 +208,7 @@ CommandTables::CommandTables(const TableOrigin& origin, TableNeeds needs, std::o
       unusable = true;
       return;
     }
+    meta = file_.meta;
     data::RegisterTimetable(file_, file_tables_);
     embedded = &file_tables_;
   }
@@ -197,9 +217,9 @@ CommandTables::CommandTables(const TableOrigin& origin, TableNeeds needs, std::o
     unusable = true;
     return;
   }
-  const TableSource source = origin.data_dir ? TableSource::Folder(*origin.data_dir)
-                                             : TableSource::Embedded(*embedded);
-  failures = LoadTables(source, store, needs);
+  const TableSource source =
+      origin.data_dir ? TableSource::Folder(*origin.data_dir) : TableSource::Embedded(*embedded);
+  failures = LoadTables(source, store, needs, stops_beside);
   for (const LoadFailure& f : failures) {
     err << "lanzhou-query: " << f.table << ": " << f.message << "\n";
   }

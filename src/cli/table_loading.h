@@ -72,10 +72,11 @@ struct TableNeeds {
 // Loads the needed ones of SPY, SList and SM (stopping at the first failure, as their loader
 // does) and STrain, selects each table's working index and sets its ready flag. Returns the
 // failures, in that order; empty when every needed table stands. Tables not needed stay empty
-// and not ready.
+// and not ready. With stops_beside, STrain loads on a second thread meanwhile.
 [[nodiscard]] std::vector<LoadFailure> LoadTables(const TableSource& source,
                                                   data::TimetableStore& store,
-                                                  TableNeeds needs = {});
+                                                  TableNeeds needs = {},
+                                                  bool stops_beside = false);
 
 // Where one command reads its tables: the folder of --data, the timetable file of --timetable,
 // or the built-in resources (embedded, which must then outlive the tables).
@@ -90,7 +91,8 @@ struct TableOrigin {
 // timetable anywhere, as "lanzhou-query: reason", with unusable set and no table loaded.
 class CommandTables {
  public:
-  CommandTables(const TableOrigin& origin, TableNeeds needs, std::ostream& err);
+  CommandTables(const TableOrigin& origin, TableNeeds needs, std::ostream& err,
+                bool stops_beside = false);
   CommandTables(const CommandTables&) = delete;
   CommandTables& operator=(const CommandTables&) = delete;
 
@@ -103,6 +105,7 @@ class CommandTables {
   data::TimetableStore store;
   std::vector<LoadFailure> failures;
   bool unusable = false;  // no table could be read at all: the file or the timetable is missing
+  std::optional<data::TimetableMeta> meta;  // what a timetable file says of itself (--timetable)
 };
 
 }  // namespace lanzhou::cli

@@ -39,7 +39,9 @@ expect() {
   fi
 }
 
-expect "lanzhou-query " "between transfer train station detail complete info journeys"
+expect "lanzhou-query " "between transfer train station detail complete info journeys mcp"
+expect "lanzhou-query m" "mcp"
+expect "lanzhou-query mcp shh" ""
 expect "lanzhou-query tr" "transfer train"
 expect "lanzhou-query --format " "table csv json"
 expect "lanzhou-query --format j" "json"
