@@ -109,31 +109,41 @@ PrintLayout LayoutReport(const PrinterMetrics& printer, const TextWidthFn& width
     line(right, y, right, y + row_height);
     line(left, y + row_height, right, y + row_height);
   };
+  // A text's cut width: none when it fits its room (the drawn glyphs may differ from the
+  // measured ones by a pixel), the room otherwise.
+  const auto cut = [&](const std::string& s, int room) {
+    return width_of(s, kTextPointSize) > room ? std::max(room, 1) : 0;
+  };
   const auto foot = [&](int page) {
     line(left, footer_top, right, footer_top);
     // The page number in the middle; the date and the company line share what is left of it,
     // each on its own side.
     const std::string number = PrintPageNumberText(page, page_count);
-    const int number_width = std::min(width_of(number, kTextPointSize), (right - left) / 3);
+    const int third = (right - left) / 3;
+    const int number_width = std::min(width_of(number, kTextPointSize), third);
     const int number_left = left + (right - left - number_width) / 2;
-    text(number_left, foot_text_top, number, kTextPointSize, number_width);
-    text(left, foot_text_top, PrintDateLine(heading.date_text), kTextPointSize,
-         number_left - padding - left);
+    text(number_left, foot_text_top, number, kTextPointSize, cut(number, third));
+    const std::string date = PrintDateLine(heading.date_text);
+    text(left, foot_text_top, date, kTextPointSize, cut(date, number_left - 2 * padding - left));
     const std::string company =
         std::string(kCompanyName) + "(" + std::string(kCompanyWebAddress) + ")";
-    const int company_room = right - (number_left + number_width + padding);
+    const int company_room = right - (number_left + number_width + 2 * padding);
     const int company_width = std::min(width_of(company, kTextPointSize), company_room);
-    text(right - company_width, foot_text_top, company, kTextPointSize, company_room);
+    text(right - company_width, foot_text_top, company, kTextPointSize,
+         cut(company, company_room));
   };
   const auto head = [&] {
     const std::string title(kPrintTitle);
     text(left + (right - left - width_of(title, kTitlePointSize)) / 2, margin_y, title,
          kTitlePointSize);
     const int half = (right - left) / 2;
-    if (!heading.query.empty()) text(left, query_top, heading.query, kTextPointSize, half);
+    if (!heading.query.empty()) {
+      text(left, query_top, heading.query, kTextPointSize, cut(heading.query, half - padding));
+    }
     if (!heading.timetable.empty()) {
       const int w = std::min(width_of(heading.timetable, kTextPointSize), half - padding);
-      text(right - w, query_top, heading.timetable, kTextPointSize, half - padding);
+      text(right - w, query_top, heading.timetable, kTextPointSize,
+           cut(heading.timetable, half - padding));
     }
     line(left, table_top, right, table_top);
     table_row(table_top, captions);

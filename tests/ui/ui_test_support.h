@@ -3,9 +3,6 @@
 // the window's own resources, scripted dialogs, and a stand-in for the embedded browser.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <string_view>
-
 #include <QApplication>
 #include <QComboBox>
 #include <QContextMenuEvent>
@@ -23,6 +20,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "data/resource_registry.h"
@@ -43,9 +41,10 @@ inline QApplication& App() {
   static char* argv[] = {name, nullptr};
   static QApplication* app = [] {
     // Window places and folders the windows remember go to a folder of this run, never the
-    // tester's own settings; a test that made its own sandbox under /tmp keeps it.
-    const char* current = std::getenv("XDG_CONFIG_HOME");
-    if (current == nullptr || std::string_view(current).rfind("/tmp/", 0) != 0) {
+    // tester's own settings.
+    // A test binary that made its own sandbox under /tmp keeps it.
+    const char* given = ::getenv("XDG_CONFIG_HOME");
+    if (given == nullptr || std::string_view(given).rfind("/tmp/", 0) != 0) {
       static char config_pattern[] = "/tmp/lanzhou-ui-config-XXXXXX";
       if (const char* folder = ::mkdtemp(config_pattern)) ::setenv("XDG_CONFIG_HOME", folder, 1);
     }

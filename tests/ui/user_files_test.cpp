@@ -6,7 +6,6 @@
 #include <QApplication>
 #include <QDirIterator>
 #include <QFile>
-#include <QFileInfo>
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QMenu>
@@ -17,6 +16,7 @@
 
 #include "ui/dialogs.h"
 #include "ui/export_dialog.h"
+#include "system/settings.h"
 #include "ui_test_support.h"
 
 namespace lanzhou::testing {
@@ -48,7 +48,7 @@ QStringList FilesUnder(const QString& folder) {
   return files;
 }
 
-TEST(UserFiles, AnExportThroughTheFileDialogStoresOnlyItsFolderInOurSettings) {
+TEST(UserFiles, AnExportThroughTheFileDialogStoresNothingInTheSettingsFolder) {
   const QString config = SandboxedHome::Path("config");
   ASSERT_EQ(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation), config);
   const QString target = SandboxedHome::Path("rows.csv");
@@ -84,12 +84,10 @@ TEST(UserFiles, AnExportThroughTheFileDialogStoresOnlyItsFolderInOurSettings) {
   EXPECT_TRUE(ui::ExportGridCsv(dialogs, nullptr, report::GridKind::Main, rows));
   EXPECT_TRUE(dialog_seen);
   EXPECT_TRUE(QFile::exists(target));
-  // Only the program's own settings file, remembering the folder; nothing of the toolkit's.
+  // Only the program's own settings file, remembering the folder for the next save dialog.
   EXPECT_EQ(FilesUnder(config), QStringList{config + QStringLiteral("/lanzhou/lanzhou.conf")});
-  QFile settings(config + QStringLiteral("/lanzhou/lanzhou.conf"));
-  ASSERT_TRUE(settings.open(QIODevice::ReadOnly));
-  EXPECT_TRUE(QString::fromUtf8(settings.readAll())
-                  .contains(QStringLiteral("save_folder=") + QFileInfo(target).absolutePath()));
+  EXPECT_EQ(system::ReadSettings().save_folder,
+            std::filesystem::path(SandboxedHome::Path("").chopped(1).toStdString()));
 }
 
 TEST(UserFiles, ShortcutsCarryTheInstalledIcon) {
@@ -102,7 +100,12 @@ TEST(UserFiles, ShortcutsCarryTheInstalledIcon) {
     ASSERT_TRUE(launcher.open(QIODevice::ReadOnly)) << action;
     const QStringList lines = QString::fromUtf8(launcher.readAll()).split(QLatin1Char('\n'));
     EXPECT_TRUE(lines.contains(QStringLiteral("Icon=lanzhou"))) << action;
+    // The status bar says what was made and where.
+    EXPECT_TRUE(t.Find<QLabel>("StatusPanel3")->text().endsWith(launcher.fileName())) << action;
   }
+  // No Start menu here: the entry names the applications menu.
+  EXPECT_EQ(menu->findChild<QAction*>(QStringLiteral("NStart"))->text(),
+            QStringLiteral("应用程序菜单快捷方式"));
 }
 
 }  // namespace

@@ -84,7 +84,7 @@ TEST(WebEngineStart, NoEngineProcessUntilAPartnerPageIsShown) {
   EXPECT_EQ(EngineProcesses(), 0);
   EXPECT_TRUE(TextOf(window, "WebB1").contains(QStringLiteral("拼音首字母")));
 
-  // Offline, the three pages say that they need the network: still no engine.
+  // Offline, the three pages say the network is needed, in plain text: still no engine.
   const std::array<const char*, 3> buttons = {"TB2", "TB3", "TB4"};
   const std::array<const char*, 3> views = {"WebB2", "WebB3", "WebB4"};
   for (std::size_t i = 0; i < buttons.size(); ++i) {
