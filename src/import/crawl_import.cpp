@@ -214,8 +214,9 @@ CrawlImport ImportCrawl(const CrawlImportInput& input) {
     rows.push_back(std::move(row));
     row_days.push_back(&c.days);
   }
-  // Refused once every line has been read, so that a broken line is named first.
-  if (input.day && !out.period.Contains(*input.day)) {
+  // Refused once every line has been read, so that a broken line is named first; a crawl with
+  // no train has no period, and is refused as empty instead.
+  if (input.day && !rows.empty() && !out.period.Contains(*input.day)) {
     throw OutsidePeriodError(data::IsoDateText(*input.day) + " is outside the timetable's period " +
                              out.period.Text());
   }

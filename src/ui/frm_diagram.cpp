@@ -348,7 +348,9 @@ void TFrmDiagram::BTNExportClick() {
       dialogs_
           .SaveFileName(this, QStringLiteral("导出运行图"),
                         QStringLiteral("SVG 图(*.svg);;PDF 文件(*.pdf);;PNG 图像(*.png)"),
-                        QStringLiteral("svg"))
+                        QStringLiteral("svg"),
+                        combo_fz_->currentText().trimmed() + QStringLiteral("-") +
+                            combo_dz_->currentText().trimmed() + QStringLiteral("-运行图.svg"))
           .trimmed();
   if (name.isEmpty()) return;
   const std::optional<diagram::FileKind> kind = diagram::FileKindOf(name.toStdString());

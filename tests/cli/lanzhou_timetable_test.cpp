@@ -195,7 +195,8 @@ TEST(lanzhou_timetable, RefusalsNameTheFileAndFileTextsAreShownSafely) {
                                                             {"STRAIN", file.tables.strain},
                                                             {"SLIST", file.tables.slist},
                                                             {"SM", std::move(sm)},
-                                                            {"SPY", file.tables.spy}};
+                                                            {"SPY", file.tables.spy},
+                                                            {"CALENDAR", file.tables.calendar}};
   };
   std::string bad_check = file.tables.sm;
   bad_check.back() = static_cast<char>(bad_check.back() ^ 0x01);  // its Adler-32

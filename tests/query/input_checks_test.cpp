@@ -145,7 +145,9 @@ TEST_F(InputChecks, TrainNumberNeedsTextAndTheTrainTables) {
   EXPECT_TRUE(CheckTrainNumberQuery(" d1 ", store_).GoOn());
   EXPECT_TRUE(CheckTrainNumberQuery("1112", store_).GoOn());
   EXPECT_TRUE(CheckTrainNumberQuery("t97a", store_).GoOn());
-  for (const char* unknown : {"no such", "D", "1113", "T97", "D10", "1112/"}) {
+  // A train that changes number is found by its second number too.
+  EXPECT_TRUE(CheckTrainNumberQuery("1113", store_).GoOn());
+  for (const char* unknown : {"no such", "D", "1111", "T97", "D10", "1112/"}) {
     EXPECT_EQ(CheckTrainNumberQuery(unknown, store_), Says("车次不存在。", "输入错误", "ECC"))
         << unknown;
   }

@@ -15,6 +15,7 @@
 #include <set>
 #include <string_view>
 
+#include "data/calendar.h"
 #include "data/csv_table_format.h"
 #include "data/mem_table.h"
 #include "data/packed_resource.h"
@@ -74,7 +75,10 @@ void WriteUnchecked(const fs::path& path, const data::TimetableMeta& meta,
       {"STRAIN", data::PackResource(texts.strain)},
       {"SLIST", data::PackResource(texts.slist)},
       {"SM", data::PackResource(texts.sm)},
-      {"SPY", data::PackResource(texts.spy)}};
+      {"SPY", data::PackResource(texts.spy)},
+      {"CALENDAR", data::PackResource(data::Calendar::EveryDay(
+                                          data::ParsePeriod(meta.valid_date))
+                                          .Text())}};
   int error = 0;
   zip_t* archive = zip_open(path.c_str(), ZIP_CREATE | ZIP_TRUNCATE, &error);
   ASSERT_NE(archive, nullptr);
