@@ -216,7 +216,7 @@ CrawlImport ImportCrawl(const CrawlImportInput& input) {
   }
   // Refused once every line has been read, so that a broken line is named first; a crawl with
   // no train has no period, and is refused as empty instead.
-  if (input.day && !rows.empty() && !out.period.Contains(*input.day)) {
+  if (input.day && out.versions > 0 && !out.period.Contains(*input.day)) {
     throw OutsidePeriodError(data::IsoDateText(*input.day) + " is outside the timetable's period " +
                              out.period.Text());
   }
