@@ -15,6 +15,7 @@
 #include "query/journey_grid.h"
 #include "text/ascii.h"
 #include "timetable/train_class.h"
+#include "timetable/times.h"
 
 namespace lanzhou::cli {
 namespace {
@@ -170,7 +171,7 @@ JourneysParse ParseJourneysArguments(const std::vector<std::string>& words) {
     std::optional<UsageError> error;
     if (name == "--after" || name == "--before") {
       // The same reading of a time of day as the journey window's boxes.
-      const int clock = query::ClockMinutes(v);
+      const int clock = timetable::ClockMinutes(v);
       if (clock < 0)
         return Usage(name + " takes a time of day HH:MM (00:00 to 23:59), not '" + v + "'");
       (name == "--after" ? o.request.after : o.request.before) = clock;

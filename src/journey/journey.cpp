@@ -5,10 +5,10 @@
 #include <cstdio>
 #include <limits>
 
-#include "query/grid_result.h"
-#include "query/station_match.h"
 #include "timetable/fares.h"
 #include "timetable/train_class.h"
+#include "timetable/grid_result.h"
+#include "timetable/station_match.h"
 
 namespace lanzhou::journey {
 namespace {
@@ -66,10 +66,10 @@ struct Alight {
 
 void SetEndpoints(data::MemTable& KMSM, std::string_view from_text, std::string_view to_text,
                   Request& request) {
-  query::TPub_FZStruct from;
-  query::TPub_DZStruct to;
-  const bool exact = query::ResolveStationPair(from_text, to_text, KMSM, from, to);
-  const auto side = [exact](const query::TPub_FZStruct& spec) {
+  timetable::TPub_FZStruct from;
+  timetable::TPub_DZStruct to;
+  const bool exact = timetable::ResolveStationPair(from_text, to_text, KMSM, from, to);
+  const auto side = [exact](const timetable::TPub_FZStruct& spec) {
     if (exact || spec.Stations.empty()) return std::vector<std::string>{spec.Name};
     return spec.Stations;
   };
@@ -572,7 +572,7 @@ std::vector<Journey> Planner::Find(const Request& request) {
       const std::int32_t distance = alight.distance - board.distance;
       leg.distance = distance > 0 ? distance : -1;
       // The section fare as the station query prices it.
-      query::TPub_GridResult row;
+      timetable::TPub_GridResult row;
       const std::uint32_t lr = net.train_list_record[U(ref.train)];
       row.TrainId = KMList.TextOfRecord(lr, tc.ID);
       row.NType = static_cast<std::int32_t>(KMList.IntOfRecord(lr, tc.NType));

@@ -14,12 +14,6 @@ int Column(const data::MemTable& table, std::string_view name) {
   return column;
 }
 
-// Minutes of the day of a "HH:MM" text; nothing for an empty one.
-std::optional<std::int32_t> ClockMinutes(std::string_view text) {
-  if (text.empty()) return std::nullopt;
-  return timetable::ElapsedToMinutes(text) % 1440;
-}
-
 // Station numbers by name while building: an open-addressing table, as the station of every
 // stop is looked up (45,000 lookups for the sample, 100,000 for the national timetable).
 class NameNumbers {
@@ -240,8 +234,8 @@ std::optional<Network> BuildNetwork(const data::TimetableStore& tables) {
       stop.record = r;
       stop.station = station_by_view.Number(KMTrain.TextOfRecord(r, c_station));
       stop.distance = static_cast<std::int32_t>(KMTrain.IntOfRecord(r, c_dist));
-      const auto a = ClockMinutes(KMTrain.TextOfRecord(r, c_a));
-      const auto d = ClockMinutes(KMTrain.TextOfRecord(r, c_d));
+      const auto a = timetable::StopClockMinutes(KMTrain.TextOfRecord(r, c_a));
+      const auto d = timetable::StopClockMinutes(KMTrain.TextOfRecord(r, c_d));
       if (i == first) {
         base = d.value_or(a.value_or(0));
         stop.arrive = stop.depart = base;

@@ -31,27 +31,12 @@ std::string ChangeText(const journey::Leg& arriving, const journey::Leg& leaving
 
 }  // namespace
 
-int ClockMinutes(std::string_view text) {
-  const std::string trimmed = TrimBlanks(text);
-  const std::size_t colon = trimmed.find(':');
-  if (colon == std::string::npos || colon == 0 || colon > 2 || trimmed.size() != colon + 3) {
-    return -1;
-  }
-  for (std::size_t i = 0; i < trimmed.size(); ++i) {
-    if (i != colon && (trimmed[i] < '0' || trimmed[i] > '9')) return -1;
-  }
-  const int hours = timetable::TextToIntOrZero(trimmed.substr(0, colon));
-  const int minutes = timetable::TextToIntOrZero(trimmed.substr(colon + 1));
-  if (hours > 23 || minutes > 59) return -1;
-  return hours * 60 + minutes;
-}
-
 InputCheck CheckJourneyConditions(const JourneyConditions& conditions) {
-  const int after = ClockMinutes(conditions.after);
+  const int after = timetable::ClockMinutes(conditions.after);
   if (after < 0) {
     return Refuse("出发时间的起点请按“时:分”填写，例如 07:30。", kETAfter);
   }
-  const int before = ClockMinutes(conditions.before);
+  const int before = timetable::ClockMinutes(conditions.before);
   if (before < 0) {
     return Refuse("出发时间的终点请按“时:分”填写，例如 21:00。", kETBefore);
   }
@@ -67,8 +52,8 @@ std::vector<journey::Journey> FindJourneys(const journey::Network& network,
                                            const JourneyConditions& conditions) {
   journey::Request request;
   journey::SetEndpoints(tables.KMSM, TrimBlanks(from_text), TrimBlanks(to_text), request);
-  request.after = ClockMinutes(conditions.after);
-  request.before = ClockMinutes(conditions.before);
+  request.after = timetable::ClockMinutes(conditions.after);
+  request.before = timetable::ClockMinutes(conditions.before);
   request.max_changes = conditions.max_changes;
   request.min_change = conditions.min_change;
   request.min_change_city = conditions.min_change_city;

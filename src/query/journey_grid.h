@@ -48,10 +48,6 @@ struct JourneyConditions {
   int max_wait = 720;        // minutes; 0 = no limit
 };
 
-// A time of day typed as "H:MM" or "HH:MM" (blanks around it allowed), in minutes; -1 when
-// the text is no such time (24:00, 7:5, 0730 …).
-[[nodiscard]] int ClockMinutes(std::string_view text);
-
 // GoOn, or the message for the first condition at fault and the box that gets the focus: a
 // departure time that is not a time of day, or a window whose start lies after its end.
 [[nodiscard]] InputCheck CheckJourneyConditions(const JourneyConditions& conditions);

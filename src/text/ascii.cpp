@@ -19,6 +19,14 @@ bool EqualsIgnoreAsciiCase(std::string_view a, std::string_view b) noexcept {
   return true;
 }
 
+std::string TrimBlanks(std::string_view text) {
+  const auto blank = [](char c) { return static_cast<unsigned char>(c) <= ' '; };
+  std::size_t begin = 0, end = text.size();
+  while (begin < end && blank(text[begin])) ++begin;
+  while (end > begin && blank(text[end - 1])) --end;
+  return std::string(text.substr(begin, end - begin));
+}
+
 bool ParseDecimal(std::string_view text, std::int64_t& out) noexcept {
   std::string_view digits = text;
   bool negative = false;

@@ -1,5 +1,5 @@
 #pragma once
-// The one decimal integer reader and the one ASCII case fold of the program. Every layer that
+// The one decimal integer reader, the one ASCII case fold and the one trim of the program. Every layer that
 // reads a number out of text or compares names without case goes through these, so a text such
 // as "+-5" is a number nowhere or everywhere, never in one reader and not in another.
 #include <cstdint>
@@ -14,6 +14,9 @@ namespace lanzhou::text {
 }
 [[nodiscard]] std::string UpperAscii(std::string_view text);
 [[nodiscard]] bool EqualsIgnoreAsciiCase(std::string_view a, std::string_view b) noexcept;
+
+// Leading and trailing blanks and control characters removed, as a box's text is read.
+[[nodiscard]] std::string TrimBlanks(std::string_view text);
 
 // A decimal integer filling the whole text: at most one sign ('+' or '-'), then one or more
 // digits, nothing else ("+-5", "5 ", " 5", "", "-" are not integers). False also when the value

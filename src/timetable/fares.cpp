@@ -148,7 +148,7 @@ std::string ShortestDecimalText(double value) {
   return std::string(buffer, ptr);
 }
 
-void ComputeSectionFares(query::TPub_GridResult& row) {
+void ComputeSectionFares(TPub_GridResult& row) {
   // The train list often names the origin by its city (北京 for a first stop at 北京南); stop 1
   // is the first station whatever it is called.
   const bool from_first_station = row.FromNo == 1 || row.StartStation == row.FromStation;
@@ -167,7 +167,7 @@ void ComputeSectionFares(query::TPub_GridResult& row) {
   }
 }
 
-void MultipleUnitFares(query::TPub_GridResult& row) {
+void MultipleUnitFares(TPub_GridResult& row) {
   const char letter = TrainPrefixLetter(row.TrainId);
   const double a1 = FarePart(row.FromP1, 0), a2 = FarePart(row.FromP2, 0);
   const double a4u = FarePart(row.FromP4, 1), a4l = FarePart(row.FromP4, 2);
@@ -316,7 +316,7 @@ std::optional<TariffPricing> SettleTariffPricing(int trainDistance, int nType, b
   return std::nullopt;
 }
 
-void TariffFares(query::TPub_GridResult& row) {
+void TariffFares(TPub_GridResult& row) {
   const auto pricing = InferTariffPricing(row.TrainDistance, row.NType, row.TrainP1, row.TrainP2,
                                           row.TrainP3, row.TrainP4);
   if (!pricing) return;

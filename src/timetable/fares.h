@@ -11,7 +11,7 @@
 #include <string>
 #include <string_view>
 
-#include "query/grid_result.h"
+#include "timetable/grid_result.h"
 
 namespace lanzhou::timetable {
 
@@ -89,17 +89,17 @@ struct BaseFareResult {
 // starts at the train's first station (stop 1, whatever the train list calls the origin) and at
 // least one of them is not "-", else computed by MultipleUnitFares (NType below 4) or
 // TariffFares.
-void ComputeSectionFares(query::TPub_GridResult& row);
+void ComputeSectionFares(TPub_GridResult& row);
 
 // Multiple-unit rule: "D" trains from a per-km rate derived from the whole-run hard-seat fare,
 // "C" and "G" trains as differences of the stop fares ("G100x": fixed 333 / 532). Writes
 // FareHardSeat, FareSoftSeat and FareSoftSleeper (empty where the value is not above 0); leaves
 // FareHardSleeper alone.
-void MultipleUnitFares(query::TPub_GridResult& row);
+void MultipleUnitFares(TPub_GridResult& row);
 
 // Distance tariff scaled by the pricing inferred from the whole-run fares; writes only the
 // classes whose whole-run fare is not "-". A row without a usable whole-run fare is left as is.
-void TariffFares(query::TPub_GridResult& row);
+void TariffFares(TPub_GridResult& row);
 
 // ---- Tariff pricing, shared with the timetable builder -------------------------------------
 //

@@ -114,6 +114,26 @@ std::string MinutesToElapsed(int minutes) {
   return std::to_string(h) + ":" + std::to_string(m);
 }
 
+int ClockMinutes(std::string_view text) {
+  const std::string trimmed = text::TrimBlanks(text);
+  const std::size_t colon = trimmed.find(':');
+  if (colon == std::string::npos || colon == 0 || colon > 2 || trimmed.size() != colon + 3) {
+    return -1;
+  }
+  for (std::size_t i = 0; i < trimmed.size(); ++i) {
+    if (i != colon && (trimmed[i] < '0' || trimmed[i] > '9')) return -1;
+  }
+  const int hours = TextToIntOrZero(std::string_view(trimmed).substr(0, colon));
+  const int minutes = TextToIntOrZero(std::string_view(trimmed).substr(colon + 1));
+  if (hours > 23 || minutes > 59) return -1;
+  return hours * 60 + minutes;
+}
+
+std::optional<int> StopClockMinutes(std::string_view text) noexcept {
+  if (text.empty()) return std::nullopt;
+  return ElapsedToMinutes(text) % 1440;
+}
+
 int RoundHalfUp(double x) noexcept {
   if (std::isnan(x)) return 0;
   constexpr double kMax = std::numeric_limits<int>::max();

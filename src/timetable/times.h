@@ -2,6 +2,7 @@
 // Times of the timetable, kept as text: elapsed time since a train's origin ("0", "18", "1:7",
 // "23:", "37:43"), section running times ("01:55") and average speeds. Pure functions; text that
 // is not a number counts as 0 and nothing here throws.
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -22,6 +23,15 @@ namespace lanzhou::timetable {
 
 // Minutes written back as "H:M" without padding: 125 -> "2:5", 40 -> "0:40", 0 -> "0:0".
 [[nodiscard]] std::string MinutesToElapsed(int minutes);
+
+// A time of day typed as "H:MM" or "HH:MM" (blanks around it allowed), in minutes; -1 when
+// the text is no such time (24:00, 7:5, 0730 …).
+[[nodiscard]] int ClockMinutes(std::string_view text);
+
+// Minutes of the day of a stop's stored "HH:MM" time, read as ElapsedToMinutes reads it and
+// taken modulo a day; nothing for an empty text (no arrival at a first stop, no departure at
+// a last one).
+[[nodiscard]] std::optional<int> StopClockMinutes(std::string_view text) noexcept;
 
 // Half-up rounding of a non-negative value: 2.5 -> 3, 2.49 -> 2. NaN gives 0; values beyond
 // the int range are clamped.

@@ -6,9 +6,9 @@
 
 #include <string>
 
-#include "query/grid_result.h"
+#include "timetable/grid_result.h"
 
-using lanzhou::query::TPub_GridResult;
+using lanzhou::timetable::TPub_GridResult;
 using namespace lanzhou::timetable;
 
 namespace {

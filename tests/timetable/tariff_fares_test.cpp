@@ -7,10 +7,10 @@
 #include <string>
 #include <tuple>
 
-#include "query/grid_result.h"
+#include "timetable/grid_result.h"
 #include "timetable/fares.h"
 
-using lanzhou::query::TPub_GridResult;
+using lanzhou::timetable::TPub_GridResult;
 using namespace lanzhou::timetable;
 
 namespace {

@@ -1,4 +1,4 @@
-#include "query/station_match.h"
+#include "timetable/station_match.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -7,9 +7,12 @@
 #include <utility>
 #include <vector>
 
+#include "text/ascii.h"
+
 using lanzhou::data::FieldType;
 using lanzhou::data::MemTable;
-using namespace lanzhou::query;
+using namespace lanzhou::timetable;
+using lanzhou::text::TrimBlanks;
 using testing::ElementsAre;
 using testing::IsEmpty;
 

@@ -1,12 +1,13 @@
-#include "query/station_match.h"
+#include "timetable/station_match.h"
 
 #include <algorithm>
 #include <array>
 #include <utility>
 
+#include "text/ascii.h"
 #include "text/gbk.h"
 
-namespace lanzhou::query {
+namespace lanzhou::timetable {
 namespace {
 
 // Names whose city is not what the suffix rule would make of them.
@@ -26,18 +27,7 @@ constexpr std::array<std::pair<std::string_view, std::string_view>, 11> kCityAli
 
 constexpr std::array<std::string_view, 4> kDirectionSuffixes{"东", "西", "南", "北"};
 
-bool IsBlank(char c) {
-  return static_cast<unsigned char>(c) <= ' ';
-}
-
 }  // namespace
-
-std::string TrimBlanks(std::string_view text) {
-  std::size_t begin = 0, end = text.size();
-  while (begin < end && IsBlank(text[begin])) ++begin;
-  while (end > begin && IsBlank(text[end - 1])) --end;
-  return std::string(text.substr(begin, end - begin));
-}
 
 std::string CityOf(std::string_view name) {
   for (const auto& [station, city] : kCityAliases) {
@@ -53,7 +43,7 @@ std::string CityOf(std::string_view name) {
 }
 
 void BuildStationSpec(std::string_view box_text, data::MemTable& KMSM, TPub_FZStruct& spec) {
-  spec.Name = TrimBlanks(box_text);
+  spec.Name = text::TrimBlanks(box_text);
   spec.City = CityOf(spec.Name);
   spec.Stations.clear();
   spec.Group = 0;
@@ -92,4 +82,4 @@ StationSet::StationSet(bool exact_mode, const TPub_FZStruct& spec) {
   }
 }
 
-}  // namespace lanzhou::query
+}  // namespace lanzhou::timetable
