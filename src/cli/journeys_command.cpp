@@ -73,8 +73,7 @@ std::string Waits(const journey::Journey& j) {
 }
 
 std::string ArriveText(std::int32_t minutes) {
-  const std::int32_t day = journey::DayOf(minutes);
-  return journey::ClockText(minutes) + (day > 0 ? "+" + std::to_string(day) + "天" : "");
+  return journey::ClockText(minutes) + timetable::DayMarker(journey::DayOf(minutes));
 }
 
 std::vector<std::string> RowCells(const journey::Journey& j) {

@@ -58,6 +58,7 @@ std::vector<journey::Journey> FindJourneys(const journey::Network& network,
   request.min_change = conditions.min_change;
   request.min_change_city = conditions.min_change_city;
   request.max_wait = conditions.max_wait;
+  request.date = conditions.date;
   return journey::FindJourneys(network, request);
 }
 
@@ -73,10 +74,8 @@ HeaderSort JourneyHeaders() {
 }
 
 std::array<std::string, kJourneyColumns> JourneyCells(const journey::Journey& journey) {
-  std::string arrive = journey::ClockText(journey.Arrive());
-  if (const int day = journey::DayOf(journey.Arrive()); day > 0) {
-    arrive += "+" + std::to_string(day) + "天";
-  }
+  const std::string arrive =
+      journey::ClockText(journey.Arrive()) + timetable::DayMarker(journey::DayOf(journey.Arrive()));
   std::string stations;
   int wait = 0;
   for (std::size_t i = 1; i < journey.legs.size(); ++i) {

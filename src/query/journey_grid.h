@@ -3,6 +3,8 @@
 // (one row per journey, sortable by its header labels) and the legs of the chosen journey as
 // rows of the main result grid, so the detail window opens on a leg as on a result row.
 #include <array>
+#include <chrono>
+#include <optional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -46,6 +48,8 @@ struct JourneyConditions {
   int min_change = 30;       // minutes, same station
   int min_change_city = 90;  // minutes, another station of the city
   int max_wait = 720;        // minutes; 0 = no limit
+  // The day of the first departure; nothing: every train runs every day.
+  std::optional<std::chrono::sys_days> date;
 };
 
 // GoOn, or the message for the first condition at fault and the box that gets the focus: a

@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "query/station_match.h"
+#include "timetable/times.h"
 
 namespace lanzhou::query {
 
@@ -78,7 +79,7 @@ std::array<std::string, kResultColumns> ResultCells(const TPub_GridResult& row) 
           row.FromStation,
           row.DepartTime,
           row.ToStation,
-          row.ArriveTime,
+          row.ArriveTime + timetable::DayMarker(row.ArriveDays),
           std::to_string(row.Stops),
           std::to_string(row.SegDistance),
           row.SegTime,

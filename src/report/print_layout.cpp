@@ -6,6 +6,10 @@ std::string PrintDateText(int year, int month, int day) {
   return std::to_string(year) + "年" + std::to_string(month) + "月" + std::to_string(day) + "日";
 }
 
+std::string TravelDateHeading(int year, int month, int day) {
+  return "出发日期：" + PrintDateText(year, month, day);
+}
+
 std::string PrintPageNumberText(int page) {
   return "第  " + std::to_string(page) + "  页";
 }
@@ -19,7 +23,8 @@ int OneAndAHalfRoundedToEven(int value) {
 }
 
 PrintLayout LayoutPrintGrid(const PrinterMetrics& printer, GridKind kind,
-                            std::span<const GridRow> rows, std::string_view date_text) {
+                            std::span<const GridRow> rows, std::string_view date_text,
+                            std::string_view heading) {
   const std::vector<std::string> captions = GridCaptions(kind);
   const int columns = static_cast<int>(captions.size());
   const std::string company =
@@ -53,7 +58,9 @@ PrintLayout LayoutPrintGrid(const PrinterMetrics& printer, GridKind kind,
   for (const GridRow& row : rows) {
     for (int c = 0; c < columns; ++c) {
       if (Y == T0) {  // the first cell of a page: the page head
-        text(printer.page_width / 3, L, std::string(kPrintTitle), kTitlePointSize);
+        std::string title(kPrintTitle);
+        if (!heading.empty()) title += "　" + std::string(heading);
+        text(printer.page_width / 3, L, std::move(title), kTitlePointSize);
         line(L, Y + 2 * L, RX, Y + 2 * L);
         text(CW, Y + L + M / 4, std::string(date_text));
         text((columns - 6) * CW, Y + L + M / 3, company);

@@ -67,6 +67,9 @@ struct PrintLayout {
 // "2011年8月15日": numbers in plain decimal, no leading zeros.
 [[nodiscard]] std::string PrintDateText(int year, int month, int day);
 
+// "出发日期：2024年7月6日": the heading line of a printout or export of answers for that day.
+[[nodiscard]] std::string TravelDateHeading(int year, int month, int day);
+
 // "第  n  页".
 [[nodiscard]] std::string PrintPageNumberText(int page);
 
@@ -74,9 +77,11 @@ struct PrintLayout {
 [[nodiscard]] int OneAndAHalfRoundedToEven(int value);
 
 // The report of `rows` (all of them) with the kind's captions, on a printer of these metrics,
-// dated `date_text`. No rows gives one page holding only its page number.
+// dated `date_text`. No rows gives one page holding only its page number. A `heading`
+// (TravelDateHeading) follows the title on every page.
 [[nodiscard]] PrintLayout LayoutPrintGrid(const PrinterMetrics& printer, GridKind kind,
                                           std::span<const GridRow> rows,
-                                          std::string_view date_text);
+                                          std::string_view date_text,
+                                          std::string_view heading = {});
 
 }  // namespace lanzhou::report

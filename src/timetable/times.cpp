@@ -134,6 +134,10 @@ std::optional<int> StopClockMinutes(std::string_view text) noexcept {
   return ElapsedToMinutes(text) % 1440;
 }
 
+std::string DayMarker(int day) {
+  return day > 0 ? "+" + std::to_string(day) + "天" : std::string();
+}
+
 int RoundHalfUp(double x) noexcept {
   if (std::isnan(x)) return 0;
   constexpr double kMax = std::numeric_limits<int>::max();

@@ -33,6 +33,10 @@ namespace lanzhou::timetable {
 // a last one).
 [[nodiscard]] std::optional<int> StopClockMinutes(std::string_view text) noexcept;
 
+// The day marker after a time of day on a later day than the journey's first: "" for day 0,
+// "+1天", "+2天" …
+[[nodiscard]] std::string DayMarker(int day);
+
 // Half-up rounding of a non-negative value: 2.5 -> 3, 2.49 -> 2. NaN gives 0; values beyond
 // the int range are clamped.
 [[nodiscard]] int RoundHalfUp(double x) noexcept;

@@ -41,9 +41,10 @@ QString WriteErrorText(const system::FileWriteError& error) {
 }
 
 bool ExportGridCsv(Dialogs& dialogs, QWidget* parent, report::GridKind kind,
-                   std::span<const report::GridRow> rows) {
+                   std::span<const report::GridRow> rows, QDate travel_date) {
   // The lines are built first, as the grid is now, before the dialog gives the user time.
-  const std::vector<std::string> lines = report::ExportGridCsvLines(kind, rows);
+  const std::vector<std::string> lines =
+      report::ExportGridCsvLines(kind, rows, TravelDateHeadingOf(travel_date));
   const QString chosen =
       dialogs.SaveFileName(parent, QString::fromUtf8(kExportCaption),
                            QString::fromUtf8(kExportFilter), QString::fromUtf8(kExportSuffix));

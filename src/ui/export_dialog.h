@@ -1,6 +1,7 @@
 #pragma once
 // Exporting a result grid (SGrid or MGrid) as a comma-separated file the user names: the lines
 // come from the core (report/grid_export.h); this asks for the file and writes it.
+#include <QDate>
 #include <QString>
 #include <span>
 
@@ -23,8 +24,9 @@ inline constexpr char kExportCaption[] = "另存为";
 // ExportGridCsv: asks for a file name and writes the export of the rows (all of them) there as
 // GBK text with CR LF line ends, replacing a file of that name. Cancelling, or a name of blanks
 // only, writes nothing and shows nothing; a write failure shows the standard error box and
-// leaves an existing file as it was. Returns true when the file was written.
+// leaves an existing file as it was. A valid `travel_date` is named in the heading. Returns true
+// when the file was written.
 bool ExportGridCsv(Dialogs& dialogs, QWidget* parent, report::GridKind kind,
-                   std::span<const report::GridRow> rows);
+                   std::span<const report::GridRow> rows, QDate travel_date = QDate());
 
 }  // namespace lanzhou::ui

@@ -16,6 +16,7 @@
 #include "ui/frm_style.h"
 #include "ui/grid_view.h"
 #include "ui/print_grid.h"
+#include "ui/qt_dates.h"
 
 namespace lanzhou::ui {
 namespace {
@@ -57,13 +58,15 @@ QLineEdit* MakeTimeBox(QWidget* parent, const QString& name, int left, const cha
 
 TFrmJourney::TFrmJourney(std::shared_ptr<const journey::Network> network,
                          data::TimetableStore& tables, Dialogs& dialogs, std::string from_text,
-                         std::string to_text, QWidget* parent)
+                         std::string to_text, QWidget* parent,
+                         std::optional<std::chrono::sys_days> date)
     : QDialog(parent),
       network_(std::move(network)),
       tables_(tables),
       dialogs_(dialogs),
       from_text_(std::move(from_text)),
-      to_text_(std::move(to_text)) {
+      to_text_(std::move(to_text)),
+      date_(date) {
   setObjectName(QStringLiteral("FrmJourney"));
   setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
                  Qt::WindowStaysOnTopHint | Qt::MSWindowsFixedSizeDialogHint);
@@ -73,7 +76,9 @@ TFrmJourney::TFrmJourney(std::shared_ptr<const journey::Network> network,
   const QString route = QString::fromStdString(query::TrimBlanks(from_text_)) +
                         QStringLiteral(" → ") +
                         QString::fromStdString(query::TrimBlanks(to_text_));
-  setWindowTitle(QStringLiteral("换乘方案：") + route);
+  QString title = QStringLiteral("换乘方案：") + route;
+  if (date_) title += QStringLiteral("（%1）").arg(ToQDate(*date_).toString(Qt::ISODate));
+  setWindowTitle(title);
 
   BuildConditions();
   BuildJourneyGrid();
@@ -214,6 +219,7 @@ void TFrmJourney::BTNQueryClick() {
   conditions.min_change = se_min_change_->value();
   conditions.min_change_city = se_min_change_city_->value();
   conditions.max_wait = se_max_wait_->value();
+  conditions.date = date_;
   const query::InputCheck check = query::CheckJourneyConditions(conditions);
   if (!check.GoOn()) {
     dialogs_.Message(this, QMessageBox::NoIcon, QString::fromStdString(check.message.caption),
@@ -273,11 +279,13 @@ void TFrmJourney::LGridDblClick(int row) {
 }
 
 void TFrmJourney::BTNPrintClick() {
-  PrintGrid(dialogs_, this, report::GridKind::Journey, GridRowsOf(list_.Grid, list_.Count));
+  PrintGrid(dialogs_, this, report::GridKind::Journey, GridRowsOf(list_.Grid, list_.Count),
+            date_ ? ToQDate(*date_) : QDate());
 }
 
 void TFrmJourney::BTNExportClick() {
-  ExportGridCsv(dialogs_, this, report::GridKind::Journey, GridRowsOf(list_.Grid, list_.Count));
+  ExportGridCsv(dialogs_, this, report::GridKind::Journey, GridRowsOf(list_.Grid, list_.Count),
+                date_ ? ToQDate(*date_) : QDate());
 }
 
 }  // namespace lanzhou::ui

@@ -4,7 +4,9 @@
 // conditions (departure window, changes, minimum change times, longest wait) sit above the list
 // and the 查询 button asks again with them.
 #include <QDialog>
+#include <chrono>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -28,8 +30,10 @@ class TFrmJourney : public QDialog {
  public:
   // Lists the journeys at once with the default conditions. The network and the tables must be
   // ready and outlive the window.
+  // `date`: the day of the first departure (nothing: every train runs every day).
   TFrmJourney(std::shared_ptr<const journey::Network> network, data::TimetableStore& tables,
-              Dialogs& dialogs, std::string from_text, std::string to_text, QWidget* parent);
+              Dialogs& dialogs, std::string from_text, std::string to_text, QWidget* parent,
+              std::optional<std::chrono::sys_days> date = std::nullopt);
 
   [[nodiscard]] const query::JourneyList& List() const { return list_; }
   [[nodiscard]] const query::JourneyLegs& Legs() const { return legs_; }
@@ -60,6 +64,7 @@ class TFrmJourney : public QDialog {
   Dialogs& dialogs_;
   std::string from_text_;
   std::string to_text_;
+  std::optional<std::chrono::sys_days> date_;
   query::JourneyList list_;
   query::JourneyLegs legs_;
 

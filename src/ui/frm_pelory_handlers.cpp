@@ -25,6 +25,7 @@
 #include "ui/frm_zzz.h"
 #include "ui/grid_view.h"
 #include "ui/print_grid.h"
+#include "ui/qt_dates.h"
 #include "ui/station_box.h"
 
 namespace lanzhou::ui {
@@ -71,6 +72,10 @@ bool TFrmPelory::StopsHere(const query::InputCheck& check) {
   return true;
 }
 
+QDate TFrmPelory::AnsweredDate() const {
+  return state_.Date ? ToQDate(*state_.Date) : QDate();
+}
+
 void TFrmPelory::StartQuery() {
   for (QCheckBox* box : {cbsf_, cbzd_, cbjq_, cbdc_}) box->setChecked(false);
   query::ClearResultGrid(result_);
@@ -91,6 +96,7 @@ void TFrmPelory::RefreshResultGrid() {
 void TFrmPelory::ShowResults() {
   {
     WaitCursor wait;
+    query::MarkArrivalDays(tables_->calendar, state_.ResultList);
     query::ShowResults(state_, result_, Filters(), BoxText(combo_cz_));
   }
   RefreshResultGrid();
@@ -102,6 +108,7 @@ void TFrmPelory::BTNZZCXClick(int tag) {
   const std::string to = BoxText(combo_dz_);
   if (StopsHere(query::CheckThroughQuery(from, to, *tables_))) return;
   StartQuery();
+  state_.Date = QueryDate();
   if (tag == 1) {
     if (!query::FindTransfers(*tables_, state_, from, to)) return;
     ShowTransferChooser();
@@ -130,7 +137,13 @@ void TFrmPelory::BTNCCCXClick() {
   const std::string text = ecc_->text().toStdString();
   if (StopsHere(query::CheckTrainNumberQuery(text, *tables_))) return;
   StartQuery();
+  state_.Date = QueryDate();
   if (!query::FindTrainNumber(*tables_, state_, text)) return;
+  if (std::optional<std::string> not_running =
+          query::TrainNotRunningText(*tables_, state_, text)) {
+    deps_.dialogs->Message(this, QMessageBox::NoIcon, QStringLiteral("车次查询"),
+                           QString::fromStdString(*not_running), QMessageBox::Ok);
+  }
   ShowResults();
   if (auto cities = query::TrainNumberTripCities(state_.VisibleCount, result_.SGrid.Cell(1, 0),
                                                  result_.SGrid.Cell(2, 0))) {
@@ -143,6 +156,7 @@ void TFrmPelory::BTNCZCXClick() {
   const std::string text = BoxText(combo_cz_);
   if (StopsHere(query::CheckStationQuery(text, *tables_))) return;
   StartQuery();
+  state_.Date = QueryDate();
   if (!query::FindStationTrains(*tables_, state_, text)) return;
   ShowResults();
   if (auto cities = query::StationTripCities(state_.VisibleCount, BoxText(combo_cz_))) {
@@ -196,12 +210,12 @@ void TFrmPelory::ShowTrainDetail(int row) {
 void TFrmPelory::MPrintClick() {
   if (!ConfirmPrint(*deps_.dialogs, this)) return;
   PrintGrid(*deps_.dialogs, this, report::GridKind::Main,
-            GridRowsOf(result_.SGrid, state_.VisibleCount));
+            GridRowsOf(result_.SGrid, state_.VisibleCount), AnsweredDate());
 }
 
 void TFrmPelory::MExportClick() {
   ExportGridCsv(*deps_.dialogs, this, report::GridKind::Main,
-                GridRowsOf(result_.SGrid, state_.VisibleCount));
+                GridRowsOf(result_.SGrid, state_.VisibleCount), AnsweredDate());
 }
 
 void TFrmPelory::MAboutClick() {

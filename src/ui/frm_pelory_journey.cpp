@@ -80,7 +80,7 @@ void TFrmPelory::OpenJourneyWindow(QWidget* parent) {
   const std::string to = BoxText(combo_dz_);
   // The same checks as 查询: names typed, known, different.
   if (StopsHere(query::CheckThroughQuery(from, to, *tables_))) return;
-  TFrmJourney window(journey_network_, *tables_, *deps_.dialogs, from, to, parent);
+  TFrmJourney window(journey_network_, *tables_, *deps_.dialogs, from, to, parent, QueryDate());
   window.exec();
 }
 

@@ -155,6 +155,7 @@ void TFrmPelory::BuildTopStrip() {
 
   auto* logo = new ClickLabel(top);
   connect(logo, &ClickLabel::Clicked, this, [] { OpenUrl(MakerHomePage()); });
+  BuildDateField(top);
   image_logo_ = logo;
   image_logo_->setObjectName(QStringLiteral("ImageLogo"));
   image_logo_->setGeometry(841, 5, 138, 52);

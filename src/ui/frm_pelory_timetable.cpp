@@ -46,12 +46,33 @@ QString ProblemText(data::TimetableFileProblem problem) {
   return QStringLiteral("文件无法使用。");
 }
 
-// "时刻表：2024-07-05 全国（11,413 车次）", or the built-in sample's caption.
-QString StatusText(const data::TimetableFile* file) {
-  if (file == nullptr) return QStringLiteral("示例时刻表（非真实数据）");
+// "2024-06-15 至 09-10"; the year is written again only where it changes; one day alone.
+QString PeriodText(const data::Period& period) {
+  const std::string first = data::IsoDateText(period.first);
+  if (period.days <= 1) return FromStd(first);
+  const std::string last = data::IsoDateText(period.Last());
+  const bool same_year = first.substr(0, 5) == last.substr(0, 5);
+  return QStringLiteral("%1 至 %2").arg(FromStd(first), FromStd(same_year ? last.substr(5) : last));
+}
+
+// "时刻表：2024-06-15 至 09-10 全国（21,557 车次）", or the built-in sample's caption with its
+// period. The period is the calendar's once the tables stand, before that the meta text's.
+QString StatusText(const data::TimetableFile* file, const std::optional<data::Period>& period) {
+  if (file == nullptr) {
+    const QString sample = QStringLiteral("示例时刻表（非真实数据）");
+    return period ? sample + QStringLiteral("：") + PeriodText(*period) : sample;
+  }
   const data::TimetableMeta& meta = file->meta;
+  std::optional<data::Period> shown = period;
+  if (!shown) {
+    try {
+      shown = data::ParsePeriod(meta.valid_date);
+    } catch (const data::CalendarError&) {
+      // An unreadable period is shown as the file states it.
+    }
+  }
   return QStringLiteral("时刻表：%1 %2（%3 车次）")
-      .arg(FromStd(meta.valid_date), FromStd(meta.name),
+      .arg(shown ? PeriodText(*shown) : FromStd(meta.valid_date), FromStd(meta.name),
            QLocale(QLocale::English).toString(static_cast<qlonglong>(meta.trains)));
 }
 
@@ -98,8 +119,7 @@ void TFrmPelory::StartTables(std::unique_ptr<data::TimetableFile> file,
   if (timetable_) data::RegisterTimetable(*timetable_, timetable_registry_);
   tables_ =
       std::make_unique<data::TimetableStore>(timetable_ ? timetable_registry_ : *deps_.registry);
-  status_panels_[1]->setText(StatusText(timetable_.get()));
-  status_panels_[1]->setToolTip(timetable_ ? PathText(timetable_path_) : QString());
+  ShowTimetableStatus();
 
   // The boxes keep their text; the controls wait for the new tables, and a result from the old
   // ones is not left to be printed or opened against the new.
@@ -137,6 +157,13 @@ void TFrmPelory::StartTables(std::unique_ptr<data::TimetableFile> file,
         Qt::QueuedConnection);
   };
   tables_->StartLoading(std::move(notices));
+}
+
+void TFrmPelory::ShowTimetableStatus() {
+  const std::optional<data::Period> period =
+      tables_ && tables_->KMTrainReady ? tables_->calendar.period() : std::nullopt;
+  status_panels_[1]->setText(StatusText(timetable_.get(), period));
+  status_panels_[1]->setToolTip(timetable_ ? PathText(timetable_path_) : QString());
 }
 
 void TFrmPelory::OnTablesFinished(int generation) {

@@ -90,11 +90,12 @@ void DrawPrintLayout(QPrinter& printer, const report::PrintLayout& layout) {
 }
 
 bool PrintGrid(Dialogs& dialogs, QWidget* parent, QPrinter* printer, report::GridKind kind,
-               std::span<const report::GridRow> rows, QDate date) {
+               std::span<const report::GridRow> rows, QDate date, QDate travel_date) {
   try {
     if (printer == nullptr) throw PrintError(kNoPrinter);
     const std::string date_text = report::PrintDateText(date.year(), date.month(), date.day());
-    DrawPrintLayout(*printer, report::LayoutPrintGrid(MetricsOf(*printer), kind, rows, date_text));
+    DrawPrintLayout(*printer, report::LayoutPrintGrid(MetricsOf(*printer), kind, rows, date_text,
+                                                      TravelDateHeadingOf(travel_date)));
     return true;
   } catch (const std::exception& error) {
     ShowStandardError(dialogs, parent, QString::fromUtf8(error.what()));
@@ -103,8 +104,10 @@ bool PrintGrid(Dialogs& dialogs, QWidget* parent, QPrinter* printer, report::Gri
 }
 
 bool PrintGridOrPdf(Dialogs& dialogs, QWidget* parent, QPrinter* printer, report::GridKind kind,
-                    std::span<const report::GridRow> rows, QDate date) {
-  if (printer != nullptr) return PrintGrid(dialogs, parent, printer, kind, rows, date);
+                    std::span<const report::GridRow> rows, QDate date, QDate travel_date) {
+  if (printer != nullptr) {
+    return PrintGrid(dialogs, parent, printer, kind, rows, date, travel_date);
+  }
   // Most desktops here have no printer queue: the same pages can still become a PDF file.
   if (dialogs.Message(parent, QMessageBox::Question, QString::fromUtf8(kApplicationTitle),
                       QString::fromUtf8(kOfferPdf),
@@ -120,13 +123,19 @@ bool PrintGridOrPdf(Dialogs& dialogs, QWidget* parent, QPrinter* printer, report
   pdf.setOutputFormat(QPrinter::PdfFormat);
   pdf.setPageSize(QPageSize(QPageSize::A4));
   pdf.setOutputFileName(name);
-  return PrintGrid(dialogs, parent, &pdf, kind, rows, date);
+  return PrintGrid(dialogs, parent, &pdf, kind, rows, date, travel_date);
 }
 
 bool PrintGrid(Dialogs& dialogs, QWidget* parent, report::GridKind kind,
-               std::span<const report::GridRow> rows) {
+               std::span<const report::GridRow> rows, QDate travel_date) {
   const std::unique_ptr<QPrinter> printer = DefaultPrinter();
-  return PrintGridOrPdf(dialogs, parent, printer.get(), kind, rows, QDate::currentDate());
+  return PrintGridOrPdf(dialogs, parent, printer.get(), kind, rows, QDate::currentDate(),
+                        travel_date);
+}
+
+std::string TravelDateHeadingOf(QDate travel_date) {
+  if (!travel_date.isValid()) return {};
+  return report::TravelDateHeading(travel_date.year(), travel_date.month(), travel_date.day());
 }
 
 }  // namespace lanzhou::ui

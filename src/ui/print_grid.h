@@ -45,9 +45,10 @@ class PrintError : public std::runtime_error {
 void DrawPrintLayout(QPrinter& printer, const report::PrintLayout& layout);
 
 // PrintGrid: prints the rows (all of them) with the kind's captions, dated `date`, on `printer`
-// (nullptr: no printer). A failure shows the standard error box; returns true when printed.
+// (nullptr: no printer); a valid `travel_date` is named in the heading of every page. A failure
+// shows the standard error box; returns true when printed.
 bool PrintGrid(Dialogs& dialogs, QWidget* parent, QPrinter* printer, report::GridKind kind,
-               std::span<const report::GridRow> rows, QDate date);
+               std::span<const report::GridRow> rows, QDate date, QDate travel_date = QDate());
 
 // The save dialog of a print to a PDF file.
 inline constexpr char kPdfCaption[] = "打印到 PDF 文件…";
@@ -57,10 +58,14 @@ inline constexpr char kPdfSuffix[] = "pdf";
 // PrintGrid on `printer`; without one (nullptr), offers to print the same pages to a PDF file
 // named in the save dialog instead. No, or a cancelled dialog, prints nothing.
 bool PrintGridOrPdf(Dialogs& dialogs, QWidget* parent, QPrinter* printer, report::GridKind kind,
-                    std::span<const report::GridRow> rows, QDate date);
+                    std::span<const report::GridRow> rows, QDate date,
+                    QDate travel_date = QDate());
 
 // PrintGridOrPdf on the default printer, dated today.
 bool PrintGrid(Dialogs& dialogs, QWidget* parent, report::GridKind kind,
-               std::span<const report::GridRow> rows);
+               std::span<const report::GridRow> rows, QDate travel_date = QDate());
+
+// The heading that names a valid travel date ("出发日期：2024年7月6日"); empty otherwise.
+[[nodiscard]] std::string TravelDateHeadingOf(QDate travel_date);
 
 }  // namespace lanzhou::ui

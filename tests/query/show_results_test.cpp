@@ -55,6 +55,11 @@ TEST_F(ShowResultsTest, FifteenCellsOfARow) {
               ElementsAre("1043", "西安", "北京", "普快", "华山", "23:13", "郑州", "04:43", "3",
                           "390", "05:32", "31", "-", "53/55/58", "-"));
   EXPECT_EQ(ResultHeaders().ColumnCount(), kResultColumns);
+  // An arrival on a later day than the boarding carries the day marker.
+  row.ArriveDays = 1;
+  EXPECT_EQ(ResultCells(row)[7], "04:43+1天");
+  row.ArriveDays = 2;
+  EXPECT_EQ(ResultCells(row)[7], "04:43+2天");
 }
 
 TEST_F(ShowResultsTest, ClearEmptiesEveryRowAndParksTheSelection) {

@@ -196,6 +196,20 @@ TEST(PrintLayout, PageBreaksRepeatTheHead) {
   EXPECT_EQ(FindText(pages[1], "第  2  页"), (PrintText{2180, 6941, "第  2  页", 10}));
 }
 
+TEST(PrintLayout, TheTravelDateFollowsTheTitleOnEveryPage) {
+  EXPECT_EQ(TravelDateHeading(2024, 7, 6), "出发日期：2024年7月6日");
+  const std::vector<GridRow> rows = MainRows(31);
+  const PrintLayout layout = LayoutPrintGrid(kA4At600, GridKind::Main, rows, "2011年8月15日",
+                                             TravelDateHeading(2024, 7, 6));
+  const auto pages = Pages(layout);
+  ASSERT_EQ(pages.size(), 2u);
+  for (const auto& page : pages) {
+    EXPECT_EQ(FindText(page, "岚舟列车时刻表　出发日期：2024年7月6日"),
+              (PrintText{1653, 200, "岚舟列车时刻表　出发日期：2024年7月6日", 15}));
+    EXPECT_EQ(FindText(page, "2011年8月15日").y, 475);
+  }
+}
+
 TEST(PrintLayout, ExtraPageWhenTheLastRowFillsAPage) {
   const std::vector<GridRow> rows = MainRows(30);
   const PrintLayout layout = LayoutPrintGrid(kA4At600, GridKind::Main, rows, "2011年8月15日");

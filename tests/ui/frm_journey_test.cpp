@@ -3,6 +3,8 @@
 // timetable whose journeys are worked out by hand below.
 #include <gtest/gtest.h>
 
+#include <QDateEdit>
+
 #include <QAction>
 #include <QComboBox>
 #include <QDir>
@@ -341,7 +343,9 @@ TEST(FrmJourneyEntries, WaitForTheNetworkThenOpenTheWindowFromTheMenuAndTheChoos
   menu->popup(QPoint(0, 0));
   ASSERT_TRUE(QTest::qWaitForWindowExposed(menu));
   QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(entry).center());
-  EXPECT_EQ(title, QStringLiteral("换乘方案：北京 → 上海"));
+  // Named with the 出发日期 it answers for.
+  const QString day = t.Find<QDateEdit>("DateCX")->date().toString(Qt::ISODate);
+  EXPECT_EQ(title, QStringLiteral("换乘方案：北京 → 上海（%1）").arg(day));
   EXPECT_EQ(trains, (std::vector<QString>{"G1"}));
 
   // The main window's checks come first: a name the timetable does not know opens nothing.
@@ -365,7 +369,7 @@ TEST(FrmJourneyEntries, WaitForTheNetworkThenOpenTheWindowFromTheMenuAndTheChoos
   });
   QTest::mouseClick(t.Find<QPushButton>("BTNZZZZ"), Qt::LeftButton);
   EXPECT_EQ(button_text, QStringLiteral("换乘方案…"));
-  EXPECT_EQ(chooser_title, QStringLiteral("换乘方案：广州 → 保定"));
+  EXPECT_EQ(chooser_title, QStringLiteral("换乘方案：广州 → 保定（%1）").arg(day));
 }
 
 TEST(FrmJourneyEntries, AnotherTimetableGetsItsOwnNetworkBeforeTheEntryOpensAgain) {

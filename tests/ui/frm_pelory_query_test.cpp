@@ -157,9 +157,11 @@ TEST(FrmPeloryQueries, TrainNumberAndStationQueries) {
   EXPECT_EQ(Cell(t.Grid(), 0, 0), "D1");
   EXPECT_EQ(Cell(t.Grid(), 0, 2), QStringLiteral("沈阳北"));
 
+  // Either number of a two-number train finds it.
   ecc->setText(QStringLiteral("1113"));
   QTest::mouseClick(t.Find<QPushButton>("BTNCCCX"), Qt::LeftButton);
-  EXPECT_EQ(t.Result(), QStringLiteral("结果:0"));
+  EXPECT_EQ(t.Result(), QStringLiteral("结果:1"));
+  EXPECT_EQ(Cell(t.Grid(), 0, 0), QStringLiteral("1112/1113"));
   EXPECT_TRUE(t.dialogs.shown.empty());
 
   t.SetBox("ComboCZ", QStringLiteral("北京"));
