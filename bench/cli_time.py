@@ -4,7 +4,10 @@
 The wall-clock median is the figure; the processor time (user + system) beside it is less
 disturbed when other work shares the machine.
 
-  bench/cli_time.py [--build build] [--runs 20] [--core 0]
+  bench/cli_time.py [--build build] [--runs 20] [--core 0] [--timetable FILE --date YYYY-MM-DD]
+
+With --timetable (e.g. build/bench/national/national-period.lzt) every command reads that file
+and answers for --date.
 """
 import argparse
 import os
@@ -28,7 +31,11 @@ def main():
     ap.add_argument("--build", default="build")
     ap.add_argument("--runs", type=int, default=20)
     ap.add_argument("--core", type=int, default=0)
+    ap.add_argument("--timetable")
+    ap.add_argument("--date")
     args = ap.parse_args()
+    prefix = (["--timetable", args.timetable] if args.timetable else []) + \
+             (["--date", args.date] if args.date else [])
     program = os.path.join(args.build, "src", "cli", "lanzhou-query")
     # The children inherit the core.
     os.sched_setaffinity(0, {args.core})
@@ -37,7 +44,7 @@ def main():
         for i in range(args.runs + 1):
             before = resource.getrusage(resource.RUSAGE_CHILDREN)
             start = time.perf_counter()
-            done = subprocess.run([program] + words, stdout=subprocess.DEVNULL,
+            done = subprocess.run([program] + prefix + words, stdout=subprocess.DEVNULL,
                                   stderr=subprocess.DEVNULL)
             elapsed = (time.perf_counter() - start) * 1000
             if done.returncode not in (0, 2):

@@ -1,7 +1,8 @@
 // Journey planning on one core: building the scanned network from the loaded tables, and the
 // whole-day answer for four long-distance pairs with up to one and up to two changes. Built twice:
 // journey_bench on the shipped sample, and bench/national/journey_national_bench on the national
-// timetable of 2024-07-05 beside it (LANZHOU_NATIONAL_TABLES, converted at configure time).
+// timetable of 2024-07-05 beside it (LANZHOU_NATIONAL_TABLES, converted at configure time), and
+// on its whole period with dates (LANZHOU_NATIONAL_PERIOD_TABLES, journeys of 2024-07-05).
 //
 //   taskset -c 0 build/bench/journey_bench
 //   taskset -c 0 build/bench/national/journey_national_bench --benchmark_filter=national
@@ -28,6 +29,7 @@ using lanzhou::data::TimetableStore;
 namespace journey = lanzhou::journey;
 
 struct Dataset {
+  std::optional<lanzhou::data::Date> date;  // the journeys' date (a whole-period timetable)
   ResourceRegistry registry;
   std::unique_ptr<TimetableStore> store;
   std::optional<journey::Network> network;
@@ -71,6 +73,23 @@ Dataset& National() {
 }
 #endif
 
+#if defined(LANZHOU_NATIONAL_PERIOD_TABLES)
+// The whole period, journeys on Friday 2024-07-05.
+Dataset& NationalPeriod() {
+  static Dataset* d = [] {
+    auto* out = new Dataset;
+    out->date = lanzhou::data::ParseIsoDate("2024-07-05");
+    try {
+      Prepare(*out, lanzhou::cli::TableSource::Folder(LANZHOU_NATIONAL_PERIOD_TABLES));
+    } catch (const std::exception& e) {
+      out->failure = std::string("no national period tables (") + e.what() + ")";
+    }
+    return out;
+  }();
+  return *d;
+}
+#endif
+
 using Pick = Dataset& (*)();
 
 bool Skip(benchmark::State& state, const Dataset& d) {
@@ -99,6 +118,7 @@ void BM_Journeys(benchmark::State& state, Pick pick, const char* from, const cha
   journey::Request request;
   journey::SetEndpoints(d.store->KMSM, from, to, request);
   request.max_changes = static_cast<std::int32_t>(state.range(0));
+  request.date = d.date;
   journey::Planner planner(*d.network);
   std::size_t listed = 0;
   for (auto _ : state) {
@@ -132,6 +152,9 @@ void BM_Journeys(benchmark::State& state, Pick pick, const char* from, const cha
 JOURNEY_BENCHES(shipped, &Shipped);
 #if defined(LANZHOU_NATIONAL_TABLES)
 JOURNEY_BENCHES(national, &National);
+#endif
+#if defined(LANZHOU_NATIONAL_PERIOD_TABLES)
+JOURNEY_BENCHES(national_period, &NationalPeriod);
 #endif
 
 }  // namespace

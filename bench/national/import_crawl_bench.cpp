@@ -55,4 +55,29 @@ void BM_ImportCrawl(benchmark::State& state) {
 }
 BENCHMARK(BM_ImportCrawl)->Unit(benchmark::kMillisecond);
 
+// The whole period: every version with its running days, the calendar included.
+void BM_ImportCrawlWholePeriod(benchmark::State& state) {
+  const char* env = std::getenv("LANZHOU_REALDATA_DIR");
+  const fs::path dir = env != nullptr ? env : LANZHOU_REALDATA_DIR;
+  const std::string timetable = ReadWhole(dir / "cr2024/raw/cr240615.min.csv");
+  const std::string stations = ReadWhole(dir / "stations/station_20240820.csv");
+  const std::string groups = ReadWhole(dir / "citygroups/samecity.csv");
+  if (timetable.empty() || stations.empty() || groups.empty()) {
+    state.SkipWithError(("no real timetable under " + dir.string()).c_str());
+    return;
+  }
+  CrawlImportInput in;
+  in.timetable = timetable;
+  in.stations = stations;
+  in.groups = groups;
+  long trains = 0;
+  for (auto _ : state) {
+    const CrawlImport result = lanzhou::import::ImportCrawl(in);
+    trains = result.trains;
+    benchmark::DoNotOptimize(result.texts.calendar.data());
+  }
+  state.counters["trains"] = static_cast<double>(trains);
+}
+BENCHMARK(BM_ImportCrawlWholePeriod)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime();
+
 }  // namespace

@@ -20,7 +20,7 @@ constexpr std::array<std::pair<unsigned, char>, 23> kGb2312Initials{{
 constexpr unsigned kGb2312Level1End = 0xD7F9;
 
 // Characters outside GB2312 level 1 that occur in place names, with their place-name reading.
-constexpr std::array<std::pair<std::string_view, char>, 17> kRareInitials{{
+constexpr std::array<std::pair<std::string_view, char>, 18> kRareInitials{{
     {"叆", 'A'},
     {"贲", 'B'},
     {"椑", 'B'},
@@ -32,6 +32,7 @@ constexpr std::array<std::pair<std::string_view, char>, 17> kRareInitials{{
     {"峧", 'J'},
     {"砬", 'L'},
     {"碛", 'Q'},
+    {"坵", 'Q'},
     {"犍", 'Q'},
     {"佟", 'T'},
     {"崴", 'W'},

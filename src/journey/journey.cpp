@@ -173,6 +173,11 @@ struct Planner::Scratch {
   std::vector<std::int32_t> explored_stations;
   std::vector<std::int32_t> feeder_keys;
   std::vector<NetCall> feeder_items;
+  // Per train, with a date: 1 when the train runs on some day a journey of that date may ride
+  // it (kept for the next request of the same date).
+  std::vector<std::uint8_t> active;
+  std::optional<std::chrono::sys_days> active_date;
+  std::int32_t active_rounds = 0;
 };
 
 Planner::Planner(const Network& network)
@@ -218,6 +223,26 @@ std::vector<Journey> Planner::Find(const Request& request) {
   // With dates a train that does not run on the first day met may run on the next: a change
   // looks that many days ahead (up to the wait limit).
   const std::int32_t rounds = !dated ? 1 : W > 0 ? W / kMinutesPerDay + 2 : 8;
+  // Trains that run on no day such a journey could ride them (the other versions of a number,
+  // trains of other seasons) are left out of the whole search, not only at boarding.
+  if (dated && (x.active_date != request.date || x.active_rounds != rounds)) {
+    x.active.assign(U(net.TrainCount()), 0);
+    // A run boarded on the journey's days may have left its first station as many days before
+    // as the longest run lasts; each of three legs may ride that long and wait `rounds` days.
+    std::int32_t longest = 0;
+    for (const NetStop& stop : net.stops) longest = std::max(longest, stop.depart / kMinutesPerDay);
+    const std::int32_t before = longest + 1, after = 3 * (longest + rounds + 1);
+    for (std::int32_t t = 0; t < net.TrainCount(); ++t) {
+      for (std::int32_t d = -before; d <= after && !x.active[U(t)]; ++d) {
+        if (net.calendar->RunsOn(net.train_version[U(t)], *request.date + std::chrono::days{d})) {
+          x.active[U(t)] = 1;
+        }
+      }
+    }
+    x.active_date = request.date;
+    x.active_rounds = rounds;
+  }
+  const auto active = [&](std::int32_t t) { return !dated || x.active[U(t)] != 0; };
   const auto train_end = [&](std::int32_t t) { return net.train_stop_begin[U(t) + 1]; };
 
   // ---- Endpoints.
@@ -238,7 +263,7 @@ std::vector<Journey> Planner::Find(const Request& request) {
   for (const std::int32_t s : x.to_stations) {
     for (std::int32_t v = net.visit_begin[U(s)]; v < net.visit_begin[U(s) + 1]; ++v) {
       const std::int32_t t = net.visits[U(v)].train;
-      if (x.train_mark[U(t)]) continue;
+      if (x.train_mark[U(t)] || !active(t)) continue;
       x.train_mark[U(t)] = 1;
       x.to_trains.push_back(t);
     }
@@ -314,6 +339,7 @@ std::vector<Journey> Planner::Find(const Request& request) {
       x.rest_to[U(s)] = rest;
       for (std::int32_t v = net.visit_begin[U(s)]; v < net.visit_begin[U(s) + 1]; ++v) {
         const NetCall& visit = net.visits[U(v)];
+        if (!active(visit.train)) continue;
         std::int32_t& last = x.last_hop[U(visit.train)];
         if (last < 0) x.hop_trains.push_back(visit.train);
         last = std::max(last, visit.stop);
@@ -334,7 +360,7 @@ std::vector<Journey> Planner::Find(const Request& request) {
   for (const std::int32_t s : x.from_stations) {
     for (std::int32_t c = net.call_begin[U(s)]; c < net.call_begin[U(s) + 1]; ++c) {
       const NetCall& call = net.calls[U(c)];
-      if (InWindow(call.minute, request.after, request.before))
+      if (InWindow(call.minute, request.after, request.before) && active(call.train))
         x.events.push_back({call.minute, call});
     }
   }

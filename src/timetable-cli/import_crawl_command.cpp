@@ -37,6 +37,8 @@ void WriteTables(const fs::path& dir, const data::TimetableTexts& texts) {
   system::WriteFileAtomically(dir / "slist.txt", texts.slist);
   system::WriteFileAtomically(dir / "sm.txt", texts.sm);
   system::WriteFileAtomically(dir / "spy.txt", texts.spy);
+  // The running days of a whole period (lanzhou-query --data reads calendar.txt beside them).
+  if (!texts.calendar.empty()) system::WriteFileAtomically(dir / "calendar.txt", texts.calendar);
 }
 
 }  // namespace

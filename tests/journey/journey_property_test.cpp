@@ -192,7 +192,9 @@ void ExpectRealJourney(const SpecTimetable& t, const Request& r, const Journey& 
     }
     EXPECT_GE(leg.wait, change);
     // The first run that can be caught (with dates, the first that runs: maybe a day later).
-    if (!r.date) EXPECT_LT(leg.wait - change, 1440);
+    if (!r.date) {
+      EXPECT_LT(leg.wait - change, 1440);
+    }
     if (r.max_wait > 0) {
       EXPECT_LE(leg.wait, r.max_wait);
     }
