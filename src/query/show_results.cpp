@@ -61,7 +61,7 @@ HeaderSort ResultHeaders() {
                      {"发站", SortKey::Text},
                      {"发时", SortKey::Text},
                      {"到站", SortKey::Text},
-                     {"到时", SortKey::Text},
+                     {"到时", SortKey::DayTime},
                      {"停站", SortKey::Number},
                      {"里程", SortKey::Number},
                      {"历时", SortKey::Minutes},

@@ -244,6 +244,22 @@ TEST_F(ShowResultsTest, CountAndFareColumnsSortByValue) {
   EXPECT_EQ(grid.Headers.Caption(14), "软卧上/下↑");
 }
 
+TEST_F(ShowResultsTest, ArrivalsSortByDayThenTime) {
+  state.QueryKind = StationToStation;
+  auto row = [](std::string train, std::string arrive, int days) {
+    TPub_GridResult r = Row(std::move(train), "", "", "", "");
+    r.ArriveTime = std::move(arrive);
+    r.ArriveDays = days;
+    return r;
+  };
+  state.ResultList = {row("Z1", "06:45", 1), row("G1", "23:10", 0), row("K3", "05:00", 2),
+                      row("D5", "07:00", 0)};
+  Fill({});
+  Lab1Click(state, grid, 7);  // 到时
+  EXPECT_THAT(Shown(state, grid), ElementsAre("D5", "G1", "Z1", "K3"));
+  EXPECT_EQ(grid.SGrid.Cell(7, 2), "06:45+1天");
+}
+
 TEST_F(ShowResultsTest, EmptyListLeavesTheHeaderAlone) {
   Lab1Click(state, grid, 3);
   EXPECT_EQ(grid.Headers.MarkedColumn(), -1);
