@@ -22,6 +22,11 @@ endif()
 if(TARGET lanzhou-timetable)
   install(TARGETS lanzhou-timetable RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 endif()
+# lanzhou-query's painting of diagrams, opened at run time from ../lib/lanzhou/modules beside its
+# folder (a private module: one level below lib/lanzhou, where the package needs no ldconfig).
+if(TARGET lanzhou_diagram_render)
+  install(TARGETS lanzhou_diagram_render LIBRARY DESTINATION lib/lanzhou/modules)
+endif()
 
 install(FILES ${LANZHOU_DESKTOP_DIR}/lanzhou.desktop
         DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
@@ -128,7 +133,7 @@ if(LANZHOU_DPKG_SHLIBDEPS)
   set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
   set(CPACK_DEBIAN_PACKAGE_DEPENDS "${lanzhou_runtime_depends}")
 else()
-  set(lanzhou_qt_depends "libqt6widgets6, libqt6printsupport6")
+  set(lanzhou_qt_depends "libqt6widgets6, libqt6printsupport6, libqt6svg6")
   if(LANZHOU_WEB_ENGINE)
     string(APPEND lanzhou_qt_depends ", libqt6webenginewidgets6")
   endif()

@@ -2,7 +2,8 @@
 # Builds the libFuzzer targets with clang into build-fuzz/ (or $LANZHOU_BUILD_DIR) and runs each
 # for a while: scripts/fuzz.sh [seconds per target, default 60] [target...]
 #
-# Targets (fuzz/): csv_table_format, packed_resource, http_reply, timetable_queries; all of them
+# Targets (fuzz/): csv_table_format, packed_resource, http_reply, timetable_queries,
+# timetable_file, crawl_import; all of them
 # when none is named.
 # New inputs a run finds go to build-fuzz/corpus/<target>/ (the seeds in fuzz/corpus/ stay as
 # they are); a crash lands in build-fuzz/artifacts/ and ends that target's run. Reproduce one with
@@ -16,7 +17,8 @@ build=${LANZHOU_BUILD_DIR:-$root/build-fuzz}
 seconds=${1:-60}
 shift || true
 targets=("$@")
-[ ${#targets[@]} -eq 0 ] && targets=(csv_table_format packed_resource http_reply timetable_queries)
+[ ${#targets[@]} -eq 0 ] && targets=(csv_table_format packed_resource http_reply timetable_queries timetable_file
+  crawl_import)
 
 # Only the fuzz targets and what they link are built.
 mkdir -p "$build"

@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config clang libclang-rt-14-dev
   zlib1g-dev libdeflate-dev libzip-dev libgtest-dev libgmock-dev libbenchmark-dev libicu-dev libboost1.81-dev
-  qt6-base-dev qt6-webengine-dev qt6-translations-l10n
+  qt6-base-dev qt6-svg-dev qt6-webengine-dev qt6-translations-l10n
   help2man lintian appstream bash-completion desktop-file-utils dpkg-dev
   poppler-utils
   fonts-noto-cjk xvfb xauth

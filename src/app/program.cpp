@@ -21,6 +21,7 @@
 #include "ui/dialogs.h"
 #include "ui/frm_pelory.h"
 #include "ui/web_view.h"
+#include "ui/window_frame.h"
 #if defined(LANZHOU_HAVE_TIMETABLE)
 #include "lanzhou_timetable.h"
 #elif defined(LANZHOU_HAVE_TEST_TIMETABLE)
@@ -120,12 +121,16 @@ int RunProgram(int argc, char* argv[], const WindowHook& on_window) {
   deps.dialogs = &dialogs;
   deps.web_views = &ui::CreatePageView;
   deps.net_check = net::NetCheckConfig{};
-  deps.timetable_file = system::TimetableAtStart(args.timetable);
+  system::Settings settings = system::ReadSettings();
+  deps.timetable_file = args.timetable ? args.timetable : settings.timetable;
+  deps.settings_problem = std::move(settings.problem);
   auto window = std::make_unique<ui::TFrmPelory>(std::move(deps));
   if (on_window) on_window(*window);
   if (QScreen* screen = QGuiApplication::primaryScreen()) {
     window->move(screen->availableGeometry().center() - window->rect().center());
   }
+  // Where the user left it last time, when that place is still on a screen.
+  ui::RestoreWindowPlace(window.get(), "FrmPelory");
   window->show();
   const int code = QApplication::exec();
   window.reset();

@@ -9,13 +9,14 @@
 #include "cli/service_date.h"
 #include "cli/table_loading.h"
 #include "cli/text_output.h"
+#include "data/calendar.h"
 #include "data/timetable_store.h"
 #include "journey/network.h"
 #include "query/input_checks.h"
 #include "query/journey_grid.h"
 #include "text/ascii.h"
-#include "timetable/train_class.h"
 #include "timetable/times.h"
+#include "timetable/train_class.h"
 
 namespace lanzhou::cli {
 namespace {
@@ -76,7 +77,9 @@ std::string ArriveText(std::int32_t minutes) {
   return journey::ClockText(minutes) + timetable::DayMarker(journey::DayOf(minutes));
 }
 
-std::vector<std::string> RowCells(const journey::Journey& j) {
+}  // namespace
+
+std::vector<std::string> JourneyCells(const journey::Journey& j) {
   return {journey::ClockText(j.Depart()),
           ArriveText(j.Arrive()),
           journey::DurationText(j.Minutes()),
@@ -84,52 +87,50 @@ std::vector<std::string> RowCells(const journey::Journey& j) {
           journey::TrainChainText(j),
           ChangeStations(j),
           Waits(j),
-          j.fare.empty() ? "-" : j.fare};
+          j.fare.empty() ? std::string(timetable::kUnknownValue) : j.fare};
 }
 
-const std::vector<std::string>& Captions() {
+const std::vector<std::string>& JourneyCaptions() {
   static const std::vector<std::string> captions = {"出发", "到达",   "历时", "换乘",
                                                     "车次", "换乘站", "等候", "参考票价"};
   return captions;
 }
 
-std::string JourneyJson(const journey::Journey& j) {
-  std::vector<std::string> legs;
+boost::json::object JourneyJson(const journey::Journey& j) {
+  // Distances the data does not tell are null.
+  const auto km = [](std::int32_t distance) -> boost::json::value {
+    if (distance < 0) return nullptr;
+    return distance;
+  };
+  boost::json::array legs;
   for (const journey::Leg& leg : j.legs) {
-    JsonObject o;
-    o.Text("train", timetable::TrainNumberOfId(leg.train_id));
-    if (leg.date) o.Text("date", data::IsoDateText(*leg.date));
-    o.Text("from", leg.from)
-        .Text("depart", journey::ClockText(leg.depart))
-        .Integer("depart_day", journey::DayOf(leg.depart))
-        .Text("to", leg.to)
-        .Text("arrive", journey::ClockText(leg.arrive))
-        .Integer("arrive_day", journey::DayOf(leg.arrive))
-        .Integer("wait", leg.wait)
-        .Boolean("station_change", leg.station_change)
-        .Integer("from_no", leg.from_no)
-        .Integer("to_no", leg.to_no)
-        .Raw("distance", leg.distance >= 0 ? std::to_string(leg.distance) : "null")
-        .Text("fare", leg.fare);
-    legs.push_back(o.Str());
+    boost::json::object o;
+    o["train"] = timetable::TrainNumberOfId(leg.train_id);
+    if (leg.date) o["date"] = data::IsoDateText(*leg.date);
+    o["from"] = leg.from;
+    o["depart"] = journey::ClockText(leg.depart);
+    o["depart_day"] = journey::DayOf(leg.depart);
+    o["to"] = leg.to;
+    o["arrive"] = journey::ClockText(leg.arrive);
+    o["arrive_day"] = journey::DayOf(leg.arrive);
+    o["wait"] = leg.wait;
+    o["station_change"] = leg.station_change;
+    o["from_no"] = leg.from_no;
+    o["to_no"] = leg.to_no;
+    o["distance"] = km(leg.distance);
+    o["fare"] = leg.fare;
+    legs.push_back(std::move(o));
   }
-  std::string legs_json = "[";
-  for (std::size_t i = 0; i < legs.size(); ++i) legs_json += (i ? "," : "") + legs[i];
-  legs_json += "]";
-  JsonObject o;
-  o.Text("depart", journey::ClockText(j.Depart()))
-      .Text("arrive", journey::ClockText(j.Arrive()))
-      .Integer("arrive_day", journey::DayOf(j.Arrive()))
-      .Integer("minutes", j.Minutes())
-      .Integer("changes", j.Changes())
-      .Text("trains", journey::TrainChainText(j))
-      .Raw("distance", j.distance >= 0 ? std::to_string(j.distance) : "null")
-      .Text("fare", j.fare)
-      .Raw("legs", legs_json);
-  return o.Str();
+  return boost::json::object{{"depart", journey::ClockText(j.Depart())},
+                             {"arrive", journey::ClockText(j.Arrive())},
+                             {"arrive_day", journey::DayOf(j.Arrive())},
+                             {"minutes", j.Minutes()},
+                             {"changes", j.Changes()},
+                             {"trains", journey::TrainChainText(j)},
+                             {"distance", km(j.distance)},
+                             {"fare", j.fare},
+                             {"legs", std::move(legs)}};
 }
-
-}  // namespace
 
 bool IsJourneysCommandLine(const std::vector<std::string>& words) {
   for (std::size_t i = 0; i < words.size(); ++i) {
@@ -149,7 +150,21 @@ bool IsJourneysCommandLine(const std::vector<std::string>& words) {
 
 JourneysParse ParseJourneysArguments(const std::vector<std::string>& words) {
   JourneysOptions o;
-  auto split = SplitCommandWords(words, kJourneyValued);
+  // --all is the one option without a value: taken out before the others are read.
+  std::vector<std::string> valued_words;
+  for (std::size_t i = 0; i < words.size(); ++i) {
+    if (words[i] == "--") {
+      valued_words.insert(valued_words.end(), words.begin() + static_cast<std::ptrdiff_t>(i),
+                          words.end());
+      break;
+    }
+    if (words[i] == "--all") {
+      o.all = true;
+    } else {
+      valued_words.push_back(words[i]);
+    }
+  }
+  auto split = SplitCommandWords(valued_words, kJourneyValued);
   if (const auto* help = std::get_if<HelpRequest>(&split)) return *help;
   if (const auto* usage = std::get_if<UsageError>(&split)) return *usage;
   const std::vector<std::string>& positional = std::get<CommandWords>(split).positional;
@@ -223,14 +238,15 @@ JourneysParse ParseJourneysArguments(const std::vector<std::string>& words) {
 std::string FormatJourneys(const std::vector<journey::Journey>& journeys, OutputFormat format) {
   switch (format) {
     case OutputFormat::Json: {
-      std::vector<std::string> values;
+      boost::json::array values;
       for (const journey::Journey& j : journeys) values.push_back(JourneyJson(j));
       return JsonArrayLines(values);
     }
     case OutputFormat::Csv: {
       std::vector<std::string> lines;
       for (std::size_t r = 0; r <= journeys.size(); ++r) {
-        const std::vector<std::string> cells = r == 0 ? Captions() : RowCells(journeys[r - 1]);
+        const std::vector<std::string> cells =
+            r == 0 ? JourneyCaptions() : JourneyCells(journeys[r - 1]);
         std::string line;
         for (std::size_t c = 0; c < cells.size(); ++c) line += (c ? "," : "") + cells[c];
         lines.push_back(line);
@@ -240,8 +256,8 @@ std::string FormatJourneys(const std::vector<journey::Journey>& journeys, Output
     case OutputFormat::Table:
       break;
   }
-  std::vector<std::vector<std::string>> rows{Captions()};
-  for (const journey::Journey& j : journeys) rows.push_back(RowCells(j));
+  std::vector<std::vector<std::string>> rows{JourneyCaptions()};
+  for (const journey::Journey& j : journeys) rows.push_back(JourneyCells(j));
   return AlignColumns(rows) + "结果:" + std::to_string(journeys.size()) + "\n";
 }
 
@@ -276,6 +292,7 @@ int RunJourneysCommandLine(const std::vector<std::string>& words,
     request.date = day.date;
     journey::SetEndpoints(store.KMSM, o.from, o.to, request);
     std::vector<journey::Journey> journeys = journey::FindJourneys(*network, request);
+    if (!o.all) journeys = journey::WithoutSlowJourneys(std::move(journeys));
     if (o.sort) journey::SortJourneys(journeys, *o.sort, o.descending);
     if (o.limit && journeys.size() > static_cast<std::size_t>(*o.limit)) {
       journeys.resize(static_cast<std::size_t>(*o.limit));

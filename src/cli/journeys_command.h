@@ -10,6 +10,8 @@
 #include <variant>
 #include <vector>
 
+#include <boost/json/object.hpp>
+
 #include "cli/options.h"
 #include "data/resource_registry.h"
 #include "journey/journey.h"
@@ -23,6 +25,7 @@ struct JourneysOptions {
   std::optional<journey::SortKey> sort;
   bool descending = false;
   std::optional<std::int32_t> limit;
+  bool all = false;  // --all: the slow Pareto journeys too
   OutputFormat format = OutputFormat::Table;
   std::optional<std::string> data_dir;
   std::optional<std::string> timetable_file;
@@ -37,6 +40,13 @@ struct JourneysOptions {
 
 using JourneysParse = std::variant<JourneysOptions, HelpRequest, UsageError>;
 [[nodiscard]] JourneysParse ParseJourneysArguments(const std::vector<std::string>& words);
+
+// The cells of a journey's row in the table and csv answers, and their captions: 出发, 到达,
+// 历时, 换乘, 车次, 换乘站, 等候, 参考票价.
+[[nodiscard]] std::vector<std::string> JourneyCells(const journey::Journey& journey);
+[[nodiscard]] const std::vector<std::string>& JourneyCaptions();
+// A journey as the json answer writes it, legs included (docs/journeys.md lists the keys).
+[[nodiscard]] boost::json::object JourneyJson(const journey::Journey& journey);
 
 // The journeys as a table (header, one row each, "结果:N"), csv (header and rows) or a JSON
 // array (docs/journeys.md lists the keys).

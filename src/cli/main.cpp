@@ -1,8 +1,11 @@
 // lanzhou-query: the timetable queries of 岚舟时刻 from a terminal. See `lanzhou-query --help`.
+#include <exception>
 #include <iostream>
+#include <new>
 #include <string>
 #include <vector>
 
+#include "cli/mcp/mcp_command.h"
 #include "cli/run.h"
 #include "data/resource_registry.h"
 #include "system/heap.h"
@@ -22,5 +25,17 @@ int main(int argc, char** argv) {
   registry.Register(lanzhou::resources::TimetableResources());
   embedded = &registry;
 #endif
-  return lanzhou::cli::RunCommandLine(words, embedded, std::cout, std::cerr);
+  // Whatever a command meets, the answer is a message and an exit status, never an abort.
+  try {
+    if (lanzhou::cli::mcp::IsMcpCommandLine(words)) {
+      return lanzhou::cli::mcp::RunMcpCommandLine(words, embedded, std::cin, std::cout,
+                                                  std::cerr);
+    }
+    return lanzhou::cli::RunCommandLine(words, embedded, std::cout, std::cerr);
+  } catch (const std::bad_alloc&) {
+    std::cerr << "lanzhou-query: not enough memory\n";
+  } catch (const std::exception& e) {
+    std::cerr << "lanzhou-query: " << e.what() << "\n";
+  }
+  return 1;
 }

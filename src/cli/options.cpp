@@ -132,6 +132,7 @@ ParseResult ParseArguments(const std::vector<std::string>& words) {
     } else if (name == "--date") {
       options.date = *value;
     } else if (name == "--via") {
+      if (value->empty()) return Usage("--via needs a transfer station");
       options.via = *value;
     } else {  // --row
       options.detail_row = ParseRow(*value);
@@ -216,8 +217,20 @@ Commands:
       --min-change MIN       at the same station (30)
       --min-change-city MIN  to another station of the city (90)
       --max-wait MIN         longest wait at a change, 0 = no limit (720)
+      --all                  also the journeys taking longer than 1.5 times the fastest
+                             plus 3 hours (left out by default)
       --sort 出发|到达|历时|换乘[:desc]   --limit N
                              --format as below (json: see docs/journeys.md)
+  mcp                        serve the timetable to an AI assistant: the Model Context
+                             Protocol (2025-06-18) on standard input and output, one JSON-RPC
+                             message a line; tools find_stations, trains_between, train,
+                             station_board, journeys, timetable_info; takes --data or
+                             --timetable only
+  diagram FROM TO -o FILE    the train diagram (运行图) of the line between the stations, as
+                             FILE.svg, FILE.pdf (A3 landscape) or FILE.png; its options:
+      --after HH:MM --before HH:MM   the time shown (the whole day)
+      --classes G,D,C,Z,T,K,其他      the classes drawn (all)
+      --date YYYY-MM-DD      the day drawn (timetables with running days)
   complete LETTERS           the stations whose pinyin initials begin with LETTERS, one a
                              line, in the order of the initials table
   info                       record counts and ready state of the four tables

@@ -1,5 +1,6 @@
 #include "cli/query_output.h"
 
+#include <boost/json/serialize.hpp>
 #include <string_view>
 
 #include "cli/text_output.h"
@@ -55,59 +56,76 @@ std::vector<std::string> ChooserCsvLines(const query::HeaderSort& headers,
 
 }  // namespace
 
-std::string GridResultJson(const query::TPub_GridResult& r) {
-  return JsonObject()
-      .Text("TrainId", r.TrainId)
-      .Integer("NType", r.NType)
-      .Text("TypeName", r.TypeName)
-      .Text("StartStation", r.StartStation)
-      .Text("EndStation", r.EndStation)
-      .Text("TrainRunTime", r.TrainRunTime)
-      .Integer("TrainDistance", r.TrainDistance)
-      .Text("TrainP1", r.TrainP1)
-      .Text("TrainP2", r.TrainP2)
-      .Text("TrainP3", r.TrainP3)
-      .Text("TrainP4", r.TrainP4)
-      .Text("FromStation", r.FromStation)
-      .Integer("FromNo", r.FromNo)
-      .Integer("FromDistance", r.FromDistance)
-      .Text("FromP1", r.FromP1)
-      .Text("FromP2", r.FromP2)
-      .Text("FromP3", r.FromP3)
-      .Text("FromP4", r.FromP4)
-      .Text("DepartTime", r.DepartTime)
-      .Text("FromRunTime", r.FromRunTime)
-      .Text("ToStation", r.ToStation)
-      .Integer("ToNo", r.ToNo)
-      .Text("ArriveTime", r.ArriveTime)
-      .Text("ToRunTime", r.ToRunTime)
-      .Integer("ToDistance", r.ToDistance)
-      .Text("ToP1", r.ToP1)
-      .Text("ToP2", r.ToP2)
-      .Text("ToP3", r.ToP3)
-      .Text("ToP4", r.ToP4)
-      .Integer("Stops", r.Stops)
-      .Integer("SegDistance", r.SegDistance)
-      .Text("SegTime", r.SegTime)
-      .Text("FareHardSeat", r.FareHardSeat)
-      .Text("FareSoftSeat", r.FareSoftSeat)
-      .Text("FareHardSleeper", r.FareHardSleeper)
-      .Text("FareSoftSleeper", r.FareSoftSleeper)
-      .Str();
+boost::json::object GridResultJson(const query::TPub_GridResult& r) {
+  return boost::json::object{{"TrainId", r.TrainId},
+                             {"NType", r.NType},
+                             {"TypeName", r.TypeName},
+                             {"StartStation", r.StartStation},
+                             {"EndStation", r.EndStation},
+                             {"TrainRunTime", r.TrainRunTime},
+                             {"TrainDistance", r.TrainDistance},
+                             {"TrainP1", r.TrainP1},
+                             {"TrainP2", r.TrainP2},
+                             {"TrainP3", r.TrainP3},
+                             {"TrainP4", r.TrainP4},
+                             {"FromStation", r.FromStation},
+                             {"FromNo", r.FromNo},
+                             {"FromDistance", r.FromDistance},
+                             {"FromP1", r.FromP1},
+                             {"FromP2", r.FromP2},
+                             {"FromP3", r.FromP3},
+                             {"FromP4", r.FromP4},
+                             {"DepartTime", r.DepartTime},
+                             {"FromRunTime", r.FromRunTime},
+                             {"ToStation", r.ToStation},
+                             {"ToNo", r.ToNo},
+                             {"ArriveTime", r.ArriveTime},
+                             {"ToRunTime", r.ToRunTime},
+                             {"ToDistance", r.ToDistance},
+                             {"ToP1", r.ToP1},
+                             {"ToP2", r.ToP2},
+                             {"ToP3", r.ToP3},
+                             {"ToP4", r.ToP4},
+                             {"Stops", r.Stops},
+                             {"SegDistance", r.SegDistance},
+                             {"SegTime", r.SegTime},
+                             {"FareHardSeat", r.FareHardSeat},
+                             {"FareSoftSeat", r.FareSoftSeat},
+                             {"FareHardSleeper", r.FareHardSleeper},
+                             {"FareSoftSleeper", r.FareSoftSleeper}};
 }
 
-std::string TransferCandidateJson(const query::TPub_ZZStruct& c) {
-  return JsonObject()
-      .Text("Name", c.Name)
-      .Integer("FirstDistance", c.FirstDistance)
-      .Integer("SecondDistance", c.SecondDistance)
-      .Integer("TotalDistance", c.TotalDistance)
-      .Text("FirstTime", c.FirstTime)
-      .Text("SecondTime", c.SecondTime)
-      .Text("TotalTime", c.TotalTime)
-      .Integer("FromTrains", c.FromTrains)
-      .Integer("ToTrains", c.ToTrains)
-      .Str();
+boost::json::object TransferCandidateJson(const query::TPub_ZZStruct& c) {
+  return boost::json::object{{"Name", c.Name},
+                             {"FirstDistance", c.FirstDistance},
+                             {"SecondDistance", c.SecondDistance},
+                             {"TotalDistance", c.TotalDistance},
+                             {"FirstTime", c.FirstTime},
+                             {"SecondTime", c.SecondTime},
+                             {"TotalTime", c.TotalTime},
+                             {"FromTrains", c.FromTrains},
+                             {"ToTrains", c.ToTrains}};
+}
+
+boost::json::array DetailStopsJson(const query::TrainDetail& detail) {
+  boost::json::array stops;
+  for (const GridRow& row : GridRows(detail.MGrid, query::kDetailColumns, detail.StopCount)) {
+    // Numbers stay numbers; a speed that cannot be computed (the first stop, "-" where the
+    // timetable holds no distance) is null.
+    boost::json::value speed;
+    if (!row[7].empty() && row[7] != timetable::kUnknownValue) {
+      speed = timetable::TextToIntOrZero(row[7]);
+    }
+    stops.push_back(boost::json::object{{"S_No", timetable::TextToIntOrZero(row[0])},
+                                        {"Station", row[1]},
+                                        {"Distance", timetable::TextToIntOrZero(row[2])},
+                                        {"A_Time", row[3]},
+                                        {"D_Time", row[4]},
+                                        {"Day", row[5]},
+                                        {"R_Date", row[6]},
+                                        {"Speed", std::move(speed)}});
+  }
+  return stops;
 }
 
 std::string FormatResults(const query::QueryState& state, const ShownResults& shown,
@@ -137,13 +155,10 @@ std::string FormatResults(const query::QueryState& state, const ShownResults& sh
       return JoinLines(report::ExportGridCsvLines(report::GridKind::Main, rows));
     }
     case OutputFormat::Json: {
-      std::vector<std::string> objects;
+      boost::json::array objects;
       for (const std::size_t i : shown.source) {
-        std::string object = GridResultJson(state.ResultList[i]);
-        if (running_days != nullptr) {
-          object.pop_back();  // the closing brace
-          object += ",\"RunningDays\":" + JsonString((*running_days)[i]) + "}";
-        }
+        boost::json::object object = GridResultJson(state.ResultList[i]);
+        if (running_days != nullptr) object["RunningDays"] = (*running_days)[i];
         objects.push_back(std::move(object));
       }
       return JsonArrayLines(objects);
@@ -163,7 +178,7 @@ std::string FormatChooser(const query::ChooserGrid& chooser,
       return JoinLines(ChooserCsvLines(chooser.Headers, rows));
     case OutputFormat::Json: {
       // Station names are unique among the candidates: the grid's column 0 finds each record.
-      std::vector<std::string> objects;
+      boost::json::array objects;
       for (const GridRow& row : rows) {
         for (const query::TPub_ZZStruct& c : listed) {
           if (c.Name == row[0]) {
@@ -179,7 +194,9 @@ std::string FormatChooser(const query::ChooserGrid& chooser,
 }
 
 std::string FormatNotRunning(const std::string& line, OutputFormat format) {
-  if (format == OutputFormat::Json) return JsonObject().Text("NotRunning", line).Str() + "\n";
+  if (format == OutputFormat::Json) {
+    return boost::json::serialize(boost::json::object{{"NotRunning", line}}) + "\n";
+  }
   return line + "\n";
 }
 
@@ -196,33 +213,20 @@ std::string FormatDetail(const query::TrainDetail& detail, OutputFormat format,
     case OutputFormat::Csv:
       return JoinLines(report::ExportGridCsvLines(report::GridKind::Detail, rows));
     case OutputFormat::Json: {
-      std::vector<std::string> stops;
-      for (const GridRow& row : rows) {
-        // Numbers stay numbers; a speed that cannot be computed (the first stop) is null.
-        stops.push_back(JsonObject()
-                            .Integer("S_No", timetable::TextToIntOrZero(row[0]))
-                            .Text("Station", row[1])
-                            .Integer("Distance", timetable::TextToIntOrZero(row[2]))
-                            .Text("A_Time", row[3])
-                            .Text("D_Time", row[4])
-                            .Text("Day", row[5])
-                            .Text("R_Date", row[6])
-                            .Raw("Speed", row[7].empty() ? "null" : row[7])
-                            .Str());
-      }
-      std::string array = JsonArrayLines(stops);
-      array.pop_back();  // the object's closing brace follows on the same line
-      JsonObject object;
-      object.Text("Caption", detail.Caption);
-      if (!running_days.empty()) object.Text("RunningDays", running_days);
-      return object.Text("LabQC", detail.LabQC)
-                 .Text("LabQJ", detail.LabQJ)
-                 .Integer("StopCount", detail.StopCount)
-                 .Integer("FirstLegStop", detail.FirstLegStop)
-                 .Integer("LastLegStop", detail.LastLegStop)
-                 .Raw("Stops", array)
-                 .Str() +
-             "\n";
+      // The stops stand a line each inside the object, as the arrays of the other answers do.
+      std::string stops = JsonArrayLines(DetailStopsJson(detail));
+      stops.pop_back();  // the object's closing brace follows on the same line
+      boost::json::object head_object;
+      head_object["Caption"] = detail.Caption;
+      if (!running_days.empty()) head_object["RunningDays"] = running_days;
+      head_object["LabQC"] = detail.LabQC;
+      head_object["LabQJ"] = detail.LabQJ;
+      head_object["StopCount"] = detail.StopCount;
+      head_object["FirstLegStop"] = detail.FirstLegStop;
+      head_object["LastLegStop"] = detail.LastLegStop;
+      std::string head = boost::json::serialize(head_object);
+      head.pop_back();
+      return head + ",\"Stops\":" + stops + "}\n";
     }
   }
   return {};
@@ -234,8 +238,8 @@ std::string FormatCompletion(const std::vector<std::string>& entries, OutputForm
     if (!e.empty()) names.push_back(e);
   }
   if (format != OutputFormat::Json) return JoinLines(names);
-  std::vector<std::string> values;
-  for (const std::string& n : names) values.push_back(JsonString(n));
+  boost::json::array values;
+  for (const std::string& n : names) values.emplace_back(n);
   return JsonArrayLines(values);
 }
 
@@ -250,16 +254,13 @@ std::string FormatInfo(const data::TimetableStore& store, OutputFormat format) {
                                {"KMSM", store.KMSM, store.KMSMReady},
                                {"KMPy", store.KMPy, store.KMPyReady}};
   std::vector<GridRow> rows;
-  std::vector<std::string> objects;
+  boost::json::array objects;
   for (const TableState& t : tables) {
     // A table whose load failed may hold part of its rows; nothing reads them.
     const std::size_t records = t.ready ? t.table.RecordCount() : 0;
     rows.push_back({std::string(t.name), std::to_string(records), t.ready ? "ready" : "not ready"});
-    objects.push_back(JsonObject()
-                          .Text("Table", t.name)
-                          .Integer("Records", static_cast<std::int64_t>(records))
-                          .Boolean("Ready", t.ready)
-                          .Str());
+    objects.push_back(boost::json::object{
+        {"Table", t.name}, {"Records", static_cast<std::int64_t>(records)}, {"Ready", t.ready}});
   }
   switch (format) {
     case OutputFormat::Table:

@@ -4,6 +4,9 @@
 #include <string>
 #include <vector>
 
+#include <boost/json/array.hpp>
+#include <boost/json/object.hpp>
+
 #include "cli/grid_views.h"
 #include "cli/options.h"
 #include "data/timetable_store.h"
@@ -15,9 +18,12 @@
 namespace lanzhou::cli {
 
 // One result row as a JSON object whose keys are its 36 field names, in field order.
-[[nodiscard]] std::string GridResultJson(const query::TPub_GridResult& row);
+[[nodiscard]] boost::json::object GridResultJson(const query::TPub_GridResult& row);
 // One chooser station as a JSON object with the 9 field names of TPub_ZZStruct.
-[[nodiscard]] std::string TransferCandidateJson(const query::TPub_ZZStruct& candidate);
+[[nodiscard]] boost::json::object TransferCandidateJson(const query::TPub_ZZStruct& candidate);
+// The stops of a detail as JSON objects: S_No, Station, Distance, A_Time, D_Time, Day, R_Date,
+// Speed (null where it cannot be computed, the first stop).
+[[nodiscard]] boost::json::array DetailStopsJson(const query::TrainDetail& detail);
 
 // The shown rows of the result grid: table (header captions with the sort mark, rows, then
 // "结果:N"), the export lines, or the source rows as JSON. With running_days (one summary per

@@ -1,6 +1,9 @@
 #include "cli/table_loading.h"
 
+#include <sys/stat.h>
+
 #include <atomic>
+#include <cstdint>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -10,10 +13,12 @@
 #include <new>
 #include <stdexcept>
 #include <system_error>
+#include <thread>
 
 #include "data/csv_table_format.h"
 #include "data/packed_resource.h"
 #include "data/timetable_schema.h"
+#include "system/heap.h"
 #include "text/ascii.h"
 
 namespace lanzhou::cli {
@@ -103,6 +108,14 @@ std::string ReadTableFile(const std::filesystem::path& dir, std::string_view nam
   std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"),
                                                        &std::fclose);
   if (!file) throw std::runtime_error("cannot open " + path.string() + ": " + std::strerror(errno));
+  // The size first: a file far too large is refused before any of it is read.
+  struct stat status {};
+  if (::fstat(::fileno(file.get()), &status) == 0 && S_ISREG(status.st_mode) &&
+      static_cast<std::uint64_t>(status.st_size) > kMaxTableFileBytes) {
+    throw std::runtime_error(path.string() + " is " + std::to_string(status.st_size) +
+                             " bytes, more than " + std::to_string(kMaxTableFileBytes >> 20) +
+                             " MiB; no table file is that large");
+  }
   std::string bytes;
   char buffer[65536];
   for (;;) {
@@ -167,8 +180,27 @@ TableNeeds TablesFor(Command command) {
 }
 
 std::vector<LoadFailure> LoadTables(const TableSource& source, data::TimetableStore& store,
-                                    TableNeeds needs) {
+                                    TableNeeds needs, bool stops_beside) {
   std::vector<LoadFailure> failures;
+  // The stop table on a thread of its own, as the window's loaders do: it is most of the work,
+  // and it has its own format reader (sfCSV1).
+  std::vector<LoadFailure> stop_failures;
+  const auto load_stops = [&] {
+    // The running days come with the stops, as the window's loader takes them.
+    (void)Step(stop_failures, kStrain, store.KMTrainReady, [&] {
+      if (const auto calendar = source.ReadOptional("CALENDAR"); calendar && !calendar->empty()) {
+        store.calendar = data::Calendar::Parse(*calendar);
+      }
+      LoadOne(source, kStrain, store.KMTrain, store.sfCSV1, "SIDNo");
+    });
+  };
+  std::jthread stops;
+  if (needs.train && stops_beside) {
+    stops = std::jthread([&] {
+      system::AdviseHugePagesForThreadHeap();
+      load_stops();
+    });
+  }
   // The working indexes the loader threads select: KMPy keeps its load order (completion lists
   // stations in the text's order); the others iterate by their keys.
   bool going = true;  // the SPY, SList, SM chain stops at its first failure
@@ -184,19 +216,17 @@ std::vector<LoadFailure> LoadTables(const TableSource& source, data::TimetableSt
     (void)Step(failures, kSm, store.KMSMReady,
                [&] { LoadOne(source, kSm, store.KMSM, store.sfCSV, "SStation"); });
   }
-  if (needs.train) {
-    // The running days come with the stops, as the window's loader takes them.
-    (void)Step(failures, kStrain, store.KMTrainReady, [&] {
-      if (const auto calendar = source.ReadOptional("CALENDAR"); calendar && !calendar->empty()) {
-        store.calendar = data::Calendar::Parse(*calendar);
-      }
-      LoadOne(source, kStrain, store.KMTrain, store.sfCSV1, "SIDNo");
-    });
+  if (stops.joinable()) {
+    stops.join();
+  } else if (needs.train) {
+    load_stops();
   }
+  failures.insert(failures.end(), stop_failures.begin(), stop_failures.end());
   return failures;
 }
 
-CommandTables::CommandTables(const TableOrigin& origin, TableNeeds needs, std::ostream& err)
+CommandTables::CommandTables(const TableOrigin& origin, TableNeeds needs, std::ostream& err,
+                             bool stops_beside)
     : store(origin.embedded ? *origin.embedded : no_resources_) {
   const data::ResourceRegistry* embedded = origin.embedded;
   if (origin.timetable_file) {
@@ -207,6 +237,7 @@ CommandTables::CommandTables(const TableOrigin& origin, TableNeeds needs, std::o
       unusable = true;
       return;
     }
+    meta = file_.meta;
     data::RegisterTimetable(file_, file_tables_);
     embedded = &file_tables_;
   }
@@ -215,11 +246,26 @@ CommandTables::CommandTables(const TableOrigin& origin, TableNeeds needs, std::o
     unusable = true;
     return;
   }
-  const TableSource source = origin.data_dir ? TableSource::Folder(*origin.data_dir)
-                                             : TableSource::Embedded(*embedded);
-  failures = LoadTables(source, store, needs);
+  const TableSource source =
+      origin.data_dir ? TableSource::Folder(*origin.data_dir) : TableSource::Embedded(*embedded);
+  failures = LoadTables(source, store, needs, stops_beside);
+  if (origin.timetable_file && failures.empty() && !stops_beside) {
+    // The counts meta.txt gives must be the tables' own.
+    try {
+      data::CheckTableCounts(file_.meta, store.KMTrainReady ? &store.KMTrain : nullptr,
+                             store.KMListReady ? &store.KMList : nullptr,
+                             *origin.timetable_file);
+    } catch (const data::TimetableFileError& e) {
+      err << "lanzhou-query: " << e.what() << "\n";
+      failures.push_back({"META.TXT", e.detail()});
+      return;
+    }
+  }
+  // A table of a timetable file is named with the file, so the message says which file is bad.
+  const std::string where =
+      origin.timetable_file ? "timetable file " + *origin.timetable_file + ": table " : "";
   for (const LoadFailure& f : failures) {
-    err << "lanzhou-query: " << f.table << ": " << f.message << "\n";
+    err << "lanzhou-query: " << where << f.table << ": " << f.message << "\n";
   }
 }
 

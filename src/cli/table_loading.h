@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "cli/options.h"
+#include "data/packed_resource.h"
 #include "data/resource_registry.h"
 #include "data/timetable_file.h"
 #include "data/timetable_store.h"
@@ -34,8 +35,10 @@ struct LoadFailure {
 // table text begins with a quote instead.
 [[nodiscard]] bool LooksPacked(std::string_view bytes);
 
-// Largest table file read: the national timetable's biggest table is a few tens of MiB.
-inline constexpr std::size_t kMaxTableFileBytes = std::size_t{256} << 20;
+// Largest table file read, checked against the file's size before a byte is read: the national
+// timetable's biggest table text is about 7 MiB, and no table may unpack to more than this
+// either.
+inline constexpr std::size_t kMaxTableFileBytes = data::kMaxUnpackedSize;
 
 // The table text of DIR/<name> (the name matched without regard to ASCII case): unpacked when
 // packed, as it is when plain. Throws std::runtime_error for a missing or unreadable file (with
@@ -74,10 +77,11 @@ struct TableNeeds {
 // Loads the needed ones of SPY, SList and SM (stopping at the first failure, as their loader
 // does) and STrain, selects each table's working index and sets its ready flag. Returns the
 // failures, in that order; empty when every needed table stands. Tables not needed stay empty
-// and not ready.
+// and not ready. With stops_beside, STrain loads on a second thread meanwhile.
 [[nodiscard]] std::vector<LoadFailure> LoadTables(const TableSource& source,
                                                   data::TimetableStore& store,
-                                                  TableNeeds needs = {});
+                                                  TableNeeds needs = {},
+                                                  bool stops_beside = false);
 
 // Where one command reads its tables: the folder of --data, the timetable file of --timetable,
 // or the built-in resources (embedded, which must then outlive the tables).
@@ -92,7 +96,8 @@ struct TableOrigin {
 // timetable anywhere, as "lanzhou-query: reason", with unusable set and no table loaded.
 class CommandTables {
  public:
-  CommandTables(const TableOrigin& origin, TableNeeds needs, std::ostream& err);
+  CommandTables(const TableOrigin& origin, TableNeeds needs, std::ostream& err,
+                bool stops_beside = false);
   CommandTables(const CommandTables&) = delete;
   CommandTables& operator=(const CommandTables&) = delete;
 
@@ -105,6 +110,7 @@ class CommandTables {
   data::TimetableStore store;
   std::vector<LoadFailure> failures;
   bool unusable = false;  // no table could be read at all: the file or the timetable is missing
+  std::optional<data::TimetableMeta> meta;  // what a timetable file says of itself (--timetable)
 };
 
 }  // namespace lanzhou::cli

@@ -1,7 +1,7 @@
 #include "cli/text_output.h"
 
 #include <algorithm>
-#include <cstdio>
+#include <boost/json/serialize.hpp>
 
 namespace lanzhou::cli {
 
@@ -106,75 +106,11 @@ std::string AlignColumns(const std::vector<std::vector<std::string>>& rows) {
   return out;
 }
 
-std::string JsonString(std::string_view text) {
-  std::string out = "\"";
-  for (const char ch : text) {
-    const auto c = static_cast<unsigned char>(ch);
-    switch (ch) {
-      case '"':
-        out += "\\\"";
-        break;
-      case '\\':
-        out += "\\\\";
-        break;
-      case '\n':
-        out += "\\n";
-        break;
-      case '\r':
-        out += "\\r";
-        break;
-      case '\t':
-        out += "\\t";
-        break;
-      default:
-        if (c < 0x20 || c == 0x7F) {
-          char escaped[8];
-          std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
-          out += escaped;
-        } else {
-          out += ch;
-        }
-    }
-  }
-  out += '"';
-  return out;
-}
-
-void JsonObject::Key(std::string_view key) {
-  if (body_.size() > 1) body_ += ',';
-  body_ += JsonString(key);
-  body_ += ':';
-}
-
-JsonObject& JsonObject::Text(std::string_view key, std::string_view value) {
-  Key(key);
-  body_ += JsonString(value);
-  return *this;
-}
-
-JsonObject& JsonObject::Integer(std::string_view key, std::int64_t value) {
-  Key(key);
-  body_ += std::to_string(value);
-  return *this;
-}
-
-JsonObject& JsonObject::Boolean(std::string_view key, bool value) {
-  Key(key);
-  body_ += value ? "true" : "false";
-  return *this;
-}
-
-JsonObject& JsonObject::Raw(std::string_view key, std::string_view json) {
-  Key(key);
-  body_ += json;
-  return *this;
-}
-
-std::string JsonArrayLines(const std::vector<std::string>& values) {
+std::string JsonArrayLines(const boost::json::array& values) {
   if (values.empty()) return "[]\n";
   std::string out = "[\n";
   for (std::size_t i = 0; i < values.size(); ++i) {
-    out += values[i];
+    out += boost::json::serialize(values[i]);
     out += i + 1 < values.size() ? ",\n" : "\n";
   }
   out += "]\n";

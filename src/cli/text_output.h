@@ -1,6 +1,7 @@
 #pragma once
 // Text building blocks of the command line's output: columns aligned for a terminal (Chinese
-// characters take two cells), JSON strings and objects, comma-joined lines.
+// characters take two cells), JSON arrays a value a line, comma-joined lines.
+#include <boost/json/array.hpp>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -23,28 +24,11 @@ inline constexpr std::size_t kMaxCellWidth = 64;
 // shown cell, columns two blanks apart, trailing blanks dropped, every line ending in "\n".
 [[nodiscard]] std::string AlignColumns(const std::vector<std::vector<std::string>>& rows);
 
-// A JSON string literal: quotes, backslashes and control characters escaped; other UTF-8
-// passes through.
-[[nodiscard]] std::string JsonString(std::string_view text);
+// JSON is written by Boost.JSON (compact: no blanks between members); this file only lays
+// out the top-level arrays the commands print.
 
-// One JSON object written member by member on one line: {"a":1,"b":"x"}.
-class JsonObject {
- public:
-  JsonObject& Text(std::string_view key, std::string_view value);
-  JsonObject& Integer(std::string_view key, std::int64_t value);
-  JsonObject& Boolean(std::string_view key, bool value);
-  // A member whose value is already JSON (an array, an object, null).
-  JsonObject& Raw(std::string_view key, std::string_view json);
-  [[nodiscard]] std::string Str() const { return body_ + "}"; }
-
- private:
-  void Key(std::string_view key);
-  std::string body_ = "{";
-};
-
-// A JSON array of already written values, one a line: "[\n" v1 ",\n" v2 "\n]\n"; "[]\n" when
-// there are none.
-[[nodiscard]] std::string JsonArrayLines(const std::vector<std::string>& values);
+// A JSON array, one element a line: "[\n" v1 ",\n" v2 "\n]\n"; "[]\n" when it is empty.
+[[nodiscard]] std::string JsonArrayLines(const boost::json::array& values);
 
 // Lines joined, each ending in "\n".
 [[nodiscard]] std::string JoinLines(const std::vector<std::string>& lines);

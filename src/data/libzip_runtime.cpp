@@ -41,6 +41,7 @@ Libzip Load() {
   Resolve(library, "zip_get_error", z.get_error);
   Resolve(library, "zip_file_get_error", z.file_get_error);
   Resolve(library, "zip_name_locate", z.name_locate);
+  Resolve(library, "zip_get_num_entries", z.get_num_entries);
   Resolve(library, "zip_stat_init", z.stat_init);
   Resolve(library, "zip_stat_index", z.stat_index);
   Resolve(library, "zip_fopen_index", z.fopen_index);

@@ -18,6 +18,7 @@ struct Libzip {
   decltype(&::zip_get_error) get_error;
   decltype(&::zip_file_get_error) file_get_error;
   decltype(&::zip_name_locate) name_locate;
+  decltype(&::zip_get_num_entries) get_num_entries;
   decltype(&::zip_stat_init) stat_init;
   decltype(&::zip_stat_index) stat_index;
   decltype(&::zip_fopen_index) fopen_index;

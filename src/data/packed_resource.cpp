@@ -46,10 +46,13 @@ bool InflateWhole(std::string_view input, std::string& block) {
   };
   const std::unique_ptr<libdeflate_decompressor, Free> inflater(libdeflate_alloc_decompressor());
   if (!inflater) return false;
+  // libdeflate checks the Adler-32 of a stream it finishes; the stream must also fill the block
+  // exactly and use every input byte.
+  std::size_t used = 0;
   std::size_t produced = 0;
-  const libdeflate_result rc = libdeflate_zlib_decompress(
-      inflater.get(), input.data(), input.size(), block.data(), block.size(), &produced);
-  return rc == LIBDEFLATE_SUCCESS && produced == block.size();
+  const libdeflate_result rc = libdeflate_zlib_decompress_ex(
+      inflater.get(), input.data(), input.size(), block.data(), block.size(), &used, &produced);
+  return rc == LIBDEFLATE_SUCCESS && produced == block.size() && used == input.size();
 }
 
 std::string Corrupt(const z_stream& stream) {
@@ -89,7 +92,8 @@ std::string UnpackResource(std::string_view packed) {
   const std::string_view input = packed.substr(kSizeBytes);
   if (size > kMaxUnpackedSize) {
     throw ResourceError("Packed resource announces " + std::to_string(size) +
-                        " bytes, more than the 1 GiB limit");
+                        " bytes, more than the " + std::to_string(kMaxUnpackedSize >> 20) +
+                        " MiB limit");
   }
   if (size > kMaxInflateRatio * input.size()) {
     throw ResourceError("Packed resource announces " + std::to_string(size) +
@@ -146,8 +150,10 @@ std::string UnpackResource(std::string_view packed) {
     }
   }
 
-  // N bytes are in. If the stream goes on, the rest is cut; if it ends here, its checksum must
-  // hold. Looking one byte further makes the answer independent of where input chunks fall.
+  // N bytes are in; the stream must end right here and its Adler-32 must hold. A stream that
+  // goes on is damaged (or its size word is): answering from its first N bytes would answer from
+  // data no checksum vouches for. Looking one byte further makes the answer independent of where
+  // input chunks fall.
   char beyond = 0;
   z.next_out = reinterpret_cast<Bytef*>(&beyond);
   z.avail_out = 1;
@@ -155,9 +161,19 @@ std::string UnpackResource(std::string_view packed) {
     const bool more_input = feed();
     const int rc = inflate(&z, Z_NO_FLUSH);
     check(rc);
-    // Ended with a good checksum, or more bytes follow (cut), or nothing more to read.
-    if (rc == Z_STREAM_END || z.avail_out == 0 || rc == Z_BUF_ERROR) return block;
-    if (!more_input && z.avail_in == 0) return block;
+    if (rc == Z_STREAM_END && z.avail_out == 1) {
+      if (z.avail_in != 0 || fed != input.size()) {
+        throw ResourceError("Packed resource has bytes after the end of its stream");
+      }
+      return block;
+    }
+    if (z.avail_out == 0) {
+      throw ResourceError("Packed resource holds more than its announced " + std::to_string(size) +
+                          " bytes");
+    }
+    if (rc == Z_BUF_ERROR || (!more_input && z.avail_in == 0)) {
+      throw ResourceError("Packed resource ends before its checksum");
+    }
   }
 }
 

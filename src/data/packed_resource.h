@@ -16,9 +16,10 @@ class ResourceError : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
-// Largest unpacked size accepted. The shipped tables are a few megabytes; anything near this
-// is a damaged header, and refusing it keeps a bad size from reserving memory.
-inline constexpr std::uint32_t kMaxUnpackedSize = 1u << 30;  // 1 GiB
+// Largest unpacked size accepted. The national timetable's largest table text is about 7 MiB;
+// anything near this is a damaged header or a bomb, and refusing it keeps what one table may
+// cost to a bound that leaves the whole program well under 200 MB.
+inline constexpr std::uint32_t kMaxUnpackedSize = 64u << 20;  // 64 MiB
 
 // Deflate emits at most 258 bytes per 2 bits of input, so a stream of S bytes cannot inflate to
 // more than 1032 * S bytes. An announced size above that would fail anyway; it fails before the
@@ -32,10 +33,9 @@ inline constexpr std::size_t kInflateInputChunk = 65536;
 // Throws ResourceError for input of 4 GiB or more.
 [[nodiscard]] std::string PackResource(std::string_view bytes);
 
-// Unpacks into one block of exactly the announced size N. A stream that gives fewer than N bytes,
-// a corrupt stream (a stream ending right after N bytes must also pass its Adler-32 check), or a
-// size above kMaxUnpackedSize or the stream's capacity throws ResourceError; a stream that would
-// give more is cut at N.
+// Unpacks into one block of exactly the announced size N. The stream must end right after N bytes
+// with a good Adler-32 and no bytes after it; a stream that gives fewer or more bytes, a corrupt
+// stream, or a size above kMaxUnpackedSize or the stream's capacity throws ResourceError.
 [[nodiscard]] std::string UnpackResource(std::string_view packed);
 
 // The announced size of a packed resource (its first 4 bytes); throws when fewer than 4 bytes.

@@ -1,15 +1,26 @@
 #include "data/timetable_file.h"
 
+#include <sys/stat.h>
+
 #include <array>
+#include <cerrno>
 #include <charconv>
+#include <chrono>
+#include <cstring>
 #include <map>
 #include <memory>
+#include <new>
+#include <set>
 #include <utility>
 
 #include "data/calendar.h"
+#include "data/csv_table_format.h"
 #include "data/libzip_runtime.h"
+#include "data/mem_table.h"
 #include "data/packed_resource.h"
+#include "data/timetable_schema.h"
 #include "system/atomic_file.h"
+#include "text/gbk.h"
 
 namespace lanzhou::data {
 namespace {
@@ -89,9 +100,76 @@ long ParseCount(const std::map<std::string, std::string, std::less<>>& fields, s
   if (ec != std::errc() || end != text.data() + text.size() || value < 0) {
     throw TimetableFileError(TimetableFileProblem::kBadMeta, path,
                              std::string(kTimetableMetaMember) + ": " + std::string(key) +
-                                 " is not a count: \"" + text + "\"");
+                                 " is not a count: \"" + text::EscapeControls(text) + "\"");
   }
   return value;
+}
+
+// Refuses a member name shown to the user unless it is short and printable.
+std::string MemberShown(const char* name) {
+  if (name == nullptr) return "(no name)";
+  std::string_view view(name);
+  if (view.size() > 64) view = view.substr(0, 64);
+  return text::EscapeControls(view);
+}
+
+// The zip directory, checked before any member is read: every size it gives is one this file can
+// really hold, so no member costs more memory than its bound, whatever its header says. Members
+// are judged alike, whatever their name; the tables' own sizes are checked again when unpacked.
+void CheckDirectory(zip_t* archive, std::uint64_t file_size, const fs::path& path) {
+  const auto damaged = [&](const std::string& why) {
+    throw TimetableFileError(TimetableFileProblem::kDamaged, path, why);
+  };
+  const zip_int64_t count = Zip().get_num_entries(archive, 0);
+  if (count < 0 || count > static_cast<zip_int64_t>(kMaxTimetableMembers)) {
+    throw TimetableFileError(TimetableFileProblem::kNotArchive, path,
+                             "has " + std::to_string(count) + " members; a timetable file has at most " +
+                                 std::to_string(kMaxTimetableMembers));
+  }
+  std::set<std::string, std::less<>> names;
+  std::uint64_t total = 0;
+  for (zip_int64_t i = 0; i < count; ++i) {
+    zip_stat_t stat;
+    Zip().stat_init(&stat);
+    if (Zip().stat_index(archive, static_cast<zip_uint64_t>(i), 0, &stat) != 0) {
+      damaged("member " + std::to_string(i + 1) + " of the directory cannot be read: " +
+              LibzipText(archive));
+    }
+    const std::uint64_t need = ZIP_STAT_NAME | ZIP_STAT_SIZE | ZIP_STAT_COMP_SIZE |
+                               ZIP_STAT_COMP_METHOD;
+    if ((stat.valid & need) != need) {
+      damaged("member " + std::to_string(i + 1) + " has an incomplete directory entry");
+    }
+    const std::string name = MemberShown(stat.name);
+    if (!names.emplace(stat.name).second) damaged("has two members named " + name);
+    if (stat.comp_size > file_size) {
+      damaged("member " + name + " claims " + std::to_string(stat.comp_size) +
+              " stored bytes in a file of " + std::to_string(file_size) + " bytes");
+    }
+    if (stat.comp_method == ZIP_CM_STORE) {
+      if (stat.size != stat.comp_size) {
+        damaged("member " + name + " is stored but its directory gives two sizes");
+      }
+    } else if (stat.comp_method == ZIP_CM_DEFLATE) {
+      if (stat.size > kMaxInflateRatio * stat.comp_size) {
+        damaged("member " + name + " claims " + std::to_string(stat.size) + " bytes from " +
+                std::to_string(stat.comp_size) + " compressed bytes, more than deflate can give");
+      }
+    } else {
+      damaged("member " + name + " is compressed by a method this program does not read");
+    }
+    const std::uint64_t limit =
+        name == kTimetableMetaMember ? kMaxTimetableMetaBytes : kMaxTimetableBytes;
+    if (stat.size > limit) {
+      damaged("member " + name + " is " + std::to_string(stat.size) + " bytes; it may hold at most " +
+              std::to_string(limit));
+    }
+    total += stat.size;
+    if (total > kMaxTimetableBytes) {
+      damaged("the members hold more than " + std::to_string(kMaxTimetableBytes >> 20) +
+              " MiB together; no timetable is that large");
+    }
+  }
 }
 
 // The whole member `name`, read to its end so that libzip checks its CRC.
@@ -107,10 +185,6 @@ std::string ReadMember(zip_t* archive, std::string_view name, const fs::path& pa
       (stat.valid & ZIP_STAT_SIZE) == 0) {
     throw TimetableFileError(TimetableFileProblem::kDamaged, path,
                              "member " + std::string(name) + ": " + LibzipText(archive));
-  }
-  if (stat.size > kMaxUnpackedSize) {
-    throw TimetableFileError(TimetableFileProblem::kDamaged, path,
-                             "member " + std::string(name) + " is larger than 1 GiB");
   }
   std::unique_ptr<zip_file_t, FileCloser> file(
       Zip().fopen_index(archive, static_cast<zip_uint64_t>(index), 0));
@@ -254,6 +328,17 @@ std::string MetaText(const TimetableMeta& meta) {
 }
 
 TimetableMeta ParseMetaText(std::string_view text, const fs::path& path) {
+  const std::string meta_name(kTimetableMetaMember);
+  const auto bad = [&](const std::string& why) {
+    throw TimetableFileError(TimetableFileProblem::kBadMeta, path, meta_name + " " + why);
+  };
+  if (text.size() > kMaxTimetableMetaBytes) {
+    bad("is " + std::to_string(text.size()) + " bytes; it may hold at most " +
+        std::to_string(kMaxTimetableMetaBytes));
+  }
+  // Editors on some systems put a byte order mark first; it says nothing here.
+  if (text.starts_with("\xEF\xBB\xBF")) text.remove_prefix(3);
+  if (!text::IsValidUtf8(text)) bad("is not UTF-8 text");
   std::map<std::string, std::string, std::less<>> fields;
   while (!text.empty()) {
     const std::size_t end = text.find('\n');
@@ -261,35 +346,45 @@ TimetableMeta ParseMetaText(std::string_view text, const fs::path& path) {
     text = end == std::string_view::npos ? std::string_view() : text.substr(end + 1);
     const std::size_t colon = line.find(':');
     if (Trim(line).empty() || colon == std::string_view::npos) continue;
-    fields.emplace(std::string(Trim(line.substr(0, colon))),
-                   std::string(Trim(line.substr(colon + 1))));
-  }
-  const std::string meta_name(kTimetableMetaMember);
-  for (const std::string_view key : {"format", "name", "valid", "trains", "stops", "stations"}) {
-    if (fields.find(key) == fields.end()) {
-      throw TimetableFileError(TimetableFileProblem::kBadMeta, path,
-                               meta_name + " has no " + std::string(key) + " line");
+    const std::string key(Trim(line.substr(0, colon)));
+    if (fields.size() == kMaxTimetableMetaKeys) {
+      bad("has more than " + std::to_string(kMaxTimetableMetaKeys) + " keys");
     }
+    if (!fields.emplace(key, std::string(Trim(line.substr(colon + 1)))).second) {
+      bad("has two " + text::EscapeControls(key) + " lines");
+    }
+  }
+  for (const std::string_view key : {"format", "name", "valid", "trains", "stops", "stations"}) {
+    if (fields.find(key) == fields.end()) bad("has no " + std::string(key) + " line");
   }
   const std::string& format = fields.find("format")->second;
   if (format != std::to_string(kTimetableFormatVersion) &&
       format != std::to_string(kOldestTimetableFormatVersion)) {
     throw TimetableFileError(TimetableFileProblem::kWrongVersion, path,
-                             "format version " + format + ", this program reads versions " +
+                             "format version \"" + text::EscapeControls(format) +
+                                 "\", this program reads versions " +
                                  std::to_string(kOldestTimetableFormatVersion) + " to " +
                                  std::to_string(kTimetableFormatVersion));
   }
   TimetableMeta meta;
   meta.format_version = format == "1" ? 1 : kTimetableFormatVersion;
   meta.name = fields.find("name")->second;
+  if (meta.name.empty()) bad("has an empty name");
+  if (text::Utf8Length(meta.name) > kMaxTimetableNameChars) {
+    bad("has a name of " + std::to_string(text::Utf8Length(meta.name)) +
+        " characters; a name has at most " + std::to_string(kMaxTimetableNameChars));
+  }
   meta.valid_date = fields.find("valid")->second;
+  if (!IsValidPeriod(meta.valid_date)) {
+    bad("valid is not a date YYYY-MM-DD or a period YYYY-MM-DD..YYYY-MM-DD: \"" +
+        text::EscapeControls(meta.valid_date.substr(0, 64)) + "\"");
+  }
   try {
     const Period period = ParsePeriod(meta.valid_date);
     if (meta.format_version == 1 && period.days != 1) throw CalendarError("one day expected");
-  } catch (const CalendarError& e) {
-    throw TimetableFileError(TimetableFileProblem::kBadMeta, path,
-                             meta_name + ": valid is not a day or a period: \"" +
-                                 meta.valid_date + "\"");
+  } catch (const CalendarError&) {
+    bad("valid is not one day, as a file of format 1 holds: \"" +
+        text::EscapeControls(meta.valid_date.substr(0, 64)) + "\"");
   }
   if (const auto it = fields.find("source"); it != fields.end()) meta.source = it->second;
   if (const auto it = fields.find("made"); it != fields.end()) meta.made = it->second;
@@ -299,11 +394,99 @@ TimetableMeta ParseMetaText(std::string_view text, const fs::path& path) {
   return meta;
 }
 
+bool IsValidPeriod(std::string_view text) {
+  const auto date = [](std::string_view d, std::chrono::sys_days& out) {
+    if (d.size() != 10 || d[4] != '-' || d[7] != '-') return false;
+    int parts[3] = {0, 0, 0};
+    const std::size_t at[3] = {0, 5, 8}, len[3] = {4, 2, 2};
+    for (int k = 0; k < 3; ++k) {
+      const char* first = d.data() + at[k];
+      const auto [end, ec] = std::from_chars(first, first + len[k], parts[k]);
+      if (ec != std::errc() || end != first + len[k] || *first == '-' || *first == '+') {
+        return false;
+      }
+    }
+    const std::chrono::year_month_day ymd{std::chrono::year(parts[0]),
+                                          std::chrono::month(static_cast<unsigned>(parts[1])),
+                                          std::chrono::day(static_cast<unsigned>(parts[2]))};
+    if (!ymd.ok()) return false;
+    out = std::chrono::sys_days(ymd);
+    return true;
+  };
+  std::chrono::sys_days first{}, last{};
+  const std::size_t dots = text.find("..");
+  if (dots == std::string_view::npos) return date(text, first);
+  return date(text.substr(0, dots), first) && date(text.substr(dots + 2), last) && first <= last;
+}
+
+void CheckTableCounts(const TimetableMeta& meta, const MemTable* strain, const MemTable* slist,
+                      const fs::path& path) {
+  const auto mismatch = [&](std::string_view key, long said, std::size_t found,
+                            std::string_view table) {
+    throw TimetableFileError(TimetableFileProblem::kBadTable, path,
+                             std::string(kTimetableMetaMember) + " says " + std::to_string(said) +
+                                 " " + std::string(key) + " but table " + std::string(table) +
+                                 " holds " + std::to_string(found));
+  };
+  if (slist != nullptr && slist->RecordCount() != static_cast<std::size_t>(meta.trains)) {
+    mismatch("trains", meta.trains, slist->RecordCount(), "SLIST");
+  }
+  if (strain != nullptr) {
+    if (strain->RecordCount() != static_cast<std::size_t>(meta.stops)) {
+      mismatch("stops", meta.stops, strain->RecordCount(), "STRAIN");
+    }
+    const int column = strain->FindField("Station");
+    std::set<std::string_view> stations;
+    const auto records = static_cast<std::uint32_t>(strain->RecordCount());
+    for (std::uint32_t r = 0; column >= 0 && r < records; ++r) {
+      stations.insert(strain->TextOfRecord(r, column));
+    }
+    if (stations.size() != static_cast<std::size_t>(meta.stations)) {
+      mismatch("stations", meta.stations, stations.size(), "STRAIN");
+    }
+  }
+}
+
+void CheckTimetableTexts(const TimetableMeta& meta, const TimetableTexts& texts,
+                         const fs::path& path) {
+  // The metadata as the reader will parse it back.
+  (void)ParseMetaText(MetaText(meta), path);
+  if (meta.trains == 0) {
+    throw TimetableFileError(TimetableFileProblem::kBadTable, path, "the timetable holds no trains");
+  }
+  const CsvTableFormat format;
+  MemTable strain, slist;
+  for (const TableMember& member : kTableMembers) {
+    const std::string& text = texts.*member.text;
+    const auto refuse = [&](const std::string& why) {
+      throw TimetableFileError(TimetableFileProblem::kBadTable, path,
+                               "table " + std::string(member.name) + ": " + why);
+    };
+    if (text.size() > kMaxUnpackedSize) {
+      refuse("is " + std::to_string(text.size()) + " bytes, more than the " +
+             std::to_string(kMaxUnpackedSize >> 20) + " MiB a table may hold");
+    }
+    MemTable scratch;
+    MemTable& table =
+        member.name == "STRAIN" ? strain : member.name == "SLIST" ? slist : scratch;
+    try {
+      LoadTimetableTable(member.name, text, table, format);
+    } catch (const std::bad_alloc&) {
+      throw;
+    } catch (const std::exception& e) {
+      refuse(e.what());
+    }
+  }
+  CheckTableCounts(meta, &strain, &slist, path);
+}
+
 void WriteTimetableFile(const fs::path& path, const TimetableMeta& meta,
                         const TimetableTexts& texts) {
   NeedLibzip(path);
   TimetableMeta written = meta;
   written.format_version = kTimetableFormatVersion;
+  // What is written, the reader opens: the same rules, before a byte reaches the disk.
+  CheckTimetableTexts(written, texts, path);
   PackedTimetable packed;
   try {
     for (const TableMember& member : kTableMembers) {
@@ -318,6 +501,13 @@ void WriteTimetableFile(const fs::path& path, const TimetableMeta& meta,
     throw TimetableFileError(TimetableFileProblem::kBadMeta, path, e.what());
   }
   const std::string bytes = ArchiveBytes(MetaText(written), packed, path);
+  if (bytes.size() > kMaxTimetableBytes) {
+    throw TimetableFileError(TimetableFileProblem::kBadTable, path,
+                             "the packed timetable is " + std::to_string(bytes.size()) +
+                                 " bytes, more than the " +
+                                 std::to_string(kMaxTimetableBytes >> 20) +
+                                 " MiB a timetable file may have");
+  }
   try {
     system::WriteFileAtomically(path, bytes);
   } catch (const system::FileWriteError& e) {
@@ -327,15 +517,51 @@ void WriteTimetableFile(const fs::path& path, const TimetableMeta& meta,
 
 TimetableFile ReadTimetableFile(const fs::path& path) {
   NeedLibzip(path);
+  // The file itself first: libzip's own words for a file it cannot open ("No such file" for a
+  // directory entry it cannot follow) would be taken for a missing file.
+  struct stat status {};
+  if (::stat(path.c_str(), &status) != 0) {
+    const int error = errno;
+    throw TimetableFileError(TimetableFileProblem::kUnreadable, path,
+                             error == ENOENT ? "there is no such file"
+                                             : std::string("cannot be opened: ") +
+                                                   std::strerror(error));
+  }
+  if (!S_ISREG(status.st_mode)) {
+    throw TimetableFileError(TimetableFileProblem::kUnreadable, path,
+                             S_ISDIR(status.st_mode) ? "is a folder, not a file"
+                                                     : "is not a regular file");
+  }
+  const auto file_size = static_cast<std::uint64_t>(status.st_size);
+  if (file_size > kMaxTimetableBytes) {
+    throw TimetableFileError(TimetableFileProblem::kNotArchive, path,
+                             "is " + std::to_string(file_size) + " bytes, more than the " +
+                                 std::to_string(kMaxTimetableBytes >> 20) +
+                                 " MiB a timetable file may have");
+  }
   int code = 0;
   zip_t* raw = Zip().open(path.c_str(), ZIP_RDONLY | ZIP_CHECKCONS, &code);
   if (raw == nullptr) {
-    const bool unreadable = code == ZIP_ER_NOENT || code == ZIP_ER_OPEN || code == ZIP_ER_READ;
-    throw TimetableFileError(
-        unreadable ? TimetableFileProblem::kUnreadable : TimetableFileProblem::kNotArchive, path,
-        LibzipText(code));
+    std::string why;
+    switch (code) {
+      case ZIP_ER_OPEN:
+      case ZIP_ER_READ:
+      case ZIP_ER_MEMORY:
+        throw TimetableFileError(TimetableFileProblem::kUnreadable, path,
+                                 "cannot be read: " + LibzipText(code));
+      case ZIP_ER_NOZIP:
+        why = "is not a zip archive";
+        break;
+      case ZIP_ER_EXISTS:
+        why = "has two members of the same name";
+        break;
+      default:
+        why = "is a zip archive with a damaged directory (" + LibzipText(code) + ")";
+    }
+    throw TimetableFileError(TimetableFileProblem::kNotArchive, path, why);
   }
   Archive archive(raw);
+  CheckDirectory(archive.get(), file_size, path);
   TimetableFile file;
   file.meta = ParseMetaText(ReadMember(archive.get(), kTimetableMetaMember, path), path);
   for (const TableMember& member : kTableMembers) {

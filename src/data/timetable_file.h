@@ -23,6 +23,8 @@
 
 namespace lanzhou::data {
 
+class MemTable;
+
 // The format this program writes, and the oldest it still reads.
 inline constexpr int kTimetableFormatVersion = 2;
 inline constexpr int kOldestTimetableFormatVersion = 1;
@@ -30,6 +32,15 @@ inline constexpr std::string_view kCalendarMember = "CALENDAR";
 
 // Member names inside the archive.
 inline constexpr std::string_view kTimetableMetaMember = "meta.txt";
+
+// Bounds a timetable file keeps to, checked against the file's size and its zip directory before
+// anything is read, so that no header can make the reader reserve more. The national timetable
+// packs to about 1.4 MiB.
+inline constexpr std::uint64_t kMaxTimetableBytes = 64u << 20;  // the file, and its members together
+inline constexpr std::uint64_t kMaxTimetableMetaBytes = 64u << 10;  // meta.txt
+inline constexpr std::size_t kMaxTimetableMetaKeys = 64;
+inline constexpr std::size_t kMaxTimetableMembers = 64;
+inline constexpr std::size_t kMaxTimetableNameChars = 64;
 
 // What the file says about its timetable.
 struct TimetableMeta {
@@ -107,6 +118,22 @@ void WriteTimetableFile(const std::filesystem::path& path, const TimetableMeta& 
 // kWrongVersion, naming `path`).
 [[nodiscard]] std::string MetaText(const TimetableMeta& meta);
 [[nodiscard]] TimetableMeta ParseMetaText(std::string_view text, const std::filesystem::path& path);
+
+// True for a real date YYYY-MM-DD or a period YYYY-MM-DD..YYYY-MM-DD whose first day is not
+// after its last.
+[[nodiscard]] bool IsValidPeriod(std::string_view text);
+
+// The rules every table of a timetable file must pass, run by the writer before anything is
+// written: the metadata as the reader parses it, every table text as the loaders load it, and
+// the counts of meta.txt against the tables. Throws TimetableFileError naming `path`.
+void CheckTimetableTexts(const TimetableMeta& meta, const TimetableTexts& texts,
+                         const std::filesystem::path& path);
+
+// The counts of meta.txt against loaded tables (either may be null when not loaded): trains the
+// rows of SLIST, stops the rows of STRAIN, stations the distinct stations of STRAIN. Throws
+// TimetableFileError (kBadTable).
+void CheckTableCounts(const TimetableMeta& meta, const MemTable* strain,
+                      const MemTable* slist, const std::filesystem::path& path);
 
 // Adds the four packed tables and the calendar to `registry` under the names the loaders ask
 // for; `file` must outlive the registry's use.

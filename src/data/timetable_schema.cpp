@@ -2,6 +2,7 @@
 
 #include <array>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "text/ascii.h"
@@ -18,6 +19,7 @@ enum class Range : std::uint8_t {
   Distance,  // 0..99,999 km
   Elapsed,   // hours 0..99, minutes 0..59
   Fare,      // every '/' piece that reads as a number: 0..99,999 yuan
+  Group,     // 1..999,999
 };
 
 struct FieldRule {
@@ -58,7 +60,7 @@ const std::array<TableRule, 4>& Rules() {
         {"P2", Holds::Text, Range::Fare},
         {"P3", Holds::Text, Range::Fare},
         {"P4", Holds::Text, Range::Fare}}},
-      {"SM", {{"Station", Holds::Text}, {"Gp", Holds::Number}}},
+      {"SM", {{"Station", Holds::Text}, {"Gp", Holds::Number, Range::Group}}},
       {"SPY", {{"Station", Holds::Text}, {"Shortcode", Holds::Text}}},
   }};
   return rules;
@@ -111,6 +113,8 @@ bool Fits(Range range, std::string_view text, std::int64_t number) {
       return number >= 1 && number <= kMaxStopNo;
     case Range::Distance:
       return number >= 0 && number <= kMaxDistanceKm;
+    case Range::Group:
+      return number >= 1 && number <= kMaxGroupNumber;
     case Range::Elapsed: {
       const std::size_t colon = text.find(':');
       if (colon == std::string_view::npos) {
@@ -150,6 +154,8 @@ std::string_view RangeText(Range range) {
       return "running times run 0..99 h, minutes 0..59";
     case Range::Fare:
       return "fares run 0..99999 yuan";
+    case Range::Group:
+      return "city groups are numbered 1..999999";
     case Range::Any:
       break;
   }
@@ -203,6 +209,18 @@ void CheckTimetableTable(std::string_view resource_name, MemTable& table) {
       throw TableError("Field '" + std::string(c.rule->name) + "' of " + prefix + " holds " +
                        value + " in record " + std::to_string(r + 1) + "; " +
                        std::string(RangeText(c.rule->range)));
+    }
+    // A city group's stations are all tried against each other by the transfer search and
+    // stand for one another in every query: a group of thousands makes each query cost as much.
+    if (c.rule->range == Range::Group) {
+      std::unordered_map<std::int64_t, std::size_t> sizes;
+      for (std::uint32_t r = 0; r < records; ++r) {
+        const std::int64_t group = table.IntOfRecord(r, column);
+        if (++sizes[group] > kMaxGroupStations) {
+          throw TableError("City group " + std::to_string(group) + " of " + prefix +
+                           " has more than " + std::to_string(kMaxGroupStations) + " stations");
+        }
+      }
     }
   }
 }

@@ -5,6 +5,7 @@
 // reads, or holds a number no timetable has (a stop number of -2147483648, a distance of two
 // billion km, a fare of 1e300), is refused at load instead of crashing a query or printing a
 // wrapped number.
+#include <cstddef>
 #include <string_view>
 
 #include "data/csv_table_format.h"
@@ -17,6 +18,9 @@ inline constexpr int kMaxStopNo = 999;         // S_No: 1..999
 inline constexpr int kMaxDistanceKm = 99'999;  // Distance: 0..99,999 km
 inline constexpr int kMaxFareYuan = 99'999;    // every fare piece: 0..99,999 yuan
 inline constexpr int kMaxElapsedHours = 99;    // R_Date: 0..99 h, minutes 0..59
+inline constexpr int kMaxGroupNumber = 999'999;  // Gp: 1..999,999
+// Stations of one city group (Gp): the largest real city has about ten.
+inline constexpr std::size_t kMaxGroupStations = 64;
 
 // Checks a loaded table against the schema of the resource it came from ("STrain", "SList",
 // "SM", "SPY", any case; other names are not checked). Throws TableError naming the table and

@@ -302,7 +302,7 @@ CrawlImport ImportCrawl(const CrawlImportInput& input) {
   out.texts.strain = build::StrainText(rows);
   out.texts.slist = build::SlistText(rows);
   out.texts.sm = build::SmText(source);
-  out.texts.spy = build::SpyText(source);
+  out.texts.spy = build::SpyText(source, rows);
   out.trains = static_cast<long>(rows.size());
   out.stations = static_cast<long>(served.size());
   out.names = static_cast<long>(names.size());

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <initializer_list>
 #include <tuple>
+#include <unordered_map>
 
 #include "text/gbk.h"
 
@@ -122,16 +123,28 @@ std::string SmText(const Source& source) {
   return text::Utf8ToGbk(text);
 }
 
-std::string SpyText(const Source& source) {
+std::string SpyText(const Source& source, const std::vector<TrainRow>& trains) {
   std::string text =
       Definitions({kStation, {"Shortcode", "WideString", 10, 10}},
                   {{"PyIndex", "ShortCode", false}, {"StationIndex", "Station", false}});
+  // The completion lists the stations in table order: the busiest first among those of one
+  // initial letter, so that "sh" offers 上海 before 沙河市.
+  std::unordered_map<std::string_view, int> calls;
+  for (const TrainRow& train : trains) {
+    for (const StopRow& stop : train.stops) ++calls[stop.station];
+  }
+  const auto calls_at = [&](const Station* s) {
+    const auto it = calls.find(s->name);
+    return it == calls.end() ? 0 : it->second;
+  };
   std::vector<const Station*> order;
   for (const auto& s : source.stations) order.push_back(&s);
-  // By first initial; a station without initials (found by its name only) comes last.
+  // By first initial, the busiest station first; a station without initials (found by its name
+  // only) comes last.
   const auto first = [](const Station* s) { return s->initials.empty() ? '\x7f' : s->initials.front(); };
-  std::stable_sort(order.begin(), order.end(), [&first](const Station* a, const Station* b) {
-    return first(a) < first(b);
+  std::stable_sort(order.begin(), order.end(), [&](const Station* a, const Station* b) {
+    if (first(a) != first(b)) return first(a) < first(b);
+    return calls_at(a) > calls_at(b);
   });
   for (const Station* s : order) AppendRow(text, {s->name, s->initials});
   return text::Utf8ToGbk(text);

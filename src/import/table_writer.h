@@ -15,7 +15,8 @@ namespace lanzhou::timetable_build {
 [[nodiscard]] std::string SlistText(const std::vector<TrainRow>& trains);
 // SM (KMSM): one row per grouped station, in groups.txt order.
 [[nodiscard]] std::string SmText(const Source& source);
-// SPY (KMPy): one row per station, grouped by first initial, file order within a letter.
-[[nodiscard]] std::string SpyText(const Source& source);
+// SPY (KMPy): one row per station, grouped by first initial; within a letter by the number of
+// stops of `trains` there, most first, then in file order.
+[[nodiscard]] std::string SpyText(const Source& source, const std::vector<TrainRow>& trains);
 
 }  // namespace lanzhou::timetable_build

@@ -491,23 +491,23 @@ std::vector<std::uint8_t> StopDayOffsets(const std::vector<StopRow>& stops) {
       ParseClock(stops.front().departure.empty() ? stops.front().arrival : stops.front().departure);
   int day = 0;
   int previous = origin.value_or(0);
-  // The day of one time of day, walking forward.
-  auto advance = [&](const std::optional<int>& clock) {
-    if (!clock) return;
-    if (*clock < previous) ++day;
-    previous = *clock;
+  // The day of one time of day (-1: none), walking forward.
+  auto advance = [&](int clock) {
+    if (clock < 0) return;
+    if (clock < previous) ++day;
+    previous = clock;
   };
   for (std::size_t i = 0; i < stops.size(); ++i) {
     const StopRow& stop = stops[i];
     const std::optional<int> arrival = i == 0 ? std::nullopt : ParseClock(stop.arrival);
     const std::optional<int> departure = ParseClock(stop.departure);
-    advance(arrival);
+    advance(arrival.value_or(-1));
     if (arrival && origin) {
       const int at = *origin + timetable::ElapsedToMinutes(stop.rdate);
       if (at % 1440 == *arrival) day = std::max(day, at / 1440);
     }
     const int arrival_day = day;
-    advance(departure);
+    advance(departure.value_or(-1));
     const int departure_day = departure ? day : arrival_day;
     days.push_back(static_cast<std::uint8_t>(std::min(arrival ? arrival_day : departure_day, 9)));
     days.push_back(static_cast<std::uint8_t>(std::min(departure_day, 9)));

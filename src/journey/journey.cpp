@@ -6,9 +6,9 @@
 #include <limits>
 
 #include "timetable/fares.h"
-#include "timetable/train_class.h"
 #include "timetable/grid_result.h"
 #include "timetable/station_match.h"
+#include "timetable/train_class.h"
 
 namespace lanzhou::journey {
 namespace {
@@ -60,6 +60,88 @@ struct Alight {
   std::int32_t stop;
 };
 
+// The journeys of chosen candidates, in their order, with texts, distances and fares.
+// With a date, each leg carries the day it departs.
+std::vector<Journey> MakeJourneys(const Network& net, const std::vector<Candidate>& kept,
+                                  std::optional<std::chrono::sys_days> date) {
+  std::vector<Journey> journeys;
+  journeys.reserve(kept.size());
+  const data::MemTable& KMTrain = *net.KMTrain;
+  const data::MemTable& KMList = *net.KMList;
+  const Network::StopColumns& sc = net.stop_columns;
+  const Network::TrainColumns& tc = net.train_columns;
+  for (const Candidate& cand : kept) {
+    Journey j;
+    bool all_distances = true;
+    bool all_fares = true;
+    double fare_sum = 0;
+    std::int32_t distance_sum = 0;
+    for (std::int32_t k = 0; k < cand.leg_count; ++k) {
+      const LegRef& ref = cand.legs[U(k)];
+      const NetStop& board = net.stops[U(ref.board)];
+      const NetStop& alight = net.stops[U(ref.alight)];
+      Leg leg;
+      leg.train = ref.train;
+      leg.train_id = std::string(net.train_ids[U(ref.train)]);
+      leg.from = net.station_names[U(board.station)];
+      leg.to = net.station_names[U(alight.station)];
+      leg.from_no = static_cast<std::int32_t>(KMTrain.IntOfRecord(board.record, sc.S_No));
+      leg.to_no = static_cast<std::int32_t>(KMTrain.IntOfRecord(alight.record, sc.S_No));
+      leg.depart = board.depart + ref.shift;
+      leg.arrive = alight.arrive + ref.shift;
+      if (date) leg.date = *date + std::chrono::days{DayOf(leg.depart)};
+      if (k > 0) {
+        const Leg& previous = j.legs.back();
+        leg.wait = leg.depart - previous.arrive;
+        leg.station_change = leg.from != previous.to;
+      }
+      const std::int32_t distance = alight.distance - board.distance;
+      leg.distance = distance > 0 ? distance : -1;
+      // The section fare as the station query prices it.
+      timetable::TPub_GridResult row;
+      const std::uint32_t lr = net.train_list_record[U(ref.train)];
+      row.TrainId = KMList.TextOfRecord(lr, tc.ID);
+      row.NType = static_cast<std::int32_t>(KMList.IntOfRecord(lr, tc.NType));
+      row.StartStation = KMList.TextOfRecord(lr, tc.StartStation);
+      row.TrainDistance = static_cast<std::int32_t>(KMList.IntOfRecord(lr, tc.Distance));
+      row.TrainP1 = KMList.TextOfRecord(lr, tc.P1);
+      row.TrainP2 = KMList.TextOfRecord(lr, tc.P2);
+      row.TrainP3 = KMList.TextOfRecord(lr, tc.P3);
+      row.TrainP4 = KMList.TextOfRecord(lr, tc.P4);
+      row.FromStation = leg.from;
+      row.FromP1 = KMTrain.TextOfRecord(board.record, sc.P1);
+      row.FromP2 = KMTrain.TextOfRecord(board.record, sc.P2);
+      row.FromP3 = KMTrain.TextOfRecord(board.record, sc.P3);
+      row.FromP4 = KMTrain.TextOfRecord(board.record, sc.P4);
+      row.ToP1 = KMTrain.TextOfRecord(alight.record, sc.P1);
+      row.ToP2 = KMTrain.TextOfRecord(alight.record, sc.P2);
+      row.ToP3 = KMTrain.TextOfRecord(alight.record, sc.P3);
+      row.ToP4 = KMTrain.TextOfRecord(alight.record, sc.P4);
+      row.FromDistance = board.distance;
+      row.ToDistance = alight.distance;
+      row.SegDistance = alight.distance - board.distance;
+      timetable::ComputeSectionFares(row);
+      const double fare = timetable::FarePart(row.FareHardSeat, 0);
+      if (fare > 0) {
+        leg.fare = row.FareHardSeat;
+        fare_sum += fare;
+      } else {
+        all_fares = false;
+      }
+      if (leg.distance > 0) {
+        distance_sum += leg.distance;
+      } else {
+        all_distances = false;
+      }
+      j.legs.push_back(std::move(leg));
+    }
+    j.distance = all_distances ? distance_sum : -1;
+    if (all_fares) j.fare = timetable::ShortestDecimalText(fare_sum);
+    journeys.push_back(std::move(j));
+  }
+  return journeys;
+}
+
 }  // namespace
 
 // ---- Request -------------------------------------------------------------------------------
@@ -109,13 +191,6 @@ std::string ClockText(std::int32_t minutes) {
 
 std::int32_t DayOf(std::int32_t minutes) {
   return FloorDiv(minutes, kMinutesPerDay);
-}
-
-std::string DurationText(std::int32_t minutes) {
-  char text[24];
-  std::snprintf(text, sizeof text, "%02d:%02d", static_cast<int>(minutes / 60),
-                static_cast<int>(minutes % 60));
-  return text;
 }
 
 std::string TrainChainText(const Journey& journey) {
@@ -244,6 +319,12 @@ std::vector<Journey> Planner::Find(const Request& request) {
   }
   const auto active = [&](std::int32_t t) { return !dated || x.active[U(t)] != 0; };
   const auto train_end = [&](std::int32_t t) { return net.train_stop_begin[U(t) + 1]; };
+  // Every leg is boarded through one of three lists below (the departures, the trains on to the
+  // arrival set, the middle trains of two changes); each skips a train not allowed.
+  const auto allowed = [&](std::int32_t t) {
+    return request.allowed_trains.empty() ||
+           (U(t) < request.allowed_trains.size() && request.allowed_trains[U(t)] != 0);
+  };
 
   // ---- Endpoints.
   for (const std::string& name : request.from) {
@@ -263,7 +344,7 @@ std::vector<Journey> Planner::Find(const Request& request) {
   for (const std::int32_t s : x.to_stations) {
     for (std::int32_t v = net.visit_begin[U(s)]; v < net.visit_begin[U(s) + 1]; ++v) {
       const std::int32_t t = net.visits[U(v)].train;
-      if (x.train_mark[U(t)] || !active(t)) continue;
+      if (x.train_mark[U(t)] || !allowed(t) || !active(t)) continue;
       x.train_mark[U(t)] = 1;
       x.to_trains.push_back(t);
     }
@@ -360,7 +441,8 @@ std::vector<Journey> Planner::Find(const Request& request) {
   for (const std::int32_t s : x.from_stations) {
     for (std::int32_t c = net.call_begin[U(s)]; c < net.call_begin[U(s) + 1]; ++c) {
       const NetCall& call = net.calls[U(c)];
-      if (InWindow(call.minute, request.after, request.before) && active(call.train))
+      if (InWindow(call.minute, request.after, request.before) && allowed(call.train) &&
+          active(call.train))
         x.events.push_back({call.minute, call});
     }
   }
@@ -473,6 +555,7 @@ std::vector<Journey> Planner::Find(const Request& request) {
         each_boarding(net.calls, net.call_begin[U(p)], net.call_begin[U(p) + 1], al.arrive, ready,
                       covered, best[3], [&](const NetCall& call, std::int32_t shift2) {
                         const std::int32_t t2 = call.train;
+                        if (!allowed(t2)) return;
                         const std::int32_t last = x.last_hop[U(t2)];
                         if (last <= call.stop) return;
                         if (std::int64_t{x.reach_bound[U(call.stop + 1)]} + shift2 >= best[3])
@@ -562,89 +645,70 @@ std::vector<Journey> Planner::Find(const Request& request) {
     if (a.arrive != b.arrive) return a.arrive < b.arrive;
     return a.leg_count < b.leg_count;
   });
-
-  // ---- The answer's texts, distances and fares.
-  std::vector<Journey> journeys;
-  journeys.reserve(kept.size());
-  const data::MemTable& KMTrain = *net.KMTrain;
-  const data::MemTable& KMList = *net.KMList;
-  const Network::StopColumns& sc = net.stop_columns;
-  const Network::TrainColumns& tc = net.train_columns;
-  for (const Candidate& cand : kept) {
-    Journey j;
-    bool all_distances = true;
-    bool all_fares = true;
-    double fare_sum = 0;
-    std::int32_t distance_sum = 0;
-    for (std::int32_t k = 0; k < cand.leg_count; ++k) {
-      const LegRef& ref = cand.legs[U(k)];
-      const NetStop& board = net.stops[U(ref.board)];
-      const NetStop& alight = net.stops[U(ref.alight)];
-      Leg leg;
-      leg.train = ref.train;
-      leg.train_id = std::string(net.train_ids[U(ref.train)]);
-      leg.from = net.station_names[U(board.station)];
-      leg.to = net.station_names[U(alight.station)];
-      leg.from_no = static_cast<std::int32_t>(KMTrain.IntOfRecord(board.record, sc.S_No));
-      leg.to_no = static_cast<std::int32_t>(KMTrain.IntOfRecord(alight.record, sc.S_No));
-      leg.depart = board.depart + ref.shift;
-      leg.arrive = alight.arrive + ref.shift;
-      if (request.date) leg.date = *request.date + std::chrono::days{DayOf(leg.depart)};
-      if (k > 0) {
-        const Leg& previous = j.legs.back();
-        leg.wait = leg.depart - previous.arrive;
-        leg.station_change = leg.from != previous.to;
-      }
-      const std::int32_t distance = alight.distance - board.distance;
-      leg.distance = distance > 0 ? distance : -1;
-      // The section fare as the station query prices it.
-      timetable::TPub_GridResult row;
-      const std::uint32_t lr = net.train_list_record[U(ref.train)];
-      row.TrainId = KMList.TextOfRecord(lr, tc.ID);
-      row.NType = static_cast<std::int32_t>(KMList.IntOfRecord(lr, tc.NType));
-      row.StartStation = KMList.TextOfRecord(lr, tc.StartStation);
-      row.TrainDistance = static_cast<std::int32_t>(KMList.IntOfRecord(lr, tc.Distance));
-      row.TrainP1 = KMList.TextOfRecord(lr, tc.P1);
-      row.TrainP2 = KMList.TextOfRecord(lr, tc.P2);
-      row.TrainP3 = KMList.TextOfRecord(lr, tc.P3);
-      row.TrainP4 = KMList.TextOfRecord(lr, tc.P4);
-      row.FromStation = leg.from;
-      row.FromP1 = KMTrain.TextOfRecord(board.record, sc.P1);
-      row.FromP2 = KMTrain.TextOfRecord(board.record, sc.P2);
-      row.FromP3 = KMTrain.TextOfRecord(board.record, sc.P3);
-      row.FromP4 = KMTrain.TextOfRecord(board.record, sc.P4);
-      row.ToP1 = KMTrain.TextOfRecord(alight.record, sc.P1);
-      row.ToP2 = KMTrain.TextOfRecord(alight.record, sc.P2);
-      row.ToP3 = KMTrain.TextOfRecord(alight.record, sc.P3);
-      row.ToP4 = KMTrain.TextOfRecord(alight.record, sc.P4);
-      row.FromDistance = board.distance;
-      row.ToDistance = alight.distance;
-      row.SegDistance = alight.distance - board.distance;
-      timetable::ComputeSectionFares(row);
-      const double fare = timetable::FarePart(row.FareHardSeat, 0);
-      if (fare > 0) {
-        leg.fare = row.FareHardSeat;
-        fare_sum += fare;
-      } else {
-        all_fares = false;
-      }
-      if (leg.distance > 0) {
-        distance_sum += leg.distance;
-      } else {
-        all_distances = false;
-      }
-      j.legs.push_back(std::move(leg));
-    }
-    j.distance = all_distances ? distance_sum : -1;
-    if (all_fares) j.fare = timetable::ShortestDecimalText(fare_sum);
-    journeys.push_back(std::move(j));
-  }
-  return journeys;
+  return MakeJourneys(net, kept, request.date);
 }
 
 std::vector<Journey> FindJourneys(const Network& network, const Request& request) {
   Planner planner(network);
   return planner.Find(request);
+}
+
+std::vector<Journey> WithoutSlowJourneys(std::vector<Journey> journeys) {
+  if (journeys.empty()) return journeys;
+  std::int32_t fastest = journeys.front().Minutes();
+  for (const Journey& j : journeys) fastest = std::min(fastest, j.Minutes());
+  // Compared in tenths of a minute: 1.5 times is 15 tenths.
+  const std::int64_t limit = std::int64_t{15} * fastest + std::int64_t{10} * kSlowJourneyMargin;
+  std::erase_if(journeys,
+                [&](const Journey& j) { return std::int64_t{10} * j.Minutes() > limit; });
+  return journeys;
+}
+
+std::vector<Journey> DirectJourneys(const Network& net, const Request& request) {
+  if (CheckRequest(request)) return {};
+  std::vector<std::uint8_t> is_to(U(net.StationCount()), 0);
+  for (const std::string& name : request.to) {
+    if (const auto s = net.StationNumber(name)) is_to[U(*s)] = 1;
+  }
+  // Per train, the earliest boarding stop in the departure set that leaves in the window.
+  std::vector<std::int32_t> board(U(net.TrainCount()), -1);
+  std::vector<std::int32_t> shift(U(net.TrainCount()), 0);
+  for (const std::string& name : request.from) {
+    const auto s = net.StationNumber(name);
+    if (!s || is_to[U(*s)]) continue;
+    for (std::int32_t c = net.call_begin[U(*s)]; c < net.call_begin[U(*s) + 1]; ++c) {
+      const NetCall& call = net.calls[U(c)];
+      if (!InWindow(call.minute, request.after, request.before)) continue;
+      std::int32_t& b = board[U(call.train)];
+      if (b < 0 || call.stop < b) {
+        b = call.stop;
+        shift[U(call.train)] = call.minute - net.stops[U(call.stop)].depart;
+      }
+    }
+  }
+  std::vector<Candidate> candidates;
+  for (std::int32_t t = 0; t < net.TrainCount(); ++t) {
+    const std::int32_t b = board[U(t)];
+    if (b < 0) continue;
+    // The last later stop in the arrival set, as the station query alights.
+    std::int32_t alight = -1;
+    for (std::int32_t i = b + 1; i < net.train_stop_begin[U(t) + 1]; ++i) {
+      if (is_to[U(net.stops[U(i)].station)]) alight = i;
+    }
+    if (alight < 0) continue;
+    Candidate cand;
+    cand.depart = net.stops[U(b)].depart + shift[U(t)];
+    cand.arrive = net.stops[U(alight)].arrive + shift[U(t)];
+    cand.leg_count = 1;
+    cand.legs[0] = LegRef{t, b, alight, shift[U(t)]};
+    candidates.push_back(cand);
+  }
+  std::stable_sort(candidates.begin(), candidates.end(),
+                   [](const Candidate& a, const Candidate& b) {
+                     if (a.depart != b.depart) return a.depart < b.depart;
+                     return a.arrive < b.arrive;
+                   });
+  return MakeJourneys(net, candidates, request.date);
 }
 
 // ---- Sorting -------------------------------------------------------------------------------

@@ -12,6 +12,7 @@
 
 #include "data/mem_table.h"
 #include "journey/network.h"
+#include "timetable/times.h"
 
 namespace lanzhou::journey {
 
@@ -32,6 +33,8 @@ struct Request {
   std::int32_t min_change = 30;       // minutes, change at the same station
   std::int32_t min_change_city = 90;  // minutes, change to another station of the city group
   std::int32_t max_wait = 720;        // minutes between arrival and departure; 0 = unlimited
+  // By the network's train number, nonzero for the trains a journey may use; empty: all.
+  std::vector<char> allowed_trains;
   // The day of the first departure: every leg's train must run on its own service day (the
   // network's calendar). Nothing: every train runs every day.
   std::optional<std::chrono::sys_days> date;
@@ -88,8 +91,8 @@ struct Journey {
 [[nodiscard]] std::string ClockText(std::int32_t minutes);
 // Day of an absolute minute, counted from the journey's first day (1500 -> 1).
 [[nodiscard]] std::int32_t DayOf(std::int32_t minutes);
-// A duration as "HH:MM" with at least two hour digits (1534 -> "25:34").
-[[nodiscard]] std::string DurationText(std::int32_t minutes);
+// Durations are written as every duration of the program is (1534 -> "25:34", 128 -> "2:08").
+using timetable::DurationText;
 // The trains of a journey joined by " → " ("K1043 → G1202"), by the numbers shown.
 [[nodiscard]] std::string TrainChainText(const Journey& journey);
 
@@ -120,6 +123,21 @@ class Planner {
 
 // Planner(network).Find(request) for a single request.
 [[nodiscard]] std::vector<Journey> FindJourneys(const Network& network, const Request& request);
+
+// ---- What is listed -------------------------------------------------------------------------
+
+// Minutes beyond 1.5 times the fastest journey that a listed journey may take.
+inline constexpr std::int32_t kSlowJourneyMargin = 180;
+
+// The journeys a traveller would consider, in their order: none that takes longer than 1.5
+// times the fastest of them plus kSlowJourneyMargin (a 58-hour detour beside 26-hour trips).
+[[nodiscard]] std::vector<Journey> WithoutSlowJourneys(std::vector<Journey> journeys);
+
+// Every train from the departure set to the arrival set leaving in the request's window, one
+// journey each (boarding at its first stop of the departure set, alighting at its last of the
+// arrival set), in order of departure then arrival: direct trains that a faster or later one
+// dominates too. The change limits play no part. Empty when CheckRequest refuses the request.
+[[nodiscard]] std::vector<Journey> DirectJourneys(const Network& network, const Request& request);
 
 // ---- Sorting -------------------------------------------------------------------------------
 

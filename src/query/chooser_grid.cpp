@@ -27,9 +27,9 @@ void FillChooserGrid(ChooserGrid& chooser, const std::vector<TPub_ZZStruct>& lis
     const int r = chooser.CandidateCount++;
     if (g.RowCount() < chooser.CandidateCount) g.SetRowCount(chooser.CandidateCount);
     g.SetCell(0, r, c.Name);
-    g.SetCell(1, r, std::to_string(c.FirstDistance));
-    g.SetCell(2, r, std::to_string(c.SecondDistance));
-    g.SetCell(3, r, std::to_string(c.TotalDistance));
+    g.SetCell(1, r, timetable::DistanceText(c.FirstDistance));
+    g.SetCell(2, r, timetable::DistanceText(c.SecondDistance));
+    g.SetCell(3, r, timetable::DistanceText(c.TotalDistance));
     g.SetCell(4, r, c.FirstTime);
     g.SetCell(5, r, c.SecondTime);
     g.SetCell(6, r, c.TotalTime);

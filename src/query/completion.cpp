@@ -10,8 +10,18 @@ std::vector<std::string> FillInitialsDropDown(data::MemTable& KMPy, std::string_
   std::vector<std::string> entries;
   const data::ColumnId station = KMPy.ColumnOf("Station");
   const data::ColumnId shortcode = KMPy.ColumnOf("Shortcode");
+  // Table order (the busiest stations of a letter first), except that a city's own name
+  // whose initials are exactly the letters typed leads: "bj" offers 北京 before 北京南.
+  std::size_t leading = 0;
   for (KMPy.First(); !KMPy.Eof(); KMPy.Next()) {
-    if (KMPy.TextAt(shortcode).starts_with(key)) entries.emplace_back(KMPy.TextAt(station));
+    const std::string_view code = KMPy.TextAt(shortcode);
+    if (!code.starts_with(key)) continue;
+    const std::string_view name = KMPy.TextAt(station);
+    if (code.size() == key.size() && CityOf(name) == name) {
+      entries.emplace(entries.begin() + static_cast<std::ptrdiff_t>(leading++), name);
+    } else {
+      entries.emplace_back(name);
+    }
   }
   // A full page of eight matches needs no filler; fewer are padded to nine rows.
   if (entries.size() < static_cast<std::size_t>(kFullDropDown)) {

@@ -14,9 +14,11 @@ namespace lanzhou::query {
 inline constexpr int kPaddedDropDown = 9;
 inline constexpr int kFullDropDown = 8;
 
-// The stations of KMPy whose Shortcode begins with the letters (without regard to case), in
-// KMPy's working order (load order as loaded), then "" entries up to 9 when fewer than 8
-// matched. letters must pass IsAllLetters (input_checks.h). Moves KMPy's cursor.
+// The stations of KMPy whose Shortcode begins with the letters (without regard to case): first
+// those whose Shortcode is the letters and whose name is its own city (CityOf), then the rest,
+// each part in KMPy's working order (load order as loaded: the busiest stations of a letter
+// first); then "" entries up to 9 when fewer than 8 matched. letters must pass IsAllLetters
+// (input_checks.h). Moves KMPy's cursor.
 [[nodiscard]] std::vector<std::string> FillInitialsDropDown(data::MemTable& KMPy,
                                                             std::string_view letters);
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "query/station_match.h"
+#include "query/train_number_query.h"
 
 namespace lanzhou::query {
 namespace {
@@ -55,10 +56,13 @@ InputCheck CheckThroughQuery(std::string_view from_text, std::string_view to_tex
   return {};
 }
 
-InputCheck CheckTrainNumberQuery(std::string_view ecc_text, const data::TimetableStore& tables) {
+InputCheck CheckTrainNumberQuery(std::string_view ecc_text, data::TimetableStore& tables) {
   if (TrimBlanks(ecc_text).empty()) return Message("请输入车次。", kIncomplete, kECC);
   // KMSM is loaded after KMList; the stops are read for each row's terminal stop number.
   if (!tables.KMSMReady || !tables.KMListReady || !tables.KMTrainReady) return NotReady();
+  // As an unknown station is: an empty grid would not tell a mistyped number from a table
+  // without trains.
+  if (!HasTrainNumber(tables.KMList, ecc_text)) return Message("车次不存在。", kInputError, kECC);
   return {};
 }
 

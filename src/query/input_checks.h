@@ -56,9 +56,10 @@ struct InputCheck {
                                            data::TimetableStore& tables);
 
 // BTNCCCX: a train number typed (blanks around it do not count); then KMSMReady, which its
-// loader sets after KMList, and KMTrainReady, since TerminalStopNo reads the stops.
+// loader sets after KMList, and KMTrainReady, since TerminalStopNo reads the stops; then a
+// train of that number in KMList ("车次不存在。" otherwise). Moves KMList's cursor.
 [[nodiscard]] InputCheck CheckTrainNumberQuery(std::string_view ecc_text,
-                                               const data::TimetableStore& tables);
+                                               data::TimetableStore& tables);
 
 // BTNCZCX: a station name typed and known to KMPy (the untrimmed text); then KMTrain, KMList
 // and KMSM ready.

@@ -1,5 +1,6 @@
 #include "query/journey_grid.h"
 
+#include <optional>
 #include <utility>
 
 #include "query/station_match.h"
@@ -9,7 +10,7 @@
 namespace lanzhou::query {
 namespace {
 
-constexpr const char* kNoValue = "-";
+constexpr std::string_view kNoValue = timetable::kUnknownValue;
 
 QueryMessage ConditionMessage(std::string text, std::string_view focus) {
   QueryMessage message;
@@ -46,10 +47,13 @@ InputCheck CheckJourneyConditions(const JourneyConditions& conditions) {
   return {};
 }
 
-std::vector<journey::Journey> FindJourneys(const journey::Network& network,
-                                           data::TimetableStore& tables,
-                                           std::string_view from_text, std::string_view to_text,
-                                           const JourneyConditions& conditions) {
+namespace {
+
+// Empty when the conditions allow no train at all.
+std::optional<journey::Request> RequestOf(const journey::Network& network,
+                                          data::TimetableStore& tables,
+                                          std::string_view from_text, std::string_view to_text,
+                                          const JourneyConditions& conditions) {
   journey::Request request;
   journey::SetEndpoints(tables.KMSM, TrimBlanks(from_text), TrimBlanks(to_text), request);
   request.after = timetable::ClockMinutes(conditions.after);
@@ -59,12 +63,46 @@ std::vector<journey::Journey> FindJourneys(const journey::Network& network,
   request.min_change_city = conditions.min_change_city;
   request.max_wait = conditions.max_wait;
   request.date = conditions.date;
-  return journey::FindJourneys(network, request);
+  if ((conditions.train_groups & timetable::kAllTrainGroups) != timetable::kAllTrainGroups) {
+    request.allowed_trains.resize(network.train_ids.size());
+    for (std::size_t t = 0; t < network.train_ids.size(); ++t) {
+      const auto group = static_cast<unsigned>(timetable::TrainGroupOf(network.train_ids[t]));
+      request.allowed_trains[t] = (conditions.train_groups >> group) & 1u;
+    }
+    // No train allowed at all is still a restriction, not "every train".
+    if (request.allowed_trains.empty()) return std::nullopt;
+  }
+  return request;
+}
+
+}  // namespace
+
+std::vector<journey::Journey> FindJourneys(const journey::Network& network,
+                                           data::TimetableStore& tables,
+                                           std::string_view from_text, std::string_view to_text,
+                                           const JourneyConditions& conditions) {
+  const auto request = RequestOf(network, tables, from_text, to_text, conditions);
+  if (!request) return {};
+  auto journeys = journey::FindJourneys(network, *request);
+  if (conditions.all) return journeys;
+  return journey::WithoutSlowJourneys(std::move(journeys));
+}
+
+std::vector<journey::Journey> FindDirectJourneys(const journey::Network& network,
+                                                 data::TimetableStore& tables,
+                                                 std::string_view from_text,
+                                                 std::string_view to_text,
+                                                 const JourneyConditions& conditions) {
+  const auto request = RequestOf(network, tables, from_text, to_text, conditions);
+  if (!request) return {};
+  return journey::DirectJourneys(network, *request);
 }
 
 HeaderSort JourneyHeaders() {
   return HeaderSort({{"出发", SortKey::DayTime},
+                     {"发站", SortKey::Text},
                      {"到达", SortKey::DayTime},
+                     {"到站", SortKey::Text},
                      {"历时", SortKey::Minutes},
                      {"换乘", SortKey::Number},
                      {"车次", SortKey::Text},
@@ -74,24 +112,48 @@ HeaderSort JourneyHeaders() {
 }
 
 std::array<std::string, kJourneyColumns> JourneyCells(const journey::Journey& journey) {
-  const std::string arrive =
+  std::string arrive =
       journey::ClockText(journey.Arrive()) + timetable::DayMarker(journey::DayOf(journey.Arrive()));
   std::string stations;
-  int wait = 0;
+  std::string waits;
   for (std::size_t i = 1; i < journey.legs.size(); ++i) {
     if (!stations.empty()) stations += "、";
     stations += ChangeText(journey.legs[i - 1], journey.legs[i]);
-    wait += journey.legs[i].wait;
+    if (!waits.empty()) waits += "、";
+    waits += journey::DurationText(journey.legs[i].wait);
   }
   const bool through = journey.legs.size() < 2;
   return {journey::ClockText(journey.Depart()),
+          journey.legs.front().from,
           std::move(arrive),
+          journey.legs.back().to,
           journey::DurationText(journey.Minutes()),
           std::to_string(journey.Changes()),
           journey::TrainChainText(journey),
           through ? std::string(kNoValue) : std::move(stations),
-          through ? std::string(kNoValue) : journey::DurationText(wait),
+          through ? std::string(kNoValue) : std::move(waits),
           journey.fare.empty() ? std::string(kNoValue) : journey.fare};
+}
+
+std::vector<std::string> JourneyLegLines(const journey::Journey& journey) {
+  const auto clock = [](std::int32_t minutes) {
+    std::string text = journey::ClockText(minutes);
+    if (const int day = journey::DayOf(minutes); day > 0) text += "+" + std::to_string(day) + "天";
+    return text;
+  };
+  std::vector<std::string> lines;
+  for (std::size_t i = 0; i < journey.legs.size(); ++i) {
+    const journey::Leg& leg = journey.legs[i];
+    std::string line = "第" + std::to_string(i + 1) + "程 " + leg.train_id + " " + leg.from + " " +
+                       clock(leg.depart) + " → " + leg.to + " " + clock(leg.arrive) + "，历时 " +
+                       journey::DurationText(leg.arrive - leg.depart);
+    if (i > 0) {
+      line += "，等候 " + journey::DurationText(leg.wait);
+      if (leg.station_change) line += "，同城换站";
+    }
+    lines.push_back(std::move(line));
+  }
+  return lines;
 }
 
 void FillJourneyList(JourneyList& list, std::vector<journey::Journey> journeys) {
@@ -145,16 +207,17 @@ void FillJourneyLegs(data::TimetableStore& tables, const journey::Journey& journ
     if (!KMTrain.Locate("ID", leg.train_id)) continue;
     bool boarded = false;
     bool alighted = false;
-    // The train's stops follow one another in stop-number order from its first one.
+    // The train's stops follow one another in stop-number order from its first one; the walk
+    // goes on to the last for the row's terminal.
     for (; !KMTrain.Eof() && KMTrain.TextAt(columns.ID) == leg.train_id; KMTrain.Next()) {
       const StopView stop = ReadStop(KMTrain, columns);
+      row.LastNo = stop.S_No;
       if (stop.S_No == leg.from_no) {
         SetBoardingStop(row, stop);
         boarded = true;
       } else if (stop.S_No == leg.to_no && boarded) {
         SetAlightingStop(row, stop);
         alighted = true;
-        break;
       }
     }
     if (!alighted || !FillTrainFields(tables.KMList, leg.train_id, row)) continue;
@@ -164,10 +227,7 @@ void FillJourneyLegs(data::TimetableStore& tables, const journey::Journey& journ
   const int count = static_cast<int>(legs.State.ResultList.size());
   legs.Grid.SetRowCount(std::max(count, kLegMinRows));
   for (int r = 0; r < count; ++r) {
-    const auto cells = ResultCells(legs.State.ResultList[static_cast<std::size_t>(r)]);
-    for (int c = 0; c < kResultColumns; ++c) {
-      legs.Grid.SetCell(c, r, cells[static_cast<std::size_t>(c)]);
-    }
+    WriteResultRow(legs.Grid, r, legs.State.ResultList[static_cast<std::size_t>(r)]);
   }
   legs.State.VisibleCount = count;
 }

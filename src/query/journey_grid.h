@@ -17,11 +17,12 @@
 #include "query/show_results.h"
 #include "query/sort_grid.h"
 #include "query/string_grid.h"
+#include "timetable/train_class.h"
 
 namespace lanzhou::query {
 
-// Shown columns: 出发, 到达, 历时, 换乘, 车次, 换乘站, 等候, 参考票价.
-inline constexpr int kJourneyColumns = 8;
+// Shown columns: 出发, 发站, 到达, 到站, 历时, 换乘, 车次, 换乘站, 等候, 参考票价.
+inline constexpr int kJourneyColumns = 10;
 // A column after the shown ones holds the journey's number, so a row finds its journey however
 // the rows were sorted.
 inline constexpr int kJourneyIndexColumn = kJourneyColumns;
@@ -50,13 +51,18 @@ struct JourneyConditions {
   int max_wait = 720;        // minutes; 0 = no limit
   // The day of the first departure; nothing: every train runs every day.
   std::optional<std::chrono::sys_days> date;
+  // The 车型 boxes: bits 1 << timetable::TrainGroup of the trains a journey may use.
+  unsigned train_groups = timetable::kAllTrainGroups;
+  bool all = false;          // 显示全部: every Pareto journey, the slow ones too
 };
 
 // GoOn, or the message for the first condition at fault and the box that gets the focus: a
 // departure time that is not a time of day, or a window whose start lies after its end.
 [[nodiscard]] InputCheck CheckJourneyConditions(const JourneyConditions& conditions);
 
-// The journeys between the two texts under checked conditions, in the planner's order.
+// The journeys between the two texts under checked conditions, in the planner's order; every
+// leg's train is of a group the conditions allow (none when they allow no group); unless
+// conditions.all, without those a traveller would not consider (journey::WithoutSlowJourneys).
 // Reads KMSM (its cursor moves).
 [[nodiscard]] std::vector<journey::Journey> FindJourneys(const journey::Network& network,
                                                          data::TimetableStore& tables,
@@ -64,16 +70,28 @@ struct JourneyConditions {
                                                          std::string_view to_text,
                                                          const JourneyConditions& conditions);
 
-// Header labels Lab1..Lab8 and how each column sorts.
+// 显示全部直达车次: every direct train between the two texts leaving in the window
+// (journey::DirectJourneys), the dominated ones too. Reads KMSM (its cursor moves).
+[[nodiscard]] std::vector<journey::Journey> FindDirectJourneys(
+    const journey::Network& network, data::TimetableStore& tables, std::string_view from_text,
+    std::string_view to_text, const JourneyConditions& conditions);
+
+// Header labels Lab1..Lab10 and how each column sorts.
 [[nodiscard]] HeaderSort JourneyHeaders();
 
-// The eight cells of a journey's row: departure "07:05"; arrival "06:10+1天" (a marker from
-// the first day on); total time "23:05"; changes; the trains "K1043 → G1202"; the change
-// stations, "郑州" or "北京西→北京南（同城换站）", several joined by "、" ("-" without a
-// change); the waits added up ("-" without a change); the hard-seat fare in total ("-" unless
-// every leg has one).
+// The ten cells of a journey's row: departure "07:05" and its station "西安北"; arrival
+// "06:10+1天" (a marker from the first day on) and its station; total time "23:05"; changes;
+// the trains "K1043 → G1202"; the change stations, "郑州" or "北京西→北京南（同城换站）",
+// several joined by "、" ("-" without a change); each change's wait, joined by "、" in the same
+// order ("00:40、01:10"; "-" without a change); the hard-seat fare in total ("-" unless every
+// leg has one).
 [[nodiscard]] std::array<std::string, kJourneyColumns> JourneyCells(
     const journey::Journey& journey);
+
+// The legs of a journey as the printed list writes them under its row, one line each:
+// "第2程 G11 郑州 11:40 → 厦门 20:00，历时 08:20，等候 00:40" (the wait before boarding, on the
+// legs after a change; "，同城换站" where it boards at another station of the city).
+[[nodiscard]] std::vector<std::string> JourneyLegLines(const journey::Journey& journey);
 
 struct JourneyList {
   StringGrid Grid{kJourneyColumns + 1, kJourneyMinRows};

@@ -11,7 +11,7 @@ namespace lanzhou::query {
 namespace {
 
 std::string OrDash(const std::string& fare) {
-  return fare.empty() ? "-" : fare;
+  return fare.empty() ? std::string(timetable::kUnknownValue) : fare;
 }
 
 bool IsHighSpeed(std::string_view train_id) {
@@ -25,16 +25,26 @@ bool PassesTrimmed(const QueryState& state, const TPub_GridResult& row,
   const std::string& transfer = state.TransferStation;
   const bool through = state.QueryKind == StationToStation;
   const bool at_station = state.QueryKind == StationTimetable;
-  // Train-number rows (and rows of no query) pass the three station filters.
+  // Train-number rows (and rows of no query) pass the three station filters. A row starts
+  // or ends its train by stop number: the train list names the ends by city (北京 for 北京南).
+  // At a station, only trains that start (end) at that station count, not a row that runs
+  // from a train's first stop elsewhere to this station.
+  const auto at_the_station = [&](const std::string& name) {
+    return IsStationOf(name, false, state.FromSpec);
+  };
   if (filters.CBSF) {
-    if (through && !(row.StartStation == row.FromStation || row.FromStation == transfer)) {
+    if (through && !(StartsTrain(row) || row.FromStation == transfer)) return false;
+    if (at_station &&
+        !((StartsTrain(row) && at_the_station(row.FromStation)) || row.FromStation == transfer)) {
       return false;
     }
-    if (at_station && !(row.StartStation == box || row.FromStation == transfer)) return false;
   }
   if (filters.CBZD) {
-    if (through && !(row.EndStation == row.ToStation || row.ToStation == transfer)) return false;
-    if (at_station && !(row.EndStation == box || row.ToStation == transfer)) return false;
+    if (through && !(EndsTrain(row) || row.ToStation == transfer)) return false;
+    if (at_station &&
+        !((EndsTrain(row) && at_the_station(row.ToStation)) || row.ToStation == transfer)) {
+      return false;
+    }
   }
   if (filters.CBJQ) {
     if (through) {
@@ -81,12 +91,24 @@ std::array<std::string, kResultColumns> ResultCells(const TPub_GridResult& row) 
           row.ToStation,
           row.ArriveTime + timetable::DayMarker(row.ArriveDays),
           std::to_string(row.Stops),
-          std::to_string(row.SegDistance),
+          timetable::DistanceText(row.SegDistance),
           row.SegTime,
           OrDash(row.FareHardSeat),
           OrDash(row.FareSoftSeat),
           OrDash(row.FareHardSleeper),
           OrDash(row.FareSoftSleeper)};
+}
+
+int ResultRowTag(const TPub_GridResult& row) {
+  return (StartsTrain(row) ? kStartsTrainTag : 0) | (EndsTrain(row) ? kEndsTrainTag : 0);
+}
+
+void WriteResultRow(StringGrid& grid, int r, const TPub_GridResult& row) {
+  auto cells = ResultCells(row);
+  for (int c = 0; c < kResultColumns; ++c) {
+    grid.SetCell(c, r, std::move(cells[static_cast<std::size_t>(c)]));
+  }
+  grid.SetRowTag(r, ResultRowTag(row));
 }
 
 bool PassesFilters(const QueryState& state, const TPub_GridResult& row,
@@ -98,6 +120,7 @@ void ClearResultGrid(ResultGrid& grid) {
   StringGrid& g = grid.SGrid;
   for (int r = 0; r < g.RowCount(); ++r) {
     for (int c = 0; c < g.ColCount(); ++c) g.SetCell(c, r, {});
+    g.SetRowTag(r, 0);
   }
   g.SetRowCount(kResultMinRows);
   ClearGridSelection(g);
@@ -113,10 +136,7 @@ void ShowResults(QueryState& state, ResultGrid& grid, const ResultFilters& filte
     if (!PassesTrimmed(state, row, filters, box)) continue;
     const int r = state.VisibleCount;
     if (g.RowCount() <= r) g.SetRowCount(r + 1);
-    auto cells = ResultCells(row);
-    for (int c = 0; c < kResultColumns; ++c) {
-      g.SetCell(c, r, std::move(cells[static_cast<std::size_t>(c)]));
-    }
+    WriteResultRow(g, r, row);
     ++state.VisibleCount;
   }
   if (state.VisibleCount > kResultMinRows) g.SetRowCount(state.VisibleCount);
@@ -141,9 +161,8 @@ void ReapplySort(const QueryState& state, ResultGrid& grid) {
 
 RowColour SGridRowColour(const StringGrid& SGrid, int row, std::string_view TransferStation) {
   if (SGrid.IsBlankRow(row)) return RowColour::Normal;
-  const std::string& boarding = SGrid.Cell(4, row);
-  if (boarding == SGrid.Cell(1, row)) return RowColour::Red;
-  if (boarding == TransferStation) return RowColour::Blue;
+  if ((SGrid.RowTag(row) & kStartsTrainTag) != 0) return RowColour::Red;
+  if (SGrid.Cell(4, row) == TransferStation) return RowColour::Blue;
   return RowColour::Normal;
 }
 

@@ -35,8 +35,17 @@ struct ResultGrid {
 };
 
 // The 15 cells of a row: train, first/last station, class, boarding station and time,
-// alighting station and time, stops, km, running time, and the four fares ("-" when empty).
+// alighting station and time, stops, km ("-" when not known), the section's duration, and the
+// four fares ("-" when empty).
 [[nodiscard]] std::array<std::string, kResultColumns> ResultCells(const TPub_GridResult& row);
+
+// Row tags of the result grids: the row starts (boards at stop 1) or ends (alights at the
+// terminal) its train.
+inline constexpr int kStartsTrainTag = 1;
+inline constexpr int kEndsTrainTag = 2;
+[[nodiscard]] int ResultRowTag(const TPub_GridResult& row);
+// ResultCells of row into grid row r, with its tag.
+void WriteResultRow(StringGrid& grid, int r, const TPub_GridResult& row);
 
 // Whether a row passes the checked boxes under state's QueryKind and TransferStation.
 // station_box is ComboCZ's text as it stands now (it is trimmed here).
@@ -59,8 +68,8 @@ void Lab1Click(const QueryState& state, ResultGrid& grid, int column);
 // Sorts the shown rows again by the marked column; nothing when VisibleCount is 0.
 void ReapplySort(const QueryState& state, ResultGrid& grid);
 
-// Text colour of an unselected row: red when the train starts at the boarding station (column 4
-// equals column 1), else blue when it boards at the transfer station (a transfer's second leg),
+// Text colour of an unselected row: red when the row starts its train (its tag, set from the
+// stop number), else blue when it boards at the transfer station (a transfer's second leg),
 // else normal. Blank rows are normal.
 [[nodiscard]] RowColour SGridRowColour(const StringGrid& SGrid, int row,
                                        std::string_view TransferStation);

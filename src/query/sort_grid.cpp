@@ -25,7 +25,15 @@ std::optional<double> ParseNumber(std::string_view text) {
 // Digits with at most one colon ("0", "18", "9:48", "01:55", "23:"), perhaps after one '-'
 // ("-01:05", a section run backwards); anything else holds no running time, although
 // ElapsedToMinutes would read it as 0.
+// Several running times joined by "、" (a journey's waits, one per change) sort by their sum.
 std::optional<double> ParseMinutes(std::string_view text) {
+  constexpr std::string_view kJoin = "、";
+  if (const std::size_t join = text.find(kJoin); join != std::string_view::npos) {
+    const auto first = ParseMinutes(text.substr(0, join));
+    const auto rest = ParseMinutes(text.substr(join + kJoin.size()));
+    if (!first || !rest) return std::nullopt;
+    return *first + *rest;
+  }
   const std::string_view whole = text;
   if (text.starts_with('-')) text.remove_prefix(1);
   bool has_digit = false;

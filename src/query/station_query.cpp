@@ -44,8 +44,15 @@ bool FindStationTrains(data::TimetableStore& tables, QueryState& state,
   data::MemTable& KMTrain = tables.KMTrain;
   data::MemTable& KMList = tables.KMList;
   const StopColumns columns(KMTrain);
+  // The train and station of the last stop 1 passed, for rows of trains that end here.
+  std::string_view first_id;
+  std::string_view first_station;
   KMTrain.First();
   while (!KMTrain.Eof()) {
+    if (KMTrain.IntAt(columns.S_No) == 1) {
+      first_id = KMTrain.TextAt(columns.ID);
+      first_station = KMTrain.TextAt(columns.Station);
+    }
     if (!station_set.Contains(KMTrain.TextAt(columns.Station))) {
       KMTrain.Next();
       continue;
@@ -62,10 +69,16 @@ bool FindStationTrains(data::TimetableStore& tables, QueryState& state,
       // The train leaves from here: the row runs on to its terminal.
       SetBoardingStop(row, stop);
       SetAlightingStop(row, WalkToTerminal(KMTrain, columns, stop));
+      row.LastNo = row.ToNo;
     } else {
-      // The train ends here: the row runs from its first station as the train list names it.
+      // The train ends here: the row runs from its first stop.
       SetAlightingStop(row, stop);
-      SetOriginAsBoarding(row, known ? KMList.FieldByName("A_Time").AsString() : std::string());
+      row.LastNo = row.ToNo;
+      const std::string_view origin = first_id == stop.ID ? first_station
+                                      : known           ? std::string_view(row.StartStation)
+                                                        : std::string_view();
+      SetOriginAsBoarding(row, origin,
+                          known ? KMList.FieldByName("A_Time").AsString() : std::string());
       // One row per train, even where a stop without departure time is not the last.
       SkipTrain(KMTrain, columns.ID, stop.ID);
     }

@@ -15,8 +15,17 @@ StringGrid::StringGrid(int col_count, int row_count)
 }
 
 void StringGrid::SetRowCount(int row_count) {
-  rows_.resize(static_cast<std::size_t>(std::max(row_count, 0)),
-               std::vector<std::string>(static_cast<std::size_t>(col_count_)));
+  const auto count = static_cast<std::size_t>(std::max(row_count, 0));
+  rows_.resize(count, std::vector<std::string>(static_cast<std::size_t>(col_count_)));
+  tags_.resize(count, 0);
+}
+
+int StringGrid::RowTag(int row) const {
+  return row < 0 || row >= RowCount() ? 0 : tags_[static_cast<std::size_t>(row)];
+}
+
+void StringGrid::SetRowTag(int row, int tag) {
+  if (row >= 0 && row < RowCount()) tags_[static_cast<std::size_t>(row)] = tag;
 }
 
 const std::string& StringGrid::Cell(int col, int row) const {
@@ -33,6 +42,7 @@ void StringGrid::SetCell(int col, int row, std::string text) {
 void StringGrid::SwapRows(int a, int b) {
   if (a < 0 || b < 0 || a >= RowCount() || b >= RowCount() || a == b) return;
   rows_[static_cast<std::size_t>(a)].swap(rows_[static_cast<std::size_t>(b)]);
+  std::swap(tags_[static_cast<std::size_t>(a)], tags_[static_cast<std::size_t>(b)]);
 }
 
 bool StringGrid::SelectRow(int row) {

@@ -42,8 +42,13 @@ class StringGrid {
   void SetCell(int col, int row, std::string text);
   // A row whose column 0 is empty (or that the grid does not have) is blank.
   [[nodiscard]] bool IsBlankRow(int row) const { return Cell(0, row).empty(); }
-  // Exchanges the cells of two rows in every column; rows outside the grid are ignored.
+  // Exchanges the cells (and tags) of two rows in every column; rows outside the grid are
+  // ignored.
   void SwapRows(int a, int b);
+  // A number a row carries beside its cells and keeps through sorts (what the row's colour
+  // depends on); 0 for a new row or one outside the grid. Set outside the grid is ignored.
+  [[nodiscard]] int RowTag(int row) const;
+  void SetRowTag(int row, int tag);
 
   [[nodiscard]] const GridRect& Selection() const { return selection_; }
   // Sets the selection rectangle as given (ClearGridSelection parks it with this).
@@ -62,6 +67,7 @@ class StringGrid {
  private:
   int col_count_;
   std::vector<std::vector<std::string>> rows_;
+  std::vector<int> tags_;
   GridRect selection_;
 };
 

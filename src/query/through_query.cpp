@@ -51,6 +51,7 @@ void SetBoardingStop(TPub_GridResult& row, const StopView& stop) {
   row.FromStation = stop.Station;
   row.FromNo = stop.S_No;
   row.DepartTime = stop.D_Time;
+  row.FromArriveTime = stop.A_Time;
   row.FromRunTime = stop.R_Date;
   row.FromDistance = stop.Distance;
   row.FromP1 = stop.P1;
@@ -71,10 +72,12 @@ void SetAlightingStop(TPub_GridResult& row, const StopView& stop) {
   row.ToP4 = stop.P4;
 }
 
-void SetOriginAsBoarding(TPub_GridResult& row, std::string_view depart_time) {
-  row.FromStation = row.StartStation;
+void SetOriginAsBoarding(TPub_GridResult& row, std::string_view station,
+                         std::string_view depart_time) {
+  row.FromStation = station;
   row.FromNo = 1;
   row.DepartTime = depart_time;
+  row.FromArriveTime.clear();
   row.FromRunTime.assign(1, '0');
   row.FromDistance = 0;
   row.FromP1.clear();
@@ -144,9 +147,14 @@ void MarkArrivalDays(const data::Calendar& calendar, std::vector<TPub_GridResult
 void CompleteSection(TPub_GridResult& row) {
   row.Stops = row.ToNo - row.FromNo;
   row.SegDistance = row.ToDistance - row.FromDistance;
-  row.SegTime = timetable::RunningTime(row.FromRunTime, row.ToRunTime);
+  row.SegTime = timetable::DurationText(SectionMinutes(row));
   // The fares read every field above, so they come last.
   timetable::ComputeSectionFares(row);
+}
+
+int SectionMinutes(const TPub_GridResult& row) {
+  return timetable::SectionMinutes(row.FromRunTime, row.FromArriveTime, row.DepartTime,
+                                   row.ToRunTime);
 }
 
 bool FindThroughTrains(data::TimetableStore& tables, QueryState& state, std::string_view from_text,
@@ -169,7 +177,9 @@ bool FindThroughTrains(data::TimetableStore& tables, QueryState& state, std::str
     const std::string_view train_id = KMTrain.TextAt(columns.ID);
     std::optional<StopView> boarding;
     std::optional<StopView> alighting;
+    std::int32_t last_no = 0;
     for (; !KMTrain.Eof() && KMTrain.TextAt(columns.ID) == train_id; KMTrain.Next()) {
+      last_no = static_cast<std::int32_t>(KMTrain.IntAt(columns.S_No));
       const std::string_view station = KMTrain.TextAt(columns.Station);
       if (!boarding) {
         if (from_set.Contains(station)) boarding = ReadStop(KMTrain, columns);
@@ -184,6 +194,7 @@ bool FindThroughTrains(data::TimetableStore& tables, QueryState& state, std::str
     if (!FillTrainFields(tables.KMList, train_id, row)) continue;
     SetBoardingStop(row, *boarding);
     SetAlightingStop(row, *alighting);
+    row.LastNo = last_no;
     CompleteSection(row);
     state.ResultList.push_back(std::move(row));
   }

@@ -69,8 +69,8 @@ struct StopView {
 };
 [[nodiscard]] StopView ReadStop(const data::MemTable& KMTrain, const StopColumns& columns);
 
-// The boarding side from a stop: FromStation, FromNo, DepartTime (its D_Time), FromRunTime,
-// FromDistance, FromP1..FromP4.
+// The boarding side from a stop: FromStation, FromNo, DepartTime (its D_Time), FromArriveTime
+// (its A_Time), FromRunTime, FromDistance, FromP1..FromP4.
 void SetBoardingStop(TPub_GridResult& row, const StopView& stop);
 // The alighting side from a stop: ToStation, ToNo, ArriveTime (its A_Time), ToRunTime,
 // ToDistance, ToP1..ToP4.
@@ -78,9 +78,10 @@ void SetAlightingStop(TPub_GridResult& row, const StopView& stop);
 
 // Fills the train fields below from KMList's current record.
 void ReadTrainFields(data::MemTable& KMList, TPub_GridResult& row);
-// The boarding side at the train's first station as the train list names it (StartStation,
-// stop 1, elapsed "0", 0 km, no fares), departing at depart_time. Needs the train fields.
-void SetOriginAsBoarding(TPub_GridResult& row, std::string_view depart_time);
+// The boarding side at the train's first stop, station (the stop's own name, not the train
+// list's city-level one), stop 1, elapsed "0", 0 km, no fares, departing at depart_time.
+void SetOriginAsBoarding(TPub_GridResult& row, std::string_view station,
+                         std::string_view depart_time);
 
 // Locates train_id in KMList (field ID, exact) and fills TableId, TrainId (its number),
 // NType, TypeName, StartStation,
@@ -93,8 +94,12 @@ void SetOriginAsBoarding(TPub_GridResult& row, std::string_view depart_time);
 [[nodiscard]] bool CallsOnQueryDate(const data::TimetableStore& tables, const QueryState& state,
                                     std::string_view train_id, int stop_no);
 
-// Once both sides and the train fields stand: Stops, SegDistance, SegTime (RunningTime of the
-// two elapsed times) and, last, the four section fares.
+// Minutes of a row's section, from the departure at the boarding stop to the arrival at the
+// alighting stop (timetable::SectionMinutes of its fields).
+[[nodiscard]] int SectionMinutes(const TPub_GridResult& row);
+
+// Once both sides and the train fields stand: Stops, SegDistance, SegTime (DurationText of
+// SectionMinutes) and, last, the four section fares.
 void CompleteSection(TPub_GridResult& row);
 
 // Sets each row's ArriveDays from the calendar's day offsets of its version at its boarding

@@ -41,12 +41,18 @@ std::optional<TrainDetail> ShowTrainDetail(data::MemTable& KMTrain, const QueryS
   std::string prev(KMTrain.TextAt(f_depart));
   int day = 1;
   bool boarded = false;
-  std::string last_distance;
+  int last_distance = 0;
   std::string last_elapsed;
+  // The previous stop's distance, elapsed time and times of day, for the section speeds.
+  int prev_distance = 0;
+  std::string prev_elapsed;
+  std::string prev_arrive;
+  std::string prev_depart;
   for (; !KMTrain.Eof() && KMTrain.TextAt(f_id) == train; KMTrain.Next()) {
     const int k = detail.StopCount++;
     if (g.RowCount() < detail.StopCount) g.SetRowCount(detail.StopCount);
     const std::string_view arrive = KMTrain.TextAt(f_arrive);
+    const std::string_view depart = KMTrain.TextAt(f_depart);
     if (!arrive.empty()) {
       if (prev > arrive) ++day;
       prev = arrive;
@@ -56,35 +62,54 @@ std::optional<TrainDetail> ShowTrainDetail(data::MemTable& KMTrain, const QueryS
       detail.FirstLegStop = stop_no;
       boarded = true;
     }
-    last_distance = std::to_string(KMTrain.IntAt(f_distance));
+    last_distance = static_cast<int>(KMTrain.IntAt(f_distance));
     last_elapsed = std::string(KMTrain.TextAt(f_elapsed));
-    std::string shown_elapsed = last_elapsed;
-    if (shown_elapsed.ends_with(':')) shown_elapsed += '0';  // "20:" reads as "20:0"
     g.SetCell(0, k, std::to_string(stop_no));
     g.SetCell(1, k, std::string(KMTrain.TextAt(f_station)));
-    g.SetCell(2, k, last_distance);
+    g.SetCell(2, k, std::to_string(last_distance));
     g.SetCell(3, k, std::string(arrive));
-    g.SetCell(4, k, std::string(KMTrain.TextAt(f_depart)));
-    g.SetCell(5, k, day == 1 ? std::string("当天") : "第" + std::to_string(day) + "天");
-    g.SetCell(6, k, std::move(shown_elapsed));
+    g.SetCell(4, k, std::string(depart));
+    g.SetCell(5, k, timetable::RunDayText(day));
+    g.SetCell(6, k, timetable::ElapsedDurationText(last_elapsed));
     if (k > 0) {
-      g.SetCell(
-          7, k,
-          timetable::SectionSpeed(g.Cell(2, k - 1), g.Cell(2, k), g.Cell(6, k - 1), g.Cell(6, k)));
+      // From the previous stop's departure, as every section's time runs.
+      g.SetCell(7, k,
+                timetable::SpeedText(last_distance - prev_distance,
+                                     timetable::SectionMinutes(prev_elapsed, prev_arrive,
+                                                               prev_depart, last_elapsed)));
+    }
+    prev_distance = last_distance;
+    prev_elapsed = last_elapsed;
+    prev_arrive = arrive;
+    prev_depart = depart;
+  }
+  // A timetable without distances (every stop at 0 km) says so in the km column too.
+  if (last_distance <= 0) {
+    for (int k = 0; k < detail.StopCount; ++k) {
+      g.SetCell(2, k, std::string(timetable::kUnknownValue));
     }
   }
   // A boarding name that no stop carries is the train list's city-level name of the first
-  // station (train-number rows, rows of trains ending at the queried station): the traveller
-  // boards at stop 1. Counting stops instead would put the range past the end of the run.
+  // station (rows of a timetable that names no stop so): the traveller boards at stop 1.
+  // Counting stops instead would put the range past the end of the run.
   if (!boarded) detail.FirstLegStop = 1;
   detail.LastLegStop = detail.FirstLegStop + stops;
 
-  detail.LabQC = "全程：" + last_distance + "km/历时" + last_elapsed + "/速度" +
-                 timetable::AverageSpeed(last_distance, last_elapsed) + "km/h";
+  const auto km_text = [](const std::string& km) {
+    return km == timetable::kUnknownValue ? km : km + "km";
+  };
+  const auto speed_text = [](const std::string& speed) {
+    return speed == timetable::kUnknownValue ? speed : speed + "km/h";
+  };
+  detail.LabQC = "全程：" + km_text(timetable::DistanceText(last_distance)) + "/历时" +
+                 timetable::ElapsedDurationText(last_elapsed) + "/速度" +
+                 speed_text(timetable::SpeedText(last_distance,
+                                                 timetable::ElapsedToMinutes(last_elapsed)));
   const std::string& seg_km = SGrid.Cell(9, row);
   const std::string& seg_time = SGrid.Cell(10, row);
-  detail.LabQJ = "区间：" + seg_km + "km/历时" + seg_time + "/速度" +
-                 timetable::AverageSpeed(seg_km, seg_time) + "km/h";
+  detail.LabQJ = "区间：" + km_text(seg_km) + "/历时" + seg_time + "/速度" +
+                 speed_text(timetable::SpeedText(timetable::TextToIntOrZero(seg_km),
+                                                 timetable::ElapsedToMinutes(seg_time)));
   return detail;
 }
 

@@ -4,6 +4,7 @@
 
 #include "query/station_match.h"
 #include "text/ascii.h"
+#include "timetable/times.h"
 #include "timetable/running_day_summary.h"
 #include "timetable/train_class.h"
 
@@ -14,17 +15,35 @@ std::string TrainNumberKey(std::string_view ecc_text) {
   return text::UpperAscii(TrimBlanks(ecc_text));
 }
 
-int TerminalStopNo(data::MemTable& KMTrain, std::string_view train_id) {
-  if (!KMTrain.Locate("ID", train_id)) return 1;
+bool HasTrainNumber(data::MemTable& KMList, std::string_view ecc_text) {
+  const std::string key = TrainNumberKey(ecc_text);
+  const data::ColumnId id_col = KMList.ColumnOf("ID");
+  for (KMList.First(); !KMList.Eof(); KMList.Next()) {
+    if (timetable::CarriesTrainNumber(timetable::TrainNumberOfId(KMList.TextAt(id_col)), key)) {
+      return true;
+    }
+  }
+  return false;
+}
+
+TrainEnds ReadTrainEnds(data::MemTable& KMTrain, std::string_view train_id) {
+  TrainEnds ends;
+  if (!KMTrain.Locate("ID", train_id)) return ends;
   const data::ColumnId id_col = KMTrain.ColumnOf("ID");
   const data::ColumnId no_col = KMTrain.ColumnOf("S_No");
+  const data::ColumnId station_col = KMTrain.ColumnOf("Station");
   const data::ColumnId depart_col = KMTrain.ColumnOf("D_Time");
-  int last_no = 1;
+  ends.first_station = KMTrain.TextAt(station_col);
   for (; !KMTrain.Eof() && KMTrain.TextAt(id_col) == train_id; KMTrain.Next()) {
-    last_no = static_cast<int>(KMTrain.IntAt(no_col));
-    if (KMTrain.TextAt(depart_col).empty()) return last_no;
+    ends.terminal_no = static_cast<int>(KMTrain.IntAt(no_col));
+    ends.terminal_station = KMTrain.TextAt(station_col);
+    if (KMTrain.TextAt(depart_col).empty()) break;
   }
-  return last_no;
+  return ends;
+}
+
+int TerminalStopNo(data::MemTable& KMTrain, std::string_view train_id) {
+  return ReadTrainEnds(KMTrain, train_id).terminal_no;
 }
 
 bool FindTrainNumber(data::TimetableStore& tables, QueryState& state, std::string_view ecc_text) {
@@ -47,12 +66,16 @@ bool FindTrainNumber(data::TimetableStore& tables, QueryState& state, std::strin
     TPub_GridResult row;
     ReadTrainFields(KMList, row);
     // The train list holds the departure at the first station in A_Time and the arrival at
-    // the last in D_Time, the reverse of the stop table. Both ends as it names them (city
-    // level).
-    SetOriginAsBoarding(row, KMList.TextAt(depart_col));
+    // the last in D_Time, the reverse of the stop table. 发站 and 到站 are the stations the
+    // train really leaves from and arrives at (北京南, where the train list says 北京); a
+    // train the stop table lacks keeps the train list's names.
+    const TrainEnds ends = ReadTrainEnds(tables.KMTrain, row.TableId);
+    SetOriginAsBoarding(row, ends.first_station.empty() ? row.StartStation : ends.first_station,
+                        KMList.TextAt(depart_col));
     row.ArriveTime = KMList.TextAt(arrive_col);
-    row.ToStation = row.EndStation;
-    row.ToNo = TerminalStopNo(tables.KMTrain, row.TableId);
+    row.ToStation = ends.terminal_station.empty() ? row.EndStation : ends.terminal_station;
+    row.ToNo = ends.terminal_no;
+    row.LastNo = ends.terminal_no;
     row.ToRunTime = row.TrainRunTime;
     row.ToDistance = row.TrainDistance;
     row.ToP1 = row.TrainP1;
@@ -61,8 +84,8 @@ bool FindTrainNumber(data::TimetableStore& tables, QueryState& state, std::strin
     row.ToP4 = row.TrainP4;
     row.Stops = row.ToNo - row.FromNo;
     row.SegDistance = row.TrainDistance;
-    // Whole-run values as stored: no reformatting, no fare computation.
-    row.SegTime = row.TrainRunTime;
+    // Whole-run values as stored, no fare computation; the time shown as every duration is.
+    row.SegTime = timetable::ElapsedDurationText(row.TrainRunTime);
     row.FareHardSeat = row.TrainP1;
     row.FareSoftSeat = row.TrainP2;
     row.FareHardSleeper = row.TrainP3;

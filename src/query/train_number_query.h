@@ -16,14 +16,32 @@ namespace lanzhou::query {
 // upper-cased ("d1 " -> "D1"); blanks inside stay.
 [[nodiscard]] std::string TrainNumberKey(std::string_view ecc_text);
 
-// S_No of the stop where the train ends: its first stop without a departure time, else its last
-// stop; 1 for a number KMTrain does not hold. Moves KMTrain's cursor.
+// Whether a train ID is found by a key: the ID itself, or numbers joined by "/" that begin
+// with it ("1112" finds "1112/1113", not "11120").
+[[nodiscard]] bool IsTrainOfKey(std::string_view id, std::string_view key);
+
+// Whether FindTrainNumber would find a row for ECC's text. Moves KMList's cursor.
+[[nodiscard]] bool HasTrainNumber(data::MemTable& KMList, std::string_view ecc_text);
+
+// Where a train's run begins and ends in KMTrain: the station of its first stop and the stop
+// where it ends (its first stop without a departure time, else its last). For a number KMTrain
+// does not hold: no stations, terminal 1.
+struct TrainEnds {
+  std::string first_station;
+  int terminal_no = 1;
+  std::string terminal_station;
+};
+// Moves KMTrain's cursor.
+[[nodiscard]] TrainEnds ReadTrainEnds(data::MemTable& KMTrain, std::string_view train_id);
+
+// S_No of the stop where the train ends (ReadTrainEnds' terminal_no). Moves KMTrain's cursor.
 [[nodiscard]] int TerminalStopNo(data::MemTable& KMTrain, std::string_view train_id);
 
 // Rows for the trains that carry the key (timetable::CarriesTrainNumber) and, with a date
-// (state.Date), leave their first station on it, in KMList order, each
-// from the first station to the terminal with the whole-run time, distance and fares of KMList
-// as stored. Sets QueryKind to TrainNumber, empties TransferStation, FromSpec.Name and
+// (state.Date), leave their first station on it, in KMList order, each from the first stop's
+// station to the terminal's (the stations themselves; 始发站 and 终到站 keep the train list's
+// names) with the whole-run distance and fares of KMList as stored and its time as a duration.
+// Sets QueryKind to TrainNumber, empties TransferStation, FromSpec.Name and
 // ToSpec.Name, replaces ResultList. Returns false and changes nothing while KMList, KMSM or
 // KMTrain is not ready.
 [[nodiscard]] bool FindTrainNumber(data::TimetableStore& tables, QueryState& state,

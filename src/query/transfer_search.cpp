@@ -35,12 +35,21 @@ void CollectFromLegs(data::MemTable& KMTrain, bool exact_mode, const TPub_FZStru
   const StationSet from_set(exact_mode, from_spec);
   std::optional<std::string_view> train_id;
   std::optional<StopView> boarding;
+  // The train's legs so far; its terminal is known once the next train begins.
+  std::size_t train_begin = 0;
+  std::int32_t last_no = 0;
+  const auto settle_terminal = [&] {
+    for (std::size_t i = train_begin; i < legs.size(); ++i) legs[i].LastNo = last_no;
+    train_begin = legs.size();
+  };
   for (KMTrain.First(); !KMTrain.Eof(); KMTrain.Next()) {
     const std::string_view id = KMTrain.TextAt(columns.ID);
     if (id != train_id) {
+      settle_terminal();
       train_id = id;
       boarding.reset();
     }
+    last_no = static_cast<std::int32_t>(KMTrain.IntAt(columns.S_No));
     if (!boarding) {
       if (from_set.Contains(KMTrain.TextAt(columns.Station))) {
         boarding = ReadStop(KMTrain, columns);
@@ -50,6 +59,7 @@ void CollectFromLegs(data::MemTable& KMTrain, bool exact_mode, const TPub_FZStru
     const StopView stop = ReadStop(KMTrain, columns);
     legs.push_back(MakeLeg(stop.ID, *boarding, stop));
   }
+  settle_terminal();
 }
 
 // Backward: each train alights at its last stop of the arrival set, and every earlier stop,
@@ -62,11 +72,13 @@ void CollectToLegs(data::MemTable& KMTrain, bool exact_mode, const TPub_DZStruct
   const StationSet to_set(exact_mode, to_spec);
   std::optional<std::string_view> train_id;
   std::optional<StopView> alighting;
+  std::int32_t last_no = 0;  // the train's last stop, met first on the way back
   for (KMTrain.Last(); !KMTrain.Bof(); KMTrain.Prior()) {
     const std::string_view id = KMTrain.TextAt(columns.ID);
     if (id != train_id) {
       train_id = id;
       alighting.reset();
+      last_no = static_cast<std::int32_t>(KMTrain.IntAt(columns.S_No));
     }
     if (!alighting) {
       if (to_set.Contains(KMTrain.TextAt(columns.Station))) {
@@ -76,6 +88,7 @@ void CollectToLegs(data::MemTable& KMTrain, bool exact_mode, const TPub_DZStruct
     }
     const StopView stop = ReadStop(KMTrain, columns);
     legs.push_back(MakeLeg(stop.ID, stop, *alighting));
+    legs.back().LastNo = last_no;
   }
 }
 
@@ -109,7 +122,7 @@ void BuildTransferCandidates(QueryState& state) {
     TPub_ZZStruct candidate;
     candidate.Name = leg.ToStation;
     candidate.FirstDistance = leg.ToDistance - leg.FromDistance;
-    candidate.FirstTime = timetable::RunningTime(leg.FromRunTime, leg.ToRunTime);
+    candidate.FirstTime = timetable::DurationText(SectionMinutes(leg));
     candidate.FromTrains = 1;
     candidates.push_back(std::move(candidate));
   }
@@ -121,10 +134,10 @@ void BuildTransferCandidates(QueryState& state) {
     TPub_ZZStruct& candidate = candidates[it->second];
     candidate.SecondDistance = leg.ToDistance - leg.FromDistance;
     candidate.TotalDistance = candidate.FirstDistance + candidate.SecondDistance;
-    candidate.SecondTime = timetable::RunningTime(leg.FromRunTime, leg.ToRunTime);
+    candidate.SecondTime = timetable::DurationText(SectionMinutes(leg));
     candidate.TotalTime =
-        timetable::MinutesToElapsed(timetable::ElapsedToMinutes(candidate.FirstTime) +
-                                    timetable::ElapsedToMinutes(candidate.SecondTime));
+        timetable::DurationText(timetable::ElapsedToMinutes(candidate.FirstTime) +
+                                timetable::ElapsedToMinutes(candidate.SecondTime));
     ++candidate.ToTrains;
   }
 }

@@ -13,7 +13,7 @@ constexpr std::array<std::string_view, kMainGridColumnCount> kMainCaptions = {
 constexpr std::array<std::string_view, kDetailGridColumnCount> kDetailCaptions = {
     "站序", "车站", "里程", "到时", "发时", "天数", "历时", "时速"};
 constexpr std::array<std::string_view, kJourneyGridColumnCount> kJourneyCaptions = {
-    "出发", "到达", "历时", "换乘", "车次", "换乘站", "等候", "参考票价"};
+    "出发", "发站", "到达", "到站", "历时", "换乘", "车次", "换乘站", "等候", "参考票价"};
 
 [[nodiscard]] std::string JoinCells(const GridRow& row, std::size_t column_count) {
   std::string line;
@@ -64,14 +64,13 @@ std::vector<std::string> ExportGridCsvLines(GridKind kind, std::span<const GridR
   return lines;
 }
 
-system::WriteOutcome WriteLinesGbkAtomically(const std::filesystem::path& path,
-                                             std::span<const std::string> lines) {
+void WriteLinesGbkAtomically(const std::filesystem::path& path, std::span<const std::string> lines) {
   std::string bytes;
   for (const std::string& line : lines) {
     bytes += text::Utf8ToGbk(line);
     bytes += "\r\n";
   }
-  return system::WriteFileAtomically(path, bytes);
+  system::WriteFileAtomically(path, bytes);
 }
 
 }  // namespace lanzhou::report

@@ -20,7 +20,7 @@ inline constexpr std::string_view kCompanyWebAddress = "http://www.lanzhou-shike
 
 inline constexpr int kMainGridColumnCount = 15;
 inline constexpr int kDetailGridColumnCount = 8;
-inline constexpr int kJourneyGridColumnCount = 8;
+inline constexpr int kJourneyGridColumnCount = 10;
 
 // Caption i (0 … 14) of SGrid's columns for print and export; empty text outside that range.
 [[nodiscard]] std::string_view MainGridColumnCaption(int i);
@@ -45,9 +45,8 @@ using GridRow = std::vector<std::string>;
 using ExportError = system::FileWriteError;
 
 // Writes the lines as GBK text, each (the last too) ending in CR LF, replacing `path` whole:
-// on failure throws ExportError and leaves an existing file as it was. kInPlace: the folder took
-// no new file and the existing one was overwritten where it is (WriteFileAtomically).
-system::WriteOutcome WriteLinesGbkAtomically(const std::filesystem::path& path,
-                                             std::span<const std::string> lines);
+// on failure (also a folder that takes no new file) throws ExportError and leaves an existing
+// file as it was.
+void WriteLinesGbkAtomically(const std::filesystem::path& path, std::span<const std::string> lines);
 
 }  // namespace lanzhou::report

@@ -1,8 +1,13 @@
 #pragma once
 // The printed report of a result grid, laid out in printer pixels as a list of device-independent
-// drawing commands: title, date, company line and column captions on every page, one ruled table
-// row per grid row, and the page number at the foot of each page. Drawing them is the window's
-// part (QPainter on a QPrinter).
+// drawing commands. Every page carries the title, the query and the timetable's name, the column
+// captions and, at its foot, the print date, "第 1 页 / 共 3 页" and the company line, none of
+// them overlapping. Each column is as wide as its widest text (caption or cell) and the table
+// fills the page's width; a table too wide for the page says so (the window then turns the page
+// to landscape) and its cells are cut at their column's edge rather than run into the next. A
+// row may instead hold one text across the table (a journey's leg under the journey). Drawing the
+// commands is the window's part (QPainter on a QPrinter).
+#include <functional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -21,6 +26,9 @@ struct PrinterMetrics {
   int page_height = 0;  // printable page, in pixels
 };
 
+// The width in printer pixels of a text as the printer's font at this size draws it.
+using TextWidthFn = std::function<int(std::string_view text, int point_size)>;
+
 inline constexpr std::string_view kPrintTitle = "岚舟列车时刻表";
 // Every text of the report uses this family; the title at 15 points, the rest at 10.
 inline constexpr std::string_view kPrintFontFamily = "楷体_GB2312";
@@ -29,12 +37,13 @@ inline constexpr int kTextPointSize = 10;
 // Rules and cell borders are drawn with a pen this many pixels wide.
 inline constexpr int kRulePenWidth = 2;
 
-// Text whose top-left corner is at (x, y).
+// Text whose top-left corner is at (x, y); cut to `width` pixels when width > 0.
 struct PrintText {
   int x = 0;
   int y = 0;
   std::string text;  // UTF-8
   int point_size = kTextPointSize;
+  int width = 0;
   bool operator==(const PrintText&) const = default;
 };
 
@@ -54,12 +63,32 @@ struct PrintNewPage {
 
 using PrintCommand = std::variant<PrintText, PrintLine, PrintNewPage>;
 
+// What the page head names besides the title.
+struct ReportHeading {
+  std::string query;      // "北京 → 上海", "车次 G1", …; empty: nothing
+  std::string timetable;  // the timetable's name; empty: nothing
+  std::string date_text;  // the print date, "2026年12月8日"
+  // The day the answers are for (TravelDateHeading); empty: nothing. It follows the title.
+  std::string travel_date;
+};
+
+// One row of the table: its cells under the captions, or one text across the whole table.
+struct ReportRow {
+  GridRow cells;
+  bool across = false;  // cells[0] is written across the table, indented
+};
+
 struct PrintLayout {
-  int L = 0;   // left margin and row height: dpi_x div 3
-  int T0 = 0;  // top of a page's layout: dpi_y div 3
-  int M = 0;   // L × 1.5, a half rounded to the even neighbour
-  int CW = 0;  // width of every column
-  int RX = 0;  // x of the table's right border and right end of every rule
+  int margin_x = 0;   // left and right margin
+  int margin_y = 0;   // top and bottom margin
+  int row_height = 0;
+  int padding = 0;  // between a cell's border and its text
+  std::vector<int> column_widths;  // cell widths, borders included, left to right
+  int table_left = 0;
+  int table_right = 0;
+  int rows_per_page = 0;
+  int footer_top = 0;       // the rule above the foot; no row reaches below it
+  bool fits = true;         // false: the widest texts need more than the page's width
   int page_count = 0;
   std::vector<PrintCommand> commands;  // in drawing order, pages separated by PrintNewPage
 };
@@ -70,18 +99,19 @@ struct PrintLayout {
 // "出发日期：2024年7月6日": the heading line of a printout or export of answers for that day.
 [[nodiscard]] std::string TravelDateHeading(int year, int month, int day);
 
-// "第  n  页".
-[[nodiscard]] std::string PrintPageNumberText(int page);
+// "第 1 页 / 共 3 页".
+[[nodiscard]] std::string PrintPageNumberText(int page, int page_count);
 
-// value × 1.5 rounded to the nearest integer, a half to the even neighbour (25 -> 38, 27 -> 40).
-[[nodiscard]] int OneAndAHalfRoundedToEven(int value);
+// "打印日期：…" at the left of every page's foot.
+[[nodiscard]] std::string PrintDateLine(std::string_view date_text);
 
-// The report of `rows` (all of them) with the kind's captions, on a printer of these metrics,
-// dated `date_text`. No rows gives one page holding only its page number. A `heading`
-// (TravelDateHeading) follows the title on every page.
-[[nodiscard]] PrintLayout LayoutPrintGrid(const PrinterMetrics& printer, GridKind kind,
-                                          std::span<const GridRow> rows,
-                                          std::string_view date_text,
-                                          std::string_view heading = {});
+// Plain rows, one per grid row.
+[[nodiscard]] std::vector<ReportRow> PlainRows(std::span<const GridRow> rows);
+
+// The report of `rows` (all of them) with the kind's captions on a printer of these metrics.
+// No rows gives one page with its head, the captions and its foot.
+[[nodiscard]] PrintLayout LayoutReport(const PrinterMetrics& printer, const TextWidthFn& width_of,
+                                       GridKind kind, std::span<const ReportRow> rows,
+                                       const ReportHeading& heading);
 
 }  // namespace lanzhou::report

@@ -1,10 +1,15 @@
 #include "system/atomic_file.h"
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <atomic>
+#include <charconv>
+#include <memory>
+#include <vector>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -29,19 +34,50 @@ namespace fs = std::filesystem;
                        false, error);
 }
 
-// A short name beside the target that no other writer (thread or process) picks at the same
-// moment. It does not repeat the target's name, so a target whose name is already as long as a
-// name may be still gets one.
-[[nodiscard]] fs::path TemporaryName(const fs::path& path) {
+// Temporary files of one target begin alike: ".lzx" and a hash of the target's name, so the next
+// write of that target finds the ones a killed writer left. The name does not repeat the
+// target's, so a target whose name is already as long as a name may be still gets one.
+[[nodiscard]] std::string TemporaryPrefix(const fs::path& target) {
+  std::uint32_t hash = 2166136261u;  // FNV-1a
+  for (const char c : target.filename().string()) {
+    hash = (hash ^ static_cast<unsigned char>(c)) * 16777619u;
+  }
+  char prefix[24];
+  std::snprintf(prefix, sizeof prefix, ".lzx%08x-", hash);
+  return prefix;
+}
+
+// The prefix, then the writing process (so a leftover can be told from a file in use), then a
+// part no other writer of this process picks at the same moment.
+[[nodiscard]] fs::path TemporaryName(const fs::path& target) {
   static std::atomic<unsigned> counter{0};
   thread_local std::mt19937 random{std::random_device{}()};
-  const unsigned mix =
-      random() ^ (counter.fetch_add(1) * 2654435761u) ^ static_cast<unsigned>(::getpid());
-  char name[24];
-  std::snprintf(name, sizeof name, ".lzx%08x.tmp", mix);
-  fs::path result = path;
-  result.replace_filename(name);
+  const unsigned mix = (random() ^ (counter.fetch_add(1) * 2654435761u)) & 0xFFFFFFu;
+  char rest[40];
+  std::snprintf(rest, sizeof rest, "%ld-%06x.tmp", static_cast<long>(::getpid()), mix);
+  fs::path result = target;
+  result.replace_filename(TemporaryPrefix(target) + rest);
   return result;
+}
+
+// Removes the temporary files of `target` whose writer no longer runs: a writer killed between
+// creating its file and renaming it leaves one behind.
+void RemoveLeftovers(const fs::path& target) {
+  const std::string prefix = TemporaryPrefix(target);
+  const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
+  std::unique_ptr<DIR, int (*)(DIR*)> dir(::opendir(folder.c_str()), &::closedir);
+  if (!dir) return;
+  const long self = static_cast<long>(::getpid());
+  while (const dirent* entry = ::readdir(dir.get())) {
+    const std::string_view name(entry->d_name);
+    if (!name.starts_with(prefix) || !name.ends_with(".tmp")) continue;
+    long pid = 0;
+    const char* first = name.data() + prefix.size();
+    const auto [end, ec] = std::from_chars(first, name.data() + name.size(), pid);
+    if (ec != std::errc() || *end != '-' || pid <= 0 || pid == self) continue;
+    if (::kill(static_cast<pid_t>(pid), 0) == 0 || errno != ESRCH) continue;
+    ::unlinkat(::dirfd(dir.get()), entry->d_name, 0);
+  }
 }
 
 // The file a path names once every symbolic link is followed, also a link to a file that does
@@ -72,19 +108,6 @@ void WriteAll(const fs::path& path, int fd, std::string_view bytes) {
   }
 }
 
-// The fallback where the folder takes no new file: the existing file is truncated and written.
-WriteOutcome WriteInPlace(const fs::path& path, const fs::path& target, std::string_view bytes) {
-  const int fd = ::open(target.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC | O_NOFOLLOW);
-  if (fd < 0) ThrowCreate(path, errno);
-  struct Closer {
-    int fd;
-    ~Closer() { ::close(fd); }
-  } closer{fd};
-  WriteAll(path, fd, bytes);
-  if (::fsync(fd) != 0) ThrowWrite(path, errno);
-  return WriteOutcome::kInPlace;
-}
-
 // Closes and removes the temporary file unless released.
 class TemporaryFile {
  public:
@@ -111,9 +134,14 @@ class TemporaryFile {
   bool released_ = false;
 };
 
-}  // namespace
+// A temporary file written and flushed beside its target, waiting to be renamed over it.
+struct Prepared {
+  fs::path path;    // as the caller named it, for messages
+  fs::path target;  // the file the path names, links followed
+  std::unique_ptr<TemporaryFile> file;
+};
 
-WriteOutcome WriteFileAtomically(const fs::path& path, std::string_view bytes, fs::perms add_mode) {
+Prepared Prepare(const fs::path& path, std::string_view bytes, fs::perms add_mode) {
   if (path.filename().empty()) ThrowCreate(path, EISDIR);
 
   // Through a symbolic link the file it points to is written, and the link stays a link.
@@ -128,6 +156,7 @@ WriteOutcome WriteFileAtomically(const fs::path& path, std::string_view bytes, f
     throw FileWriteError("Cannot create file \"" + path.string() +
                          "\". It is not a regular file (a device, FIFO or socket)");
   }
+  RemoveLeftovers(target);
 
   int fd = -1;
   fs::path temporary;
@@ -135,14 +164,16 @@ WriteOutcome WriteFileAtomically(const fs::path& path, std::string_view bytes, f
     temporary = TemporaryName(target);
     fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (fd >= 0 || errno == EEXIST) continue;
-    // A folder that takes no new file may still hold a file we can write.
-    if (replacing && (errno == EACCES || errno == EPERM || errno == EROFS)) {
-      return WriteInPlace(path, target, bytes);
-    }
-    ThrowCreate(path, errno);
+    const int error = errno;
+    // Writing the old file where it is would leave it cut short by a full disk or a crash.
+    throw FileWriteError("Cannot create file \"" + path.string() + "\". " + Reason(error) +
+                             (replacing ? ": no new file can be made in its folder, and the "
+                                          "file is never overwritten where it is"
+                                        : ""),
+                         path, true, error);
   }
   if (fd < 0) ThrowCreate(path, EEXIST);
-  TemporaryFile file(temporary, fd);
+  auto file = std::make_unique<TemporaryFile>(temporary, fd);
 
   if (replacing && ::fchmod(fd, old_status.st_mode & 07777) != 0) ThrowCreate(path, errno);
   if (add_mode != fs::perms::none) {
@@ -157,18 +188,30 @@ WriteOutcome WriteFileAtomically(const fs::path& path, std::string_view bytes, f
   // The data must be on disk before the rename makes it the file; otherwise a crash could leave
   // an empty file under the old name.
   if (::fsync(fd) != 0) ThrowWrite(path, errno);
-  if (const int error = file.Close(); error != 0) ThrowWrite(path, error);
-  if (::rename(file.path().c_str(), target.c_str()) != 0) {
-    const int error = errno;
-    // A file that cannot be renamed over (a mount point of its own, for one) can still be
-    // written where it is; the temporary file goes when `file` does.
-    if (replacing && (error == EBUSY || error == EXDEV || error == EPERM || error == EACCES)) {
-      return WriteInPlace(path, target, bytes);
-    }
-    ThrowCreate(path, error);
+  if (const int error = file->Close(); error != 0) ThrowWrite(path, error);
+  return {path, target, std::move(file)};
+}
+
+void Commit(Prepared& prepared) {
+  if (::rename(prepared.file->path().c_str(), prepared.target.c_str()) != 0) {
+    ThrowCreate(prepared.path, errno);
   }
-  file.Release();
-  return WriteOutcome::kReplaced;
+  prepared.file->Release();
+}
+
+}  // namespace
+
+void WriteFileAtomically(const fs::path& path, std::string_view bytes, fs::perms add_mode) {
+  Prepared prepared = Prepare(path, bytes, add_mode);
+  Commit(prepared);
+}
+
+void WriteFilesAtomically(std::span<const FileContent> files) {
+  std::vector<Prepared> prepared;
+  prepared.reserve(files.size());
+  for (const FileContent& f : files) prepared.push_back(Prepare(f.path, f.bytes, fs::perms::none));
+  // Every byte of every file is on disk; what is left are renames, which need no space.
+  for (Prepared& p : prepared) Commit(p);
 }
 
 }  // namespace lanzhou::system

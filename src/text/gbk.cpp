@@ -265,6 +265,38 @@ bool IsValidUtf8(std::string_view text) {
   return true;
 }
 
+std::string EscapeControls(std::string_view text) {
+  static constexpr char kHex[] = "0123456789ABCDEF";
+  std::string out;
+  out.reserve(text.size());
+  const auto escape = [&](unsigned char byte) {
+    out += "\\x";
+    out += kHex[byte >> 4];
+    out += kHex[byte & 0xF];
+  };
+  for (std::size_t i = 0; i < text.size();) {
+    const std::size_t before = i;
+    const char32_t c = NextUtf8(text, i);
+    const std::string_view piece = text.substr(before, i - before);
+    const bool invalid =
+        c == kReplacement && !(piece.size() == 3 && piece == "\xEF\xBF\xBD");
+    if (invalid || c < 0x20 || c == 0x7F || (c >= 0x80 && c <= 0x9F)) {
+      for (const char byte : piece) escape(static_cast<unsigned char>(byte));
+    } else if (c == '\\') {
+      out += "\\\\";
+    } else {
+      out.append(piece);
+    }
+  }
+  return out;
+}
+
+std::size_t Utf8Length(std::string_view text) {
+  std::size_t count = 0;
+  for (std::size_t i = 0; i < text.size(); ++count) (void)NextUtf8(text, i);
+  return count;
+}
+
 const std::string& GbkConverterError() {
   return Tables().error;
 }

@@ -32,4 +32,11 @@ namespace detail {
 // True when the text is well-formed UTF-8.
 [[nodiscard]] bool IsValidUtf8(std::string_view text);
 
+// UTF-8 text as it may be shown on a terminal or in a window: control characters (C0, DEL and
+// C1) and bytes that are not UTF-8 written as \xHH, a backslash doubled; everything else kept.
+[[nodiscard]] std::string EscapeControls(std::string_view text);
+
+// Number of characters (code points) of UTF-8 text; an invalid byte counts as one.
+[[nodiscard]] std::size_t Utf8Length(std::string_view text);
+
 }  // namespace lanzhou::text

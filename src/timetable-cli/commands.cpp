@@ -2,6 +2,8 @@
 
 #include <array>
 #include <ctime>
+#include <exception>
+#include <new>
 
 namespace lanzhou::timetable_cli {
 
@@ -13,9 +15,10 @@ constexpr std::array kSubcommands{
                "build a timetable file from a timetable source folder", &RunBuild},
     Subcommand{"info", "info FILE", "print a timetable file's metadata and table sizes", &RunInfo},
     Subcommand{"import-crawl",
-               "import-crawl --timetable CSV --stations CSV --groups CSV --day YYYY-MM-DD "
+               "import-crawl --timetable CSV --stations CSV --groups CSV [--day YYYY-MM-DD] "
                "-o FILE [--name NAME] [--tables DIR]",
-               "import one day's trains from the raw crawl of the national timetable",
+               "import the raw crawl of the national timetable: every train version of its "
+               "period with its running days, or with --day the trains of one day",
                &RunImportCrawl},
 };
 
@@ -98,6 +101,27 @@ int RunTimetableTool(const std::vector<std::string>& words, std::ostream& out, s
   err << "lanzhou-timetable: unknown command '" << words[0]
       << "'\nTry 'lanzhou-timetable --help' for more information.\n";
   return kExitUsage;
+}
+
+int RunTimetableToolChecked(const std::vector<std::string>& words, std::ostream& out,
+                            std::ostream& err) {
+  int status = kExitFailed;
+  try {
+    status = RunTimetableTool(words, out, err);
+  } catch (const std::bad_alloc&) {
+    err << "lanzhou-timetable: not enough memory\n";
+    return kExitFailed;
+  } catch (const std::exception& e) {
+    err << "lanzhou-timetable: " << e.what() << "\n";
+    return kExitFailed;
+  }
+  // An answer that did not reach its reader (a full disk, a closed pipe) is no success.
+  out.flush();
+  if (!out) {
+    err << "lanzhou-timetable: cannot write the output\n";
+    return kExitFailed;
+  }
+  return status;
 }
 
 }  // namespace lanzhou::timetable_cli

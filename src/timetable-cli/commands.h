@@ -36,6 +36,11 @@ int RunImportCrawl(const std::vector<std::string>& args, std::ostream& out, std:
 [[nodiscard]] int RunTimetableTool(const std::vector<std::string>& words, std::ostream& out,
                                    std::ostream& err);
 
+// The same, as the program's main runs it: an exception that escapes a command (running out of
+// memory among them) becomes a message and exit 1, and so does output that could not be written.
+[[nodiscard]] int RunTimetableToolChecked(const std::vector<std::string>& words, std::ostream& out,
+                                          std::ostream& err);
+
 // The current time as a timetable file's "made" value: YYYY-MM-DDTHH:MM:SSZ (UTC).
 [[nodiscard]] std::string MadeNow();
 

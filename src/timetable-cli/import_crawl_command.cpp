@@ -3,7 +3,6 @@
 // same-city groups (docs/import-crawl.md).
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 
 #include "data/timetable_file.h"
 #include "import/crawl_import.h"
@@ -20,25 +19,46 @@ constexpr std::string_view kUsage =
     "Usage: lanzhou-timetable import-crawl --timetable CSV --stations CSV --groups CSV "
     "[--day YYYY-MM-DD] -o FILE [--name NAME] [--tables DIR]\n";
 
+// Largest input file read: the national crawl of a whole year is a few tens of MiB at most.
+constexpr std::size_t kMaxInputBytes = std::size_t{64} << 20;
+
+// The whole file, read in pieces up to kMaxInputBytes: a device or a pipe without end (or a
+// file far too large) is refused once the bound is passed, not read until memory runs out.
 std::string ReadWhole(const fs::path& path) {
   std::ifstream in(path, std::ios::binary);
   if (!in) throw import::ImportError(path.string() + ": cannot be opened");
-  std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  std::string bytes;
+  char buffer[65536];
+  while (in) {
+    in.read(buffer, sizeof buffer);
+    const auto got = static_cast<std::size_t>(in.gcount());
+    if (got > kMaxInputBytes - bytes.size()) {
+      throw import::ImportError(path.string() + ": too large: more than " +
+                                std::to_string(kMaxInputBytes >> 20) +
+                                " MiB, no crawl or station list is that large");
+    }
+    bytes.append(buffer, got);
+  }
   if (in.bad()) throw import::ImportError(path.string() + ": cannot be read");
   return bytes;
 }
 
-// The four table texts as files of one folder, named as lanzhou-query --data reads them.
+// The four table texts as files of one folder, named as lanzhou-query --data reads them: all
+// four replaced together or none, so an old table never loads beside a new one.
 void WriteTables(const fs::path& dir, const data::TimetableTexts& texts) {
   std::error_code ec;
   fs::create_directories(dir, ec);
   if (ec) throw import::ImportError(dir.string() + ": cannot be created: " + ec.message());
-  system::WriteFileAtomically(dir / "strain.txt", texts.strain);
-  system::WriteFileAtomically(dir / "slist.txt", texts.slist);
-  system::WriteFileAtomically(dir / "sm.txt", texts.sm);
-  system::WriteFileAtomically(dir / "spy.txt", texts.spy);
-  // The running days of a whole period (lanzhou-query --data reads calendar.txt beside them).
-  if (!texts.calendar.empty()) system::WriteFileAtomically(dir / "calendar.txt", texts.calendar);
+  const system::FileContent files[] = {{dir / "strain.txt", texts.strain},
+                                       {dir / "slist.txt", texts.slist},
+                                       {dir / "sm.txt", texts.sm},
+                                       {dir / "spy.txt", texts.spy},
+                                       // The running days of a whole period (lanzhou-query --data
+                                       // reads calendar.txt beside them).
+                                       {dir / "calendar.txt", texts.calendar}};
+  // A one-day table set has no calendar file.
+  system::WriteFilesAtomically(
+      std::span(files, texts.calendar.empty() ? std::size(files) - 1 : std::size(files)));
 }
 
 }  // namespace
@@ -86,9 +106,13 @@ int RunImportCrawl(const std::vector<std::string>& words, std::ostream& out, std
     for (const std::string& warning : result.warnings) {
       err << "lanzhou-timetable import-crawl: warning: " << warning << "\n";
     }
-    if (!tables.empty()) WriteTables(tables, result.texts);
+    if (result.trains == 0) {
+      throw import::ImportError(timetable + ": no train runs " +
+                                (day.empty() ? std::string("in its period") : "on " + day) +
+                                "; nothing to write (an empty or header-only crawl?)");
+    }
     const std::string valid = day.empty() ? result.period.Text() : day;
-    if (!output.empty()) {
+    {
       data::TimetableMeta meta;
       meta.name = name.empty() ? "全国" : name;
       meta.valid_date = valid;
@@ -99,7 +123,12 @@ int RunImportCrawl(const std::vector<std::string>& words, std::ostream& out, std
       meta.trains = result.trains;
       meta.stops = result.stops;
       meta.stations = result.stations;
-      data::WriteTimetableFile(output, meta, result.texts);
+      // The reader's rules, before either output is touched (the file's writer runs them too).
+      if (!tables.empty()) {
+        data::CheckTimetableTexts(meta, result.texts, fs::path(output.empty() ? tables : output));
+        WriteTables(tables, result.texts);
+      }
+      if (!output.empty()) data::WriteTimetableFile(output, meta, result.texts);
     }
     out << "lanzhou-timetable: " << (output.empty() ? tables : output) << ": " << valid << ", "
         << result.trains << " trains, " << result.stops << " stops, " << result.stations

@@ -7,5 +7,5 @@
 
 int main(int argc, char** argv) {
   const std::vector<std::string> words(argv + 1, argv + argc);
-  return lanzhou::timetable_cli::RunTimetableTool(words, std::cout, std::cerr);
+  return lanzhou::timetable_cli::RunTimetableToolChecked(words, std::cout, std::cerr);
 }

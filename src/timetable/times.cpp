@@ -22,41 +22,6 @@ std::optional<std::string_view> NegatedElapsed(std::string_view text) noexcept {
   return text;
 }
 
-// Minutes of an elapsed-time text as the running-time computation reads it: only the first two
-// characters after the colon count as minutes.
-int RunningTimeMinutes(std::string_view text) noexcept {
-  if (const auto negated = NegatedElapsed(text)) return -RunningTimeMinutes(*negated);
-  const auto colon = text.find(':');
-  if (colon == std::string_view::npos) return TextToIntOrZero(text);
-  const long long hours = TextToIntOrZero(text.substr(0, colon));
-  const long long minutes = TextToIntOrZero(text.substr(colon + 1, 2));
-  const long long total = hours * 60 + minutes;
-  if (total > std::numeric_limits<int>::max()) return std::numeric_limits<int>::max();
-  if (total < std::numeric_limits<int>::min()) return std::numeric_limits<int>::min();
-  return static_cast<int>(total);
-}
-
-std::string PaddedRunningTime(long long d) {
-  const long long h = d / 60;
-  const long long m = d - 60 * h;
-  std::string text;
-  if (h == 0) {
-    text = "00:";
-  } else if (h < 10) {
-    text = "0" + std::to_string(h) + ":";
-  } else {
-    text = std::to_string(h) + ":";
-  }
-  if (m == 0) {
-    text += "00";
-  } else if (m < 10) {
-    text += "0" + std::to_string(m);
-  } else {
-    text += std::to_string(m);
-  }
-  return text;
-}
-
 }  // namespace
 
 int TextToIntOrZero(std::string_view text) noexcept {
@@ -100,20 +65,6 @@ int ElapsedToMinutes(std::string_view text) noexcept {
   return static_cast<int>(total);
 }
 
-std::string RunningTime(std::string_view fromElapsed, std::string_view toElapsed) {
-  if (fromElapsed == toElapsed) return "0";
-  const long long d =
-      static_cast<long long>(RunningTimeMinutes(toElapsed)) - RunningTimeMinutes(fromElapsed);
-  if (d < 0) return "-" + PaddedRunningTime(-d);
-  return PaddedRunningTime(d);
-}
-
-std::string MinutesToElapsed(int minutes) {
-  const int h = minutes / 60;
-  const int m = minutes - 60 * h;
-  return std::to_string(h) + ":" + std::to_string(m);
-}
-
 int ClockMinutes(std::string_view text) {
   const std::string trimmed = text::TrimBlanks(text);
   const std::size_t colon = trimmed.find(':');
@@ -134,8 +85,52 @@ std::optional<int> StopClockMinutes(std::string_view text) noexcept {
   return ElapsedToMinutes(text) % 1440;
 }
 
+std::string DurationText(int minutes) {
+  const long long whole = minutes;
+  const long long magnitude = whole < 0 ? -whole : whole;
+  const long long m = magnitude % 60;
+  std::string text = whole < 0 ? "-" : "";
+  text += std::to_string(magnitude / 60);
+  text += m < 10 ? ":0" : ":";
+  text += std::to_string(m);
+  return text;
+}
+
+std::string ElapsedDurationText(std::string_view elapsed) {
+  return DurationText(ElapsedToMinutes(elapsed));
+}
+
+int DwellMinutes(std::string_view arrive, std::string_view depart) {
+  const int a = ClockMinutes(arrive);
+  const int d = ClockMinutes(depart);
+  if (a < 0 || d < 0) return 0;
+  return (d - a + 1440) % 1440;
+}
+
+int SectionMinutes(std::string_view fromElapsed, std::string_view fromArrive,
+                   std::string_view fromDepart, std::string_view toElapsed) {
+  const long long minutes = static_cast<long long>(ElapsedToMinutes(toElapsed)) -
+                            ElapsedToMinutes(fromElapsed) - DwellMinutes(fromArrive, fromDepart);
+  if (minutes > std::numeric_limits<int>::max()) return std::numeric_limits<int>::max();
+  if (minutes < std::numeric_limits<int>::min()) return std::numeric_limits<int>::min();
+  return static_cast<int>(minutes);
+}
+
+std::string DistanceText(int km) {
+  return km > 0 ? std::to_string(km) : std::string(kUnknownValue);
+}
+
+std::string SpeedText(int km, int minutes) {
+  if (km <= 0 || minutes <= 0) return std::string(kUnknownValue);
+  return std::to_string(RoundHalfUp(static_cast<double>(km) * 60.0 / minutes));
+}
+
 std::string DayMarker(int day) {
   return day > 0 ? "+" + std::to_string(day) + "天" : std::string();
+}
+
+std::string RunDayText(int day) {
+  return day <= 1 ? std::string("当天") : "第" + std::to_string(day) + "天";
 }
 
 int RoundHalfUp(double x) noexcept {

@@ -29,6 +29,39 @@ bool IsHighSpeedNumber(std::string_view trainId) noexcept {
   return c == 'C' || c == 'D' || c == 'G';
 }
 
+TrainGroup TrainGroupOf(std::string_view trainId) noexcept {
+  switch (TrainPrefixLetter(trainId)) {
+    case 'G':
+      return TrainGroup::HighSpeed;
+    case 'D':
+      return TrainGroup::MultipleUnit;
+    case 'C':
+      return TrainGroup::Intercity;
+    case 'Z':
+    case 'T':
+    case 'K':
+      return TrainGroup::Express;
+    default:
+      return TrainGroup::Ordinary;
+  }
+}
+
+std::string_view TrainGroupName(TrainGroup group) noexcept {
+  switch (group) {
+    case TrainGroup::HighSpeed:
+      return "高铁";
+    case TrainGroup::MultipleUnit:
+      return "动车";
+    case TrainGroup::Intercity:
+      return "城际";
+    case TrainGroup::Express:
+      return "直特快";
+    case TrainGroup::Ordinary:
+      break;
+  }
+  return "普客";
+}
+
 std::string_view TrainNumberOfId(std::string_view tableId) noexcept {
   return tableId.substr(0, tableId.find('#'));
 }

@@ -26,6 +26,17 @@ namespace lanzhou::timetable {
 // 仅动车 filter keeps.
 [[nodiscard]] bool IsHighSpeedNumber(std::string_view trainId) noexcept;
 
+// The five groups a user picks trains by (the journey window's 车型 boxes), read from the
+// number's first letter: G 高铁, D 动车, C 城际, Z/T/K 直特快, anything else 普客.
+enum class TrainGroup { HighSpeed = 0, MultipleUnit = 1, Intercity = 2, Express = 3, Ordinary = 4 };
+inline constexpr int kTrainGroupCount = 5;
+// A set of groups as bits 1 << TrainGroup.
+inline constexpr unsigned kAllTrainGroups = (1u << kTrainGroupCount) - 1;
+
+[[nodiscard]] TrainGroup TrainGroupOf(std::string_view trainId) noexcept;
+// "高铁", "动车", "城际", "直特快", "普客".
+[[nodiscard]] std::string_view TrainGroupName(TrainGroup group) noexcept;
+
 // The number a passenger sees of a table ID: several versions of one number (running on
 // different days) carry "#2", "#3" … after the number in the tables ("G1#2" is G1).
 [[nodiscard]] std::string_view TrainNumberOfId(std::string_view tableId) noexcept;

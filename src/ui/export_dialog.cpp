@@ -40,31 +40,43 @@ QString WriteErrorText(const system::FileWriteError& error) {
       .arg(path, reason);
 }
 
-bool ExportGridCsv(Dialogs& dialogs, QWidget* parent, report::GridKind kind,
-                   std::span<const report::GridRow> rows, QDate travel_date) {
+QString ExportedText(int rows, const QString& file) {
+  return QStringLiteral("已导出 %1 行到 %2").arg(rows).arg(file);
+}
+
+std::optional<QString> ExportGridCsv(Dialogs& dialogs, QWidget* parent, report::GridKind kind,
+                                     std::span<const report::GridRow> rows,
+                                     const QString& file_stem, QDate travel_date) {
   // The lines are built first, as the grid is now, before the dialog gives the user time.
   const std::vector<std::string> lines =
       report::ExportGridCsvLines(kind, rows, TravelDateHeadingOf(travel_date));
-  const QString chosen =
-      dialogs.SaveFileName(parent, QString::fromUtf8(kExportCaption),
-                           QString::fromUtf8(kExportFilter), QString::fromUtf8(kExportSuffix));
-  const QString name = chosen.trimmed();
-  if (name.isEmpty()) return false;
-  try {
-    if (report::WriteLinesGbkAtomically(std::filesystem::path(name.toStdString()), lines) ==
-        system::WriteOutcome::kInPlace) {
-      // Not the usual whole-or-nothing replacement: the user should know.
-      dialogs.Message(parent, QMessageBox::Information, QString::fromUtf8(kApplicationTitle),
-                      QStringLiteral("该文件夹不允许新建文件，已直接改写原文件。"),
-                      QMessageBox::Ok);
+  // A folder that takes no new file is refused (the old file is never overwritten where it
+  // is); the dialog comes back so that another folder can be chosen.
+  for (;;) {
+    const QString chosen =
+        dialogs.SaveFileName(parent, QString::fromUtf8(kExportCaption),
+                             QString::fromUtf8(kExportFilter), QString::fromUtf8(kExportSuffix),
+                             file_stem.isEmpty() ? QString() : file_stem + QStringLiteral(".csv"));
+    const QString name = chosen.trimmed();
+    if (name.isEmpty()) return std::nullopt;
+    try {
+      report::WriteLinesGbkAtomically(std::filesystem::path(name.toStdString()), lines);
+      return name;
+    } catch (const system::FileWriteError& error) {
+      const int why = error.error();
+      if (!error.creating() || (why != EACCES && why != EPERM && why != EROFS)) {
+        ShowStandardError(dialogs, parent, WriteErrorText(error));
+        return std::nullopt;
+      }
+      if (dialogs.Message(parent, QMessageBox::Warning, QString::fromUtf8(kApplicationTitle),
+                          WriteErrorText(error) + QStringLiteral("\n\n请选择其他文件夹。"),
+                          QMessageBox::Ok | QMessageBox::Cancel) != QMessageBox::Ok) {
+        return std::nullopt;
+      }
+    } catch (const std::exception& error) {
+      ShowStandardError(dialogs, parent, QString::fromUtf8(error.what()));
+      return std::nullopt;
     }
-    return true;
-  } catch (const system::FileWriteError& error) {
-    ShowStandardError(dialogs, parent, WriteErrorText(error));
-    return false;
-  } catch (const std::exception& error) {
-    ShowStandardError(dialogs, parent, QString::fromUtf8(error.what()));
-    return false;
   }
 }
 

@@ -19,12 +19,14 @@ constexpr char kHomePageHint[] = "点击访问岚舟时刻公司主页";
 
 }  // namespace
 
-TFrmAbout::TFrmAbout(const QPixmap& logo, QWidget* parent) : QDialog(parent) {
+TFrmAbout::TFrmAbout(const QPixmap& logo, const QString& credit, QWidget* parent)
+    : QDialog(parent) {
   setObjectName(QStringLiteral("FrmAbout"));
   setWindowTitle(QStringLiteral("关于"));
   setWindowFlag(Qt::WindowStaysOnTopHint);
   setWindowFlag(Qt::WindowContextHelpButtonHint, false);
   setFixedSize(kClientWidth, kClientHeight);
+  setPalette(WindowPalette());
   SetBackground(this, QColor(0xE3EFF3));
 
   // The logo only shows the hint; visiting the home page is Label2's.
@@ -49,15 +51,15 @@ TFrmAbout::TFrmAbout(const QPixmap& logo, QWidget* parent) : QDialog(parent) {
 
   MakeLabel(this, QStringLiteral("Label4"), QStringLiteral("荣誉出品："), 84, 164);
   MakeLabel(this, QStringLiteral("Label3"), QStringLiteral("岚舟时刻公司"), 144, 164);
-  MakeLabel(this, QStringLiteral("Label1"), QStringLiteral("资料提供：铁路客户服务中心"), 85, 183);
+  MakeLabel(this, QStringLiteral("Label1"), QStringLiteral("资料提供：") + credit, 85, 183);
 }
 
 void TFrmAbout::Label2Click() {
   OpenUrl(MakerHomePage());
 }
 
-void MAboutClick(QWidget* parent, const QPixmap& logo) {
-  TFrmAbout about(logo, parent);
+void MAboutClick(QWidget* parent, const QPixmap& logo, const QString& credit) {
+  TFrmAbout about(logo, credit, parent);
   about.exec();
 }
 

@@ -14,8 +14,9 @@ class TFrmAbout : public QDialog {
   Q_OBJECT
 
  public:
-  // `logo` is the main window's logo picture, shown by ImageLogo.
-  explicit TFrmAbout(const QPixmap& logo, QWidget* parent = nullptr);
+  // `logo` is the main window's logo picture, shown by ImageLogo; `credit` names the source of
+  // the timetable in use (timetable::SourceCredit), shown by Label1.
+  TFrmAbout(const QPixmap& logo, const QString& credit, QWidget* parent = nullptr);
 
   // Label2's click: opens the maker's home page.
   void Label2Click();
@@ -28,6 +29,6 @@ class TFrmAbout : public QDialog {
 
 // MAboutClick (BTNAbout and MAbout): shows the about box modally over `parent` and disposes of
 // it when closed.
-void MAboutClick(QWidget* parent, const QPixmap& logo);
+void MAboutClick(QWidget* parent, const QPixmap& logo, const QString& credit);
 
 }  // namespace lanzhou::ui

@@ -24,12 +24,9 @@ constexpr int kGridTop = 68;
 }  // namespace
 
 TFrmMsg::TFrmMsg(query::TrainDetail detail, QWidget* parent)
-    : QDialog(parent), detail_(std::move(detail)) {
+    : GrowingDialog(parent, "FrmMsg", QSize(426, 403)), detail_(std::move(detail)) {
   setObjectName(QStringLiteral("FrmMsg"));
-  setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
-                 Qt::WindowStaysOnTopHint | Qt::MSWindowsFixedSizeDialogHint);
   setFont(WindowFont());
-  setFixedSize(426, 403);
   SetBackground(this, QColor::fromRgb(kPanelBackground));
   setWindowTitle(QString::fromStdString(detail_.Caption));
 
@@ -39,12 +36,16 @@ TFrmMsg::TFrmMsg(query::TrainDetail detail, QWidget* parent)
             QColor(0, 0, 0xFF));
 
   // One title box per column, lined up with the grid's columns and lines.
+  std::vector<std::pair<QWidget*, int>> over_columns;
   int x = kGridLeft;
   for (std::size_t c = 0; c < kWidths.size(); ++c) {
     const int w = kWidths[c] + 1;
-    MakeBox(this, QStringLiteral("TitleBox%1").arg(c + 1), x, 46, w + 1, 23,
-            QColor::fromRgb(kTitleBoxColour), QColor(0xC8, 0xC8, 0xD8));
+    over_columns.emplace_back(MakeBox(this, QStringLiteral("TitleBox%1").arg(c + 1), x, 46, w + 1,
+                                      23, QColor::fromRgb(kTitleBoxColour),
+                                      QColor(0xC8, 0xC8, 0xD8)),
+                              static_cast<int>(c));
     auto* title = new QLabel(QString::fromUtf8(kTitles[c]), this);
+    over_columns.emplace_back(title, static_cast<int>(c));
     title->setObjectName(QString::fromUtf8(kTitleNames[c]));
     title->setAlignment(Qt::AlignCenter);
     title->setAttribute(Qt::WA_TranslucentBackground);
@@ -72,6 +73,15 @@ TFrmMsg::TFrmMsg(query::TrainDetail detail, QWidget* parent)
   close->setDefault(true);
   close->setFocus();
   CentreOnParent(this, parent);
+
+  // A taller window shows more stops at once.
+  Anchored().Add(mgrid_, kGrowWidth | kGrowHeight);
+  Anchored().Add(print, kFollowBottom);
+  Anchored().Add(exporter, kFollowBottom);
+  Anchored().Add(close, kFollowBottom | kFollowRight);
+  ColumnBand& band = Band(mgrid_, std::vector<int>(kWidths.begin(), kWidths.end()));
+  for (const auto& [control, column] : over_columns) band.Over(control, column, column);
+  FinishLayout();
 }
 
 void ShowTrainDetailWindow(query::TrainDetail detail, Dialogs& dialogs, QWidget* parent) {
@@ -79,11 +89,19 @@ void ShowTrainDetailWindow(query::TrainDetail detail, Dialogs& dialogs, QWidget*
   const auto rows = [&window] {
     return GridRowsOf(window.Detail().MGrid, window.Detail().StopCount);
   };
-  QObject::connect(&window, &TFrmMsg::PrintRequested, &window, [&dialogs, &window, rows] {
-    PrintGrid(dialogs, &window, report::GridKind::Detail, rows());
+  // "车次:G42" names the train in the print head and the suggested file name.
+  const QString train = window.windowTitle().section(QLatin1Char(':'), 1).trimmed();
+  QObject::connect(&window, &TFrmMsg::PrintRequested, &window, [&dialogs, &window, rows, train] {
+    PrintJob job;
+    job.kind = report::GridKind::Detail;
+    job.rows = report::PlainRows(rows());
+    job.query = QStringLiteral("车次 %1 停站").arg(train);
+    job.file_stem = SuggestedFileStem({train});
+    PrintGrid(dialogs, &window, job);
   });
-  QObject::connect(&window, &TFrmMsg::ExportRequested, &window, [&dialogs, &window, rows] {
-    ExportGridCsv(dialogs, &window, report::GridKind::Detail, rows());
+  QObject::connect(&window, &TFrmMsg::ExportRequested, &window, [&dialogs, &window, rows, train] {
+    (void)ExportGridCsv(dialogs, &window, report::GridKind::Detail, rows(),
+                        SuggestedFileStem({train}));
   });
   window.exec();
 }

@@ -5,6 +5,7 @@
 
 #include "query/train_detail.h"
 #include "ui/dialogs.h"
+#include "ui/window_frame.h"
 
 class QLabel;
 class QPushButton;
@@ -13,10 +14,10 @@ namespace lanzhou::ui {
 
 class GridView;
 
-class TFrmMsg : public QDialog {
+class TFrmMsg : public GrowingDialog {
   Q_OBJECT
  public:
-  // Client area 426 x 403, centred on parent, on top of it.
+  // Client area 426 x 403 at first (and at least), centred on parent, on top of it.
   TFrmMsg(query::TrainDetail detail, QWidget* parent);
 
   [[nodiscard]] const query::TrainDetail& Detail() const { return detail_; }

@@ -12,8 +12,10 @@
 #include "data/packed_resource.h"
 #include "text/gbk.h"
 #include "timetable/fares.h"
+#include "ui/frm_journey.h"
 #include "ui/grid_view.h"
 #include "ui/links.h"
+#include "ui/window_frame.h"
 
 namespace lanzhou::ui {
 namespace {
@@ -37,9 +39,12 @@ TFrmPelory::TFrmPelory(FrmPeloryDeps deps, QWidget* parent)
   tables_ = std::make_unique<data::TimetableStore>(*deps_.registry);
   BuildWindow();
   FormCreate();
+  // After the images have given the logo its size.
+  AnchorControls();
 }
 
 TFrmPelory::~TFrmPelory() {
+  delete journey_window_.data();
   // Stop the threads before anything they hand notices to goes away.
   net_thread_.reset();
   journey_builder_ = std::jthread();
@@ -52,6 +57,9 @@ void TFrmPelory::FormCreate() {
   // TThreadLoad1 (KMTrain), then TThreadLoad (KMPy, KMList, KMSM), on the built-in tables or
   // a timetable file's; nobody waits for them.
   UseTimetable(deps_.timetable_file, true);
+  if (!deps_.settings_problem.empty()) {
+    QMetaObject::invokeMethod(this, [this] { ShowSettingsProblem(); }, Qt::QueuedConnection);
+  }
   StartVersionCheck();
   query::ClearGridSelection(result_.SGrid);
   // The two fare tables are compile-time constants here; building them costs nothing at start.
@@ -150,7 +158,9 @@ void TFrmPelory::OnNetConnected(bool online) {
 }
 
 void TFrmPelory::OnVersionMessage(const QString& text) {
-  lab_new_->setText(text);
+  // Offline, the label says what is needed and where the version would come from.
+  const bool offline = text.toStdString() == net::kOfflineMessage;
+  lab_new_->setText(offline ? OfflineVersionText() : text);
 }
 
 void TFrmPelory::ShowPanel(int panel) {
@@ -159,13 +169,15 @@ void TFrmPelory::ShowPanel(int panel) {
   }
   tool_buttons_[static_cast<std::size_t>(panel - 1)]->setChecked(true);
   if (panel == 1) return;
-  // The partner and ticket pages need the network; offline the help page stands in.
+  // The partner and ticket pages need the network; offline the page says so and where it is.
   WebView& view = *web_views_[static_cast<std::size_t>(panel - 1)];
+  const QString address =
+      panel == 2 ? FlightPage() : panel == 3 ? HotelPage() : RemainingTicketPage();
   if (!net_connected_) {
-    ShowHtmlInBrowser(view, AboutHtml());
+    ShowHtmlInBrowser(view, OfflinePageHtml(address));
     return;
   }
-  view.Navigate(panel == 2 ? FlightPage() : panel == 3 ? HotelPage() : RemainingTicketPage());
+  view.Navigate(address);
 }
 
 void TFrmPelory::MAdvancedPopup() {

@@ -6,7 +6,9 @@
 #include <QColor>
 #include <QDate>
 #include <QPixmap>
+#include <QPointer>
 #include <QString>
+#include <QStringList>
 #include <QWidget>
 #include <array>
 #include <chrono>
@@ -44,6 +46,9 @@ class QButtonGroup;
 
 namespace lanzhou::ui {
 
+class Anchors;
+class TFrmJourney;
+class ColumnBand;
 class GridView;
 class HeaderLabel;
 
@@ -59,7 +64,22 @@ struct FrmPeloryDeps {
   // A timetable file to answer from instead of the built-in tables of `registry`; one that
   // cannot be used is reported and the built-in tables answer.
   std::optional<std::filesystem::path> timetable_file;
+  // Why the settings file was ignored, or a setting in it (system::Settings::problem); shown
+  // once the window is up, and the file then rewritten without the bad setting.
+  std::string settings_problem;
 };
+
+// What the menu of programs is called on this desktop: the entry 开始菜单快捷方式 reads
+// 应用程序菜单快捷方式 where there is no Start menu.
+#if defined(_WIN32)
+inline constexpr char kProgramsMenuName[] = "开始菜单";
+#else
+inline constexpr char kProgramsMenuName[] = "应用程序菜单";
+#endif
+
+// A timetable file's trouble from libzip or the system in the user's words ("不是 zip 文件",
+// "缺少 meta.txt"); empty when there are none for it.
+[[nodiscard]] QString ChineseFileDetail(const std::string& detail);
 
 class TFrmPelory : public QWidget {
   Q_OBJECT
@@ -77,6 +97,8 @@ class TFrmPelory : public QWidget {
   [[nodiscard]] WebView& WebB(int i) { return *web_views_.at(static_cast<std::size_t>(i - 1)); }
   [[nodiscard]] GridView* SGrid() const { return sgrid_; }
   [[nodiscard]] QMenu* MAdvanced() const { return madvanced_; }
+  // The open journey window, if any.
+  [[nodiscard]] TFrmJourney* JourneyWindow() const;
   // The journey planner's network once built off this thread; nullptr until then.
   [[nodiscard]] std::shared_ptr<const journey::Network> JourneyNetwork() const {
     return journey_network_;
@@ -111,6 +133,8 @@ class TFrmPelory : public QWidget {
   void NStartClick();
   // 换乘方案…: the journey window for the 发站 and 到站 texts.
   void MJourneyClick();
+  // 运行图…: the diagram window for the 发站 and 到站 texts (drawn at once when both are typed).
+  void MDiagramClick();
   // 打开时刻表… and 使用内置示例时刻表 (frm_pelory_timetable.cpp); both remember the choice.
   void MOpenTimetableClick();
   void MSampleTimetableClick();
@@ -120,6 +144,9 @@ class TFrmPelory : public QWidget {
  protected:
   // ComboFZKeyPress, ComboDZKeyPress, ComboCZKeyPress: Enter moves the focus on.
   bool eventFilter(QObject* watched, QEvent* event) override;
+  // The grid takes what the window grows by; closing remembers the window's place.
+  void resizeEvent(QResizeEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
 
  private:
   // ---- Start-up (frm_pelory.cpp) -------------------------------------------------------
@@ -142,6 +169,7 @@ class TFrmPelory : public QWidget {
   void ShowTimetableProblem(const std::filesystem::path& file, const QString& reason,
                             const QString& detail, const QString& consequence);
   void RememberTimetable(const std::optional<std::filesystem::path>& file);
+  void ShowSettingsProblem();
 
   // ---- The 出发日期 field (frm_pelory_date.cpp) -----------------------------------------
   void BuildDateField(QWidget* parent);
@@ -162,6 +190,12 @@ class TFrmPelory : public QWidget {
   void BuildPages();
   void BuildStatusBar();
   void BuildMenu();
+  void AnchorControls();
+  // Alt+1/2/3 to the query boxes, F5 asks again, Ctrl+R reverses, Ctrl+P/S/J print, export and
+  // plan journeys; each listed in its control's tip and on the help page.
+  void BuildShortcuts();
+  // F5: the last query again with the boxes as they are now.
+  void RepeatQuery();
   QComboBox* MakeStationBox(QWidget* parent, const QString& name, int left, int top);
   // A link label that opens `address()` in the browser when clicked.
   QLabel* MakeLinkLabel(QWidget* parent, const QString& name, const QString& text, int left,
@@ -176,7 +210,7 @@ class TFrmPelory : public QWidget {
   // Before the tables are replaced: the builder is joined and the network, which points into
   // them, is dropped; the entries wait for the next one.
   void DropJourneyNetwork();
-  void OpenJourneyWindow(QWidget* parent);
+  void OpenJourneyWindow();
 
   // ---- Handler helpers (frm_pelory_handlers.cpp) ---------------------------------------
   // Shows a failed check's message and moves the focus; true when the query must stop.
@@ -188,6 +222,13 @@ class TFrmPelory : public QWidget {
   void ShowTransferChooser();
   void ShowTripCities(const query::TripCities& cities);
   void ComboFZChange(QComboBox* box);
+  // Writes the launcher into the desktop (kNoSpecialFolder) or the applications menu and says
+  // where it went, or that it could not.
+  void MakeShortcut(int special_folder, const QString& where);
+  // The last query's words as the print head shows them: "北京 → 上海", "车次 G1", "车站 北京".
+  [[nodiscard]] QString QueryTitle() const;
+  // A note in the status bar's last panel for a while (an export's confirmation).
+  void ShowStatusNote(const QString& text);
   [[nodiscard]] query::ResultFilters Filters() const;
   [[nodiscard]] std::string BoxText(const QComboBox* box) const;
 
@@ -207,7 +248,10 @@ class TFrmPelory : public QWidget {
   QPixmap logo_;
   QPixmap update_glyph_;
   std::vector<QPixmap> image_list_big_;  // ImageListBig: b1 … b12
-  bool in_combo_change_ = false;
+  std::unique_ptr<Anchors> anchors_;
+  QStringList query_words_;  // the boxes' words of the last query, for print and file names
+  int status_note_ = 0;
+  std::unique_ptr<ColumnBand> result_band_;
 
   // Controls (owned by Qt's parent tree).
   std::array<QToolButton*, 4> tool_buttons_{};
@@ -245,8 +289,10 @@ class TFrmPelory : public QWidget {
   QAction* mprint_ = nullptr;
   QAction* mexport_ = nullptr;
   QAction* mjourney_ = nullptr;
+  QAction* mdiagram_ = nullptr;
   std::shared_ptr<const journey::Network> journey_network_;
   bool journey_build_started_ = false;
+  QPointer<TFrmJourney> journey_window_;
   // Builds the journey network; joined before the tables go.
   std::jthread journey_builder_;
   // Partner panel captions ShowTripCities writes.

@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTimer>
 
 #include "query/completion.h"
 #include "query/station_match.h"
@@ -16,6 +17,7 @@
 #include "query/transfer_search.h"
 #include "report/grid_export.h"
 #include "system/shortcut.h"
+#include "timetable/credits.h"
 #include "ui/application.h"
 #include "ui/export_dialog.h"
 #include "ui/frm_about.h"
@@ -33,6 +35,8 @@ namespace {
 
 // Where the partner panel's web view goes once a query has found rows: below the panel.
 constexpr int kWebB1ParkedTop = 200;
+// How long a note (an export's confirmation) stays in the status bar.
+constexpr int kStatusNoteMilliseconds = 10000;
 
 }  // namespace
 
@@ -109,6 +113,8 @@ void TFrmPelory::BTNZZCXClick(int tag) {
   if (StopsHere(query::CheckThroughQuery(from, to, *tables_))) return;
   StartQuery();
   state_.Date = QueryDate();
+  query_words_ = {QString::fromStdString(query::TrimBlanks(from)),
+                  QString::fromStdString(query::TrimBlanks(to))};
   if (tag == 1) {
     if (!query::FindTransfers(*tables_, state_, from, to)) return;
     ShowTransferChooser();
@@ -138,6 +144,7 @@ void TFrmPelory::BTNCCCXClick() {
   if (StopsHere(query::CheckTrainNumberQuery(text, *tables_))) return;
   StartQuery();
   state_.Date = QueryDate();
+  query_words_ = {QString::fromStdString(query::TrimBlanks(text))};
   if (!query::FindTrainNumber(*tables_, state_, text)) return;
   if (std::optional<std::string> not_running =
           query::TrainNotRunningText(*tables_, state_, text)) {
@@ -157,6 +164,7 @@ void TFrmPelory::BTNCZCXClick() {
   if (StopsHere(query::CheckStationQuery(text, *tables_))) return;
   StartQuery();
   state_.Date = QueryDate();
+  query_words_ = {QString::fromStdString(query::TrimBlanks(text))};
   if (!query::FindStationTrains(*tables_, state_, text)) return;
   ShowResults();
   if (auto cities = query::StationTripCities(state_.VisibleCount, BoxText(combo_cz_))) {
@@ -194,8 +202,11 @@ void TFrmPelory::ShowTransferChooser() {
   connect(this, &TFrmPelory::JourneyNetworkReady, &chooser, [&chooser] {
     chooser.SetJourneysReady(true);
   });
-  connect(&chooser, &TFrmZzz::JourneysRequested, &chooser,
-          [this, &chooser] { OpenJourneyWindow(&chooser); });
+  // The journey window is not modal: the modal chooser closes first, or it would block it.
+  connect(&chooser, &TFrmZzz::JourneysRequested, &chooser, [this, &chooser] {
+    chooser.accept();
+    QMetaObject::invokeMethod(this, [this] { OpenJourneyWindow(); }, Qt::QueuedConnection);
+  });
   chooser.exec();
 }
 
@@ -208,31 +219,91 @@ void TFrmPelory::ShowTrainDetail(int row) {
 }
 
 void TFrmPelory::MPrintClick() {
-  if (!ConfirmPrint(*deps_.dialogs, this)) return;
-  PrintGrid(*deps_.dialogs, this, report::GridKind::Main,
-            GridRowsOf(result_.SGrid, state_.VisibleCount), AnsweredDate());
+  // Ctrl+P reaches here without the menu, which would have been disabled.
+  if (state_.VisibleCount <= 0) return;
+  PrintJob job;
+  job.kind = report::GridKind::Main;
+  job.rows = report::PlainRows(GridRowsOf(result_.SGrid, state_.VisibleCount));
+  job.query = QueryTitle();
+  job.file_stem = SuggestedFileStem(query_words_);
+  job.travel_date = AnsweredDate();
+  // One question: PrintGrid asks it (to print, or without a printer, to make a PDF).
+  PrintGrid(*deps_.dialogs, this, job);
 }
 
 void TFrmPelory::MExportClick() {
-  ExportGridCsv(*deps_.dialogs, this, report::GridKind::Main,
-                GridRowsOf(result_.SGrid, state_.VisibleCount), AnsweredDate());
+  if (state_.VisibleCount <= 0) return;
+  if (auto file = ExportGridCsv(*deps_.dialogs, this, report::GridKind::Main,
+                                GridRowsOf(result_.SGrid, state_.VisibleCount),
+                                SuggestedFileStem(query_words_), AnsweredDate())) {
+    ShowStatusNote(ExportedText(state_.VisibleCount, *file));
+  }
+}
+
+QString TFrmPelory::QueryTitle() const {
+  switch (state_.QueryKind) {
+    case query::StationToStation:
+      return query_words_.join(QStringLiteral(" → "));
+    case query::TrainNumber:
+      return QStringLiteral("车次 ") + query_words_.join(QString());
+    case query::StationTimetable:
+      return QStringLiteral("车站 ") + query_words_.join(QString());
+    default:
+      return {};
+  }
+}
+
+void TFrmPelory::ShowStatusNote(const QString& text) {
+  QLabel* panel = status_panels_[3];
+  if (!panel->property("lanzhouDefaultText").isValid()) {
+    panel->setProperty("lanzhouDefaultText", panel->text());
+  }
+  panel->setText(text);
+  panel->setToolTip(text);
+  // The panel's own words come back after a while; a newer note restarts the wait.
+  const int note = ++status_note_;
+  QTimer::singleShot(kStatusNoteMilliseconds, panel, [this, panel, note] {
+    if (note != status_note_) return;
+    panel->setText(panel->property("lanzhouDefaultText").toString());
+    panel->setToolTip(QString());
+  });
 }
 
 void TFrmPelory::MAboutClick() {
-  ui::MAboutClick(this, logo_);
+  ui::MAboutClick(this, logo_,
+                  QString::fromStdString(timetable::SourceCredit(timetable_ ? &timetable_->meta
+                                                                            : nullptr)));
+}
+
+void TFrmPelory::MakeShortcut(int special_folder, const QString& where) {
+  const std::filesystem::path folder = system::SpecialFolderPath(
+      special_folder == system::kNoSpecialFolder ? system::kDesktopFolder : special_folder);
+  const std::filesystem::path file =
+      folder / (std::string(system::kShortcutName) + ".desktop");
+  const bool made = system::CreateShortcut(QCoreApplication::applicationFilePath().toStdString(),
+                                           system::kShortcutName, {}, special_folder,
+                                           kApplicationId);
+  // Said in the status bar when made; a failure in a box, since the user asked for it.
+  if (made) {
+    ShowStatusNote(QStringLiteral("已在%1创建快捷方式：%2")
+                       .arg(where, QString::fromStdString(file.string())));
+    return;
+  }
+  deps_.dialogs->Message(this, QMessageBox::Warning, QString::fromUtf8(kApplicationTitle),
+                         QStringLiteral("无法在%1创建快捷方式%2。")
+                             .arg(where, folder.empty() ? QString()
+                                                        : QStringLiteral("（%1）").arg(
+                                                              QString::fromStdString(
+                                                                  folder.string()))),
+                         QMessageBox::Ok);
 }
 
 void TFrmPelory::MDesktopClick() {
-  // The result is not shown; a failure goes unnoticed, as a shortcut is a convenience.
-  (void)system::CreateShortcut(QCoreApplication::applicationFilePath().toStdString(),
-                               system::kShortcutName, {}, system::kNoSpecialFolder,
-                               kApplicationId);
+  MakeShortcut(system::kNoSpecialFolder, QStringLiteral("桌面"));
 }
 
 void TFrmPelory::NStartClick() {
-  (void)system::CreateShortcut(QCoreApplication::applicationFilePath().toStdString(),
-                               system::kShortcutName, {}, system::kProgramsFolder,
-                               kApplicationId);
+  MakeShortcut(system::kProgramsFolder, QString::fromUtf8(kProgramsMenuName));
 }
 
 void TFrmPelory::ShowTripCities(const query::TripCities& cities) {
@@ -251,33 +322,7 @@ void TFrmPelory::ShowTripCities(const query::TripCities& cities) {
 }
 
 void TFrmPelory::ComboFZChange(QComboBox* box) {
-  if (in_combo_change_) return;
-  in_combo_change_ = true;
-  QLineEdit* edit = box->lineEdit();
-  const QString trimmed =
-      QString::fromStdString(query::TrimBlanks(box->currentText().toStdString()));
-  if (trimmed != box->currentText()) edit->setText(trimmed);
-  edit->setCursorPosition(static_cast<int>(trimmed.size()));
-  if (tables_->KMPyReady) {
-    const std::optional<std::vector<std::string>> list =
-        query::DropDownForText(tables_->KMPy, trimmed.toStdString());
-    if (list) {
-      // Refilling the entries would overwrite the typed text; put it back as it was.
-      const QSignalBlocker block(box);
-      box->clear();
-      for (const std::string& entry : *list) box->addItem(QString::fromStdString(entry));
-      box->setCurrentIndex(-1);
-      edit->setText(trimmed);
-      edit->setCursorPosition(static_cast<int>(trimmed.size()));
-    }
-    // Only letters open the list; anything else (a chosen name, a digit, no text) closes it.
-    if (query::IsAllLetters(trimmed.toStdString())) {
-      OpenStationList(box);
-    } else {
-      CloseStationList(box);
-    }
-  }
-  in_combo_change_ = false;
+  StationBoxTextChanged(box, tables_->KMPyReady ? &tables_->KMPy : nullptr);
 }
 
 bool TFrmPelory::eventFilter(QObject* watched, QEvent* event) {

@@ -6,6 +6,7 @@
 #include <QPointer>
 
 #include "journey/network.h"
+#include "ui/frm_diagram.h"
 #include "ui/frm_journey.h"
 #include "ui/frm_pelory.h"
 
@@ -23,6 +24,11 @@ void TFrmPelory::BuildJourneyEntry() {
   mjourney_->setObjectName(QStringLiteral("MJourney"));
   mjourney_->setEnabled(false);
   connect(mjourney_, &QAction::triggered, this, &TFrmPelory::MJourneyClick);
+  // The diagram reads the same network.
+  mdiagram_ = madvanced_->addAction(QStringLiteral("运行图…"));
+  mdiagram_->setObjectName(QStringLiteral("MDiagram"));
+  mdiagram_->setEnabled(false);
+  connect(mdiagram_, &QAction::triggered, this, &TFrmPelory::MDiagramClick);
 }
 
 void TFrmPelory::StartJourneyNetwork() {
@@ -59,28 +65,53 @@ void TFrmPelory::OnJourneyNetwork(std::shared_ptr<const journey::Network> networ
   const bool ready = journey_network_ != nullptr;
   mjourney_->setText(QString::fromUtf8(ready ? kJourneyEntry : kJourneyUnavailable));
   mjourney_->setEnabled(ready);
+  mdiagram_->setEnabled(ready);
   if (ready) emit JourneyNetworkReady();
 }
 
 void TFrmPelory::DropJourneyNetwork() {
+  // The journey window reads the tables about to go.
+  delete journey_window_.data();
   journey_builder_ = std::jthread();
   journey_build_started_ = false;
   journey_network_.reset();
   mjourney_->setText(QString::fromUtf8(kJourneyPreparing));
   mjourney_->setEnabled(false);
+  mdiagram_->setEnabled(false);
+}
+
+TFrmJourney* TFrmPelory::JourneyWindow() const {
+  return journey_window_.data();
 }
 
 void TFrmPelory::MJourneyClick() {
-  OpenJourneyWindow(this);
+  OpenJourneyWindow();
 }
 
-void TFrmPelory::OpenJourneyWindow(QWidget* parent) {
+void TFrmPelory::OpenJourneyWindow() {
   if (!journey_network_) return;
   const std::string from = BoxText(combo_fz_);
   const std::string to = BoxText(combo_dz_);
   // The same checks as 查询: names typed, known, different.
   if (StopsHere(query::CheckThroughQuery(from, to, *tables_))) return;
-  TFrmJourney window(journey_network_, *tables_, *deps_.dialogs, from, to, parent, QueryDate());
+  // One journey window, beside this one and not blocking it; asked again, it takes the names.
+  if (!journey_window_) {
+    journey_window_ =
+        new TFrmJourney(journey_network_, *tables_, *deps_.dialogs, from, to, this, QueryDate());
+    journey_window_->setAttribute(Qt::WA_DeleteOnClose);
+  } else {
+    journey_window_->SetDate(QueryDate());
+    journey_window_->SetStations(from, to);
+  }
+  journey_window_->show();
+  journey_window_->raise();
+  journey_window_->activateWindow();
+}
+
+void TFrmPelory::MDiagramClick() {
+  if (!journey_network_) return;
+  TFrmDiagram window(journey_network_, *tables_, *deps_.dialogs, BoxText(combo_fz_),
+                     BoxText(combo_dz_), this);
   window.exec();
 }
 

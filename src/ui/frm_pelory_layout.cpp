@@ -6,6 +6,7 @@
 #include <QComboBox>
 #include <QFrame>
 #include <QGroupBox>
+#include <QKeySequence>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -14,12 +15,14 @@
 #include <QValidator>
 #include <algorithm>
 #include <array>
+#include <tuple>
 
 #include "ui/frm_pelory.h"
 #include "ui/frm_style.h"
 #include "ui/grid_view.h"
 #include "ui/links.h"
 #include "ui/station_box.h"
+#include "ui/window_frame.h"
 
 namespace lanzhou::ui {
 namespace {
@@ -91,12 +94,13 @@ void TFrmPelory::BuildWindow() {
   setObjectName(QStringLiteral("FrmPelory"));
   setWindowTitle(QStringLiteral(
       "岚舟时刻表，准确及时的列车时刻表提供者，免费预订打折机票、特价酒店，使您出行无忧！"));
-  // Fixed single border, system menu and minimise box only.
-  setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                 Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint |
-                 Qt::MSWindowsFixedSizeDialogHint);
-  setFixedSize(kWidth, kHeight);
+  // The design size is the starting and the smallest size; the grid takes what the window
+  // grows by (AnchorControls).
+  setWindowFlags(Qt::Window);
+  setMinimumSize(kWidth, kHeight);
+  resize(kWidth, kHeight);
   setFont(WindowFont());
+  setPalette(WindowPalette());
   SetBackground(this, QColor::fromRgb(kPanelBackground));
 
   BuildTopStrip();
@@ -114,9 +118,135 @@ void TFrmPelory::BuildWindow() {
   BuildStatusBar();
   BuildMenu();
 
+  BuildShortcuts();
+
   right_click_filter_ = new WebRightClickFilter(this);
   for (auto& view : web_views_) right_click_filter_->AddView(view->Widget());
   qApp->installEventFilter(right_click_filter_);
+}
+
+void TFrmPelory::AnchorControls() {
+  anchors_ = std::make_unique<Anchors>(this);
+  const auto add = [this](const char* name, unsigned anchor) {
+    if (auto* control = findChild<QWidget*>(QString::fromUtf8(name))) anchors_->Add(control, anchor);
+  };
+  for (const char* name : {"PTop", "Shape20", "Shape1", "P2Strip", "P3Strip"}) add(name, kGrowWidth);
+  add("ImageLogo", kFollowRight);
+  for (QWidget* panel : panels_) anchors_->Add(panel, kGrowWidth | kGrowHeight);
+  anchors_->Add(sgrid_, kGrowWidth | kGrowHeight);
+  for (const char* name : {"GroupBox1", "GroupBox2", "GroupBox3", "LabResult", "Label1", "CBSF",
+                           "CBZD", "CBJQ", "CBDC"}) {
+    add(name, kFollowBottom);
+  }
+  for (const char* name : {"LabNew", "BTNAdvanced", "BTNAbout", "BtnUpdate"}) {
+    add(name, kFollowBottom | kFollowRight);
+  }
+  add("P1Msg", kFollowBottom | kGrowWidth);
+  add("StatusBar1", kFollowBottom | kGrowWidth);
+  add("StatusPanel3", kGrowWidth);
+  for (std::size_t i = 1; i < web_views_.size(); ++i) {
+    anchors_->Add(web_views_[i]->Widget(), kGrowWidth | kGrowHeight);
+  }
+
+  // The result grid's columns share the extra width; the titles and headings follow them.
+  result_band_ = std::make_unique<ColumnBand>(
+      sgrid_, std::vector<int>(kResultWidths.begin(), kResultWidths.end()));
+  for (int c = 0; c < query::kResultColumns; ++c) {
+    const QString box = c == 0 ? QStringLiteral("Shape3") : QStringLiteral("Shape%1").arg(c + 5);
+    if (auto* control = findChild<QWidget*>(box)) result_band_->Over(control, c, c);
+    result_band_->Over(headers_[static_cast<std::size_t>(c)], c, c);
+  }
+  const std::array<std::tuple<const char*, const char*, int, int>, 3> headings = {{
+      {"Shape2", "LabLcxx", 0, 3}, {"Shape4", "Labcxqj", 4, 10}, {"Shape5", "Labckpj", 11, 14}}};
+  for (const auto& [box, label, first, last] : headings) {
+    if (auto* control = findChild<QWidget*>(QString::fromUtf8(box))) {
+      result_band_->Over(control, first, last);
+    }
+    if (auto* control = findChild<QWidget*>(QString::fromUtf8(label))) {
+      result_band_->Over(control, first, last, false);
+    }
+  }
+}
+
+void TFrmPelory::BuildShortcuts() {
+  const auto shortcut = [this](const QKeySequence& keys, auto&& what) {
+    auto* action = new QAction(this);
+    action->setShortcut(keys);
+    action->setShortcutContext(Qt::WindowShortcut);
+    connect(action, &QAction::triggered, this, what);
+    addAction(action);
+    return action;
+  };
+  // Each query box is one key away; the panel of the timetable comes first when another shows.
+  const auto focus_box = [this](QWidget* box) {
+    return [this, box] {
+      if (!panels_[0]->isVisible()) ShowPanel(1);
+      box->setFocus(Qt::ShortcutFocusReason);
+      if (auto* combo = qobject_cast<QComboBox*>(box)) combo->lineEdit()->selectAll();
+      if (auto* edit = qobject_cast<QLineEdit*>(box)) edit->selectAll();
+    };
+  };
+  shortcut(QKeySequence(Qt::ALT | Qt::Key_1), focus_box(combo_fz_))->setObjectName("AFocusFZ");
+  shortcut(QKeySequence(Qt::ALT | Qt::Key_2), focus_box(ecc_))->setObjectName("AFocusCC");
+  shortcut(QKeySequence(Qt::ALT | Qt::Key_3), focus_box(combo_cz_))->setObjectName("AFocusCZ");
+  shortcut(QKeySequence(Qt::Key_F5), [this] { RepeatQuery(); })->setObjectName("ARepeat");
+  shortcut(QKeySequence(Qt::CTRL | Qt::Key_R), [this] {
+    if (btn_zzfx_->isEnabled()) btn_zzfx_->click();
+  })->setObjectName("AReverse");
+  mprint_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
+  mexport_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
+  mjourney_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_J));
+  for (QAction* action : {mprint_, mexport_, mjourney_}) {
+    action->setShortcutContext(Qt::WindowShortcut);
+    addAction(action);
+  }
+
+  combo_fz_->setToolTip(QStringLiteral("发站（Alt+1）：输入站名或拼音首字母，如 BJ"));
+  combo_dz_->setToolTip(QStringLiteral("到站：输入站名或拼音首字母，如 SH"));
+  ecc_->setToolTip(QStringLiteral("车次（Alt+2），回车查询"));
+  combo_cz_->setToolTip(QStringLiteral("车站（Alt+3）：输入站名或拼音首字母"));
+  btn_zzcx_->setToolTip(QStringLiteral("查询两站间的直达车次（F5 再查一次）"));
+  btn_zzfx_->setToolTip(QStringLiteral("发站与到站对调后查询（Ctrl+R）"));
+  btn_zzzz_->setToolTip(QStringLiteral("查找换乘车站"));
+  btn_cccx_->setToolTip(QStringLiteral("查询车次（F5 再查一次）"));
+  btn_czcx_->setToolTip(QStringLiteral("查询经过该站的全部车次（F5 再查一次）"));
+  sgrid_->setToolTip(sgrid_->toolTip() +
+                     QStringLiteral("\n回车：查看所选车次（未选时为第一行）；Tab：离开表格"));
+}
+
+void TFrmPelory::RepeatQuery() {
+  QPushButton* button = nullptr;
+  switch (state_.QueryKind) {
+    case query::StationToStation:
+      button = btn_zzcx_;
+      break;
+    case query::TrainNumber:
+      button = btn_cccx_;
+      break;
+    case query::StationTimetable:
+      button = btn_czcx_;
+      break;
+    default:
+      return;
+  }
+  if (button->isEnabled()) button->click();
+}
+
+void TFrmPelory::resizeEvent(QResizeEvent* event) {
+  QWidget::resizeEvent(event);
+  if (!anchors_) return;
+  anchors_->Apply();
+  result_band_->Fit();
+  // WebB1 fills the partner panel's width; its top moves when a query parks it below.
+  if (!web_views_.empty()) {
+    QWidget* web = web_views_[0]->Widget();
+    web->resize(p1msg_->width() - 2, web->height());
+  }
+}
+
+void TFrmPelory::closeEvent(QCloseEvent* event) {
+  RememberWindowPlace(this, "FrmPelory");
+  QWidget::closeEvent(event);
 }
 
 void TFrmPelory::BuildTopStrip() {
@@ -349,10 +479,9 @@ void TFrmPelory::BuildStatusBar() {
                                                                 {150, Qt::AlignHCenter},
                                                                 {kWidth - 600, Qt::AlignHCenter}}};
   const std::array<QString, 4> texts = {
-      // Panel 1 names the timetable that answers (frm_pelory_timetable.cpp).
+      // Panel 1 names the timetable that answers, panel 3 its source (frm_pelory_timetable.cpp).
       QString(), QString(),
-      QStringLiteral("邮箱:kf@lanzhou-shike.cn"),
-      QStringLiteral("出品:岚舟时刻公司  资料来源:铁路客户服务中心")};
+      QStringLiteral("邮箱:kf@lanzhou-shike.cn"), QString()};
   int x = 0;
   for (std::size_t i = 0; i < panels.size(); ++i) {
     auto* label = new QLabel(texts[i], bar);
@@ -390,7 +519,8 @@ void TFrmPelory::BuildMenu() {
   QAction* desktop = shortcuts->addAction(QStringLiteral("桌面快捷方式"));
   desktop->setObjectName(QStringLiteral("MDesktop"));
   connect(desktop, &QAction::triggered, this, &TFrmPelory::MDesktopClick);
-  QAction* start = shortcuts->addAction(QStringLiteral("开始菜单快捷方式"));
+  QAction* start =
+      shortcuts->addAction(QString::fromUtf8(kProgramsMenuName) + QStringLiteral("快捷方式"));
   start->setObjectName(QStringLiteral("NStart"));
   connect(start, &QAction::triggered, this, &TFrmPelory::NStartClick);
   madvanced_->addSeparator()->setObjectName(QStringLiteral("N2"));

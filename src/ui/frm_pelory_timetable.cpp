@@ -8,10 +8,15 @@
 #include <QLabel>
 #include <QLocale>
 #include <QPushButton>
+#include <QRegularExpression>
+#include <array>
 
 #include "system/atomic_file.h"
+#include "timetable/credits.h"
 #include "system/settings.h"
+#include "text/gbk.h"
 #include "ui/frm_pelory.h"
+#include "ui/print_grid.h"
 
 namespace lanzhou::ui {
 namespace {
@@ -20,8 +25,13 @@ QString FromStd(const std::string& text) {
   return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
+// A path as a message shows it: control characters escaped, and a long one cut in the middle
+// so that a message box stays within the screen.
 QString PathText(const std::filesystem::path& path) {
-  return FromStd(path.string());
+  constexpr qsizetype kShown = 120;
+  const QString text = FromStd(text::EscapeControls(path.string()));
+  if (text.size() <= kShown) return text;
+  return text.left(kShown / 2 - 1) + QStringLiteral("…") + text.right(kShown / 2);
 }
 
 // What is wrong with a refused file, in the user's words.
@@ -45,6 +55,63 @@ QString ProblemText(data::TimetableFileProblem problem) {
   }
   return QStringLiteral("文件无法使用。");
 }
+
+}  // namespace
+
+QString ChineseFileDetail(const std::string& detail) {
+  const QString text = FromStd(detail);
+  // "member meta.txt is missing" and the like name a part of the archive.
+  static const QRegularExpression member(QStringLiteral("^member ([^\\s:]+):? (.*)$"));
+  if (const QRegularExpressionMatch m = member.match(text); m.hasMatch()) {
+    const QString name = m.captured(1);
+    const QString rest = m.captured(2);
+    if (rest == QStringLiteral("is missing")) return QStringLiteral("缺少 %1").arg(name);
+    if (rest.contains(QStringLiteral("directory says"))) {
+      return QStringLiteral("%1 的长度与目录不符").arg(name);
+    }
+    const QString inner = ChineseFileDetail(rest.startsWith(QStringLiteral(": "))
+                                                ? rest.mid(2).toStdString()
+                                                : rest.toStdString());
+    return inner.isEmpty() ? QStringLiteral("%1 已损坏").arg(name)
+                           : QStringLiteral("%1：%2").arg(name, inner);
+  }
+  // "meta.txt says 3 trains but table SLIST holds 2": the counts the file states differ.
+  static const QRegularExpression counts(
+      QStringLiteral("^meta\\.txt says (\\d+) (trains|stops|stations) but table (\\w+) holds (\\d+)$"));
+  if (const QRegularExpressionMatch m = counts.match(text); m.hasMatch()) {
+    const QString what = m.captured(2) == QStringLiteral("trains")  ? QStringLiteral("车次")
+                         : m.captured(2) == QStringLiteral("stops") ? QStringLiteral("停站")
+                                                                    : QStringLiteral("车站");
+    return QStringLiteral("meta.txt 记有 %1 个%2，%3 实有 %4 个")
+        .arg(m.captured(1), what, m.captured(3), m.captured(4));
+  }
+  // libzip's and the system's words, most telling first.
+  static const std::array<std::pair<const char*, const char*>, 14> known = {{
+      {"Not a zip archive", "不是 zip 文件"},
+      {"No such file", "文件不存在"},
+      {"Permission denied", "没有读取权限"},
+      {"Is a directory", "这是一个文件夹，不是文件"},
+      {"CRC error", "校验错误"},
+      {"inconsistent", "zip 文件结构不一致"},
+      {"Premature end of file", "文件不完整（提前结束）"},
+      {"Compression method not supported", "不支持的压缩方式"},
+      {"Encryption method not supported", "不支持的加密方式"},
+      {"Malloc failure", "内存不足"},
+      {"Cannot allocate memory", "内存不足"},
+      {"larger than", "过大"},
+      {"Read error", "读取错误"},
+      {"Input/output error", "读取错误"},
+  }};
+  for (const auto& [english, chinese] : known) {
+    if (text.contains(QString::fromUtf8(english), Qt::CaseInsensitive)) {
+      return QString::fromUtf8(chinese);
+    }
+  }
+  // Other texts are in English only: the reason given above them says it in the user's words.
+  return {};
+}
+
+namespace {
 
 // "2024-06-15 至 09-10"; the year is written again only where it changes; one day alone.
 QString PeriodText(const data::Period& period) {
@@ -71,8 +138,10 @@ QString StatusText(const data::TimetableFile* file, const std::optional<data::Pe
       // An unreadable period is shown as the file states it.
     }
   }
+  // The file's own texts: control characters shown escaped, not drawn as boxes or obeyed.
   return QStringLiteral("时刻表：%1 %2（%3 车次）")
-      .arg(shown ? PeriodText(*shown) : FromStd(meta.valid_date), FromStd(meta.name),
+      .arg(shown ? PeriodText(*shown) : FromStd(text::EscapeControls(meta.valid_date)),
+           FromStd(text::EscapeControls(meta.name)),
            QLocale(QLocale::English).toString(static_cast<qlonglong>(meta.trains)));
 }
 
@@ -88,17 +157,35 @@ bool TFrmPelory::UseTimetable(const std::optional<std::filesystem::path>& file, 
     *opened = data::ReadTimetableFile(*file);
   } catch (const data::TimetableFileError& e) {
     const QString reason = ProblemText(e.problem());
-    const QString detail = FromStd(e.detail());
+    const QString detail = ChineseFileDetail(e.detail());
     if (!at_start) {
       ShowTimetableProblem(*file, reason, detail, QStringLiteral("仍使用原来的时刻表。"));
       return false;
     }
-    // At start the built-in tables load at once; the message waits until the window is up.
+    // At start the built-in tables load at once; the message waits until the window is up. A
+    // remembered file that is gone is said once, then forgotten.
     StartTables(nullptr, {});
+    std::error_code ec;
+    const bool gone = !std::filesystem::exists(*file, ec) && !ec;
+    bool forgotten = false;
+    if (gone) {
+      try {
+        system::UpdateSettings([&](system::Settings& settings) {
+          if (settings.timetable && *settings.timetable == *file) {
+            settings.timetable.reset();
+            forgotten = true;
+          }
+        });
+      } catch (const system::FileWriteError&) {
+      }
+    }
+    const QString consequence =
+        forgotten ? QStringLiteral("现在使用内置示例时刻表，下次启动时不再打开它。")
+                  : QStringLiteral("现在使用内置示例时刻表。");
     QMetaObject::invokeMethod(
         this,
-        [this, path = *file, reason, detail] {
-          ShowTimetableProblem(path, reason, detail, QStringLiteral("现在使用内置示例时刻表。"));
+        [this, path = *file, reason, detail, consequence] {
+          ShowTimetableProblem(path, reason, detail, consequence);
         },
         Qt::QueuedConnection);
     return false;
@@ -120,6 +207,9 @@ void TFrmPelory::StartTables(std::unique_ptr<data::TimetableFile> file,
   tables_ =
       std::make_unique<data::TimetableStore>(timetable_ ? timetable_registry_ : *deps_.registry);
   ShowTimetableStatus();
+  status_panels_[3]->setText(
+      QStringLiteral("出品:岚舟时刻公司  资料来源:") +
+      QString::fromStdString(timetable::SourceCredit(timetable_ ? &timetable_->meta : nullptr)));
 
   // The boxes keep their text; the controls wait for the new tables, and a result from the old
   // ones is not left to be printed or opened against the new.
@@ -163,16 +253,29 @@ void TFrmPelory::ShowTimetableStatus() {
   const std::optional<data::Period> period =
       tables_ && tables_->KMTrainReady ? tables_->calendar.period() : std::nullopt;
   status_panels_[1]->setText(StatusText(timetable_.get(), period));
+  SetPrintedTimetableName(StatusText(timetable_.get(), period));
   status_panels_[1]->setToolTip(timetable_ ? PathText(timetable_path_) : QString());
 }
 
 void TFrmPelory::OnTablesFinished(int generation) {
   if (generation != load_generation_) return;
-  StartJourneyNetwork();
-  if (!timetable_ || tables_->AllReady()) return;
-  // The archive was sound but a table text was refused by the reader.
+  QString detail;
+  if (timetable_ && tables_->AllReady()) {
+    // Every table stands; the counts meta.txt gives (shown in the status bar) must be theirs.
+    try {
+      data::CheckTableCounts(timetable_->meta, &tables_->KMTrain, &tables_->KMList,
+                             timetable_path_);
+    } catch (const data::TimetableFileError& e) {
+      detail = ChineseFileDetail(e.detail());
+    }
+  }
+  if (!timetable_ || (tables_->AllReady() && detail.isEmpty())) {
+    StartJourneyNetwork();
+    return;
+  }
+  // The archive was sound but a table text was refused by the reader, or the counts differ.
   const std::filesystem::path path = timetable_path_;
-  ShowTimetableProblem(path, ProblemText(data::TimetableFileProblem::kBadTable), QString(),
+  ShowTimetableProblem(path, ProblemText(data::TimetableFileProblem::kBadTable), detail,
                        QStringLiteral("现在使用内置示例时刻表。"));
   StartTables(nullptr, {});
 }
@@ -187,15 +290,33 @@ void TFrmPelory::ShowTimetableProblem(const std::filesystem::path& file, const Q
 }
 
 void TFrmPelory::RememberTimetable(const std::optional<std::filesystem::path>& file) {
-  system::Settings settings;
-  if (file) settings.timetable = std::filesystem::absolute(*file).lexically_normal();
   try {
-    system::WriteSettings(settings);
+    // The other settings (window places, the last folder) stay as they are.
+    system::UpdateSettings([&](system::Settings& settings) {
+      settings.timetable.reset();
+      if (file) settings.timetable = std::filesystem::absolute(*file).lexically_normal();
+    });
   } catch (const system::FileWriteError& e) {
     deps_.dialogs->Message(
         this, QMessageBox::Warning, QStringLiteral("打开时刻表"),
         QStringLiteral("时刻表已打开，但下次启动时不会记得这一选择：\n") + FromStd(e.what()),
         QMessageBox::Ok);
+  }
+}
+
+void TFrmPelory::ShowSettingsProblem() {
+  QString problem = FromStd(text::EscapeControls(deps_.settings_problem));
+  if (problem.size() > 300) problem = problem.left(150) + QStringLiteral("…") + problem.right(150);
+  deps_.dialogs->Message(this, QMessageBox::Warning, QStringLiteral("设置"),
+                         QStringLiteral("设置文件有误，已忽略：\n%1").arg(problem),
+                         QMessageBox::Ok);
+  // The bad setting is replaced by what is in use now (a settings file that is no regular file
+  // is refused by the writer and stays as it is).
+  try {
+    system::Settings settings;
+    if (timetable_) settings.timetable = timetable_path_;
+    system::WriteSettings(settings);
+  } catch (const system::FileWriteError&) {
   }
 }
 

@@ -17,6 +17,30 @@ QFont WindowFont(int pixel_size, bool bold) {
   return font;
 }
 
+QPalette WindowPalette() {
+  // Built from the button face, so the bevel shades are light-scheme ones too.
+  QPalette p(QColor(0xF4, 0xF4, 0xF0), QColor::fromRgb(kPanelBackground));
+  for (const QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive}) {
+    p.setColor(group, QPalette::WindowText, Qt::black);
+    p.setColor(group, QPalette::Text, Qt::black);
+    p.setColor(group, QPalette::ButtonText, Qt::black);
+    p.setColor(group, QPalette::Base, Qt::white);
+    p.setColor(group, QPalette::AlternateBase, QColor(0xF7, 0xF7, 0xF7));
+    p.setColor(group, QPalette::Highlight, QColor(0x30, 0x8C, 0xC6));
+    p.setColor(group, QPalette::HighlightedText, Qt::white);
+    p.setColor(group, QPalette::PlaceholderText, QColor(0x80, 0x80, 0x80));
+    p.setColor(group, QPalette::Link, QColor::fromRgb(kLinkBlue));
+    p.setColor(group, QPalette::BrightText, Qt::white);
+  }
+  for (const QPalette::ColorRole role :
+       {QPalette::WindowText, QPalette::Text, QPalette::ButtonText}) {
+    p.setColor(QPalette::Disabled, role, QColor(0xA0, 0xA0, 0xA0));
+  }
+  p.setColor(QPalette::Disabled, QPalette::Base, QColor(0xF0, 0xF0, 0xF0));
+  p.setColor(QPalette::Disabled, QPalette::Window, QColor::fromRgb(kPanelBackground));
+  return p;
+}
+
 void SetBackground(QWidget* widget, QColor colour) {
   QPalette p = widget->palette();
   p.setColor(QPalette::Window, colour);

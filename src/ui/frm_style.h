@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QColor>
 #include <QFont>
+#include <QPalette>
 #include <QString>
 
 class QFrame;
@@ -22,6 +23,11 @@ inline constexpr QRgb kLinkGreen = 0x008000;
 
 // 宋体 at a pixel size; where it is missing, Noto Sans CJK SC or WenQuanYi.
 [[nodiscard]] QFont WindowFont(int pixel_size = 12, bool bold = false);
+
+// The windows' light look whatever the desktop's scheme: their backgrounds are fixed light
+// colours, so their texts, boxes and buttons must be dark on light too (no white on white under
+// a dark desktop palette).
+[[nodiscard]] QPalette WindowPalette();
 
 // Fills the widget's background with a plain colour.
 void SetBackground(QWidget* widget, QColor colour);

@@ -18,22 +18,20 @@ constexpr int kGridTop = 30;
 }  // namespace
 
 TFrmZzz::TFrmZzz(const query::TransferChooserList& list, PickFn on_pick, QWidget* parent)
-    : QDialog(parent), on_pick_(std::move(on_pick)) {
+    : GrowingDialog(parent, "FrmZzz", QSize(532, 356)), on_pick_(std::move(on_pick)) {
   setObjectName(QStringLiteral("FrmZzz"));
-  setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
-                 Qt::WindowStaysOnTopHint | Qt::MSWindowsFixedSizeDialogHint);
   setFont(WindowFont());
-  setFixedSize(532, 356);
   SetBackground(this, QColor::fromRgb(kPanelBackground));
 
   query::FillChooserGrid(chooser_, list.Listed);
   setWindowTitle(QString::fromStdString(query::ChooserCaption(chooser_.CandidateCount)));
 
+  std::vector<QWidget*> title_boxes;
   int x = kGridLeft;
   for (std::size_t c = 0; c < kWidths.size(); ++c) {
     const int w = kWidths[c] + 1;
-    MakeBox(this, QStringLiteral("TitleBox%1").arg(c + 1), x, 10, w + 1, 20,
-            QColor::fromRgb(kTitleBoxColour), QColor(0xC8, 0xC8, 0xD8));
+    title_boxes.push_back(MakeBox(this, QStringLiteral("TitleBox%1").arg(c + 1), x, 10, w + 1, 20,
+            QColor::fromRgb(kTitleBoxColour), QColor(0xC8, 0xC8, 0xD8)));
     auto* label = new HeaderLabel(QStringLiteral("Lab%1").arg(c + 1), this);
     label->setGeometry(x, 10, w, 20);
     const int column = static_cast<int>(c);
@@ -52,8 +50,8 @@ TFrmZzz::TFrmZzz(const query::TransferChooserList& list, PickFn on_pick, QWidget
   zgrid_->Refresh();
   connect(zgrid_, &GridView::RowClicked, this, &TFrmZzz::ZGridClick);
 
-  MakeLabel(this, QStringLiteral("LabInfo"), QString::fromUtf8(query::kChooserInfo), 10, 328,
-            QColor(0, 0, 0xFF));
+  QLabel* info = MakeLabel(this, QStringLiteral("LabInfo"),
+                           QString::fromUtf8(query::kChooserInfo), 10, 328, QColor(0, 0, 0xFF));
   auto* close =
       MakeButton(this, QStringLiteral("BTNClose"), QStringLiteral("关闭"), 433, 321, 90, 30);
   connect(close, &QPushButton::clicked, this, &QDialog::accept);
@@ -66,6 +64,17 @@ TFrmZzz::TFrmZzz(const query::TransferChooserList& list, PickFn on_pick, QWidget
     const QRect outer = parent->window()->geometry();
     move(outer.center() - rect().center());
   }
+
+  Anchored().Add(zgrid_, kGrowWidth | kGrowHeight);
+  Anchored().Add(info, kFollowBottom);
+  Anchored().Add(close, kFollowBottom | kFollowRight);
+  Anchored().Add(btn_journey_, kFollowBottom | kFollowRight);
+  ColumnBand& band = Band(zgrid_, std::vector<int>(kWidths.begin(), kWidths.end()));
+  for (std::size_t c = 0; c < kWidths.size(); ++c) {
+    band.Over(title_boxes[c], static_cast<int>(c), static_cast<int>(c));
+    band.Over(headers_[c], static_cast<int>(c), static_cast<int>(c));
+  }
+  FinishLayout();
 }
 
 void TFrmZzz::ZGridClick(int row) {

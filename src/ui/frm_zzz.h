@@ -8,6 +8,7 @@
 
 #include "query/chooser_grid.h"
 #include "query/transfer_search.h"
+#include "ui/window_frame.h"
 
 class QLabel;
 class QPushButton;
@@ -17,11 +18,11 @@ namespace lanzhou::ui {
 class GridView;
 class HeaderLabel;
 
-class TFrmZzz : public QDialog {
+class TFrmZzz : public GrowingDialog {
   Q_OBJECT
  public:
   using PickFn = std::function<void(const query::TransferPick&)>;
-  // Client area 532 x 356, centred on parent, on top of it; opens sorted by 中转站↑.
+  // Client area 532 x 356 at first (and at least), centred on parent, on top of it; opens sorted by 中转站↑.
   TFrmZzz(const query::TransferChooserList& list, PickFn on_pick, QWidget* parent);
 
   [[nodiscard]] const query::ChooserGrid& Chooser() const { return chooser_; }

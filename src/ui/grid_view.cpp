@@ -3,6 +3,7 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QScrollBar>
 #include <QStyle>
 #include <QStyledItemDelegate>
@@ -119,6 +120,8 @@ GridView::GridView(query::StringGrid& grid, RowColourFn colour,
   setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
   setFocusPolicy(Qt::StrongFocus);
+  // Tab and Shift+Tab go to the next control, as everywhere else in the window.
+  setTabKeyNavigation(false);
   QPalette p = palette();
   p.setColor(QPalette::Base, QColor::fromRgb(kGridBackground));
   setPalette(p);
@@ -181,12 +184,51 @@ void GridView::keyPressEvent(QKeyEvent* event) {
       }
       return;
     case Qt::Key_Return:
-    case Qt::Key_Enter:
-      if (grid_.CurrentRow() >= 0) emit RowDoubleClicked(grid_.CurrentRow());
+    case Qt::Key_Enter: {
+      const int row = KeyboardRow();
+      if (row < 0) return;
+      if (grid_.CurrentRow() != row) {
+        if (!grid_.SelectRow(row)) return;
+        model_.SelectionChanged();
+        scrollTo(model_.index(row, 0));
+      }
+      emit RowDoubleClicked(row);
       return;
+    }
     default:
       QTableView::keyPressEvent(event);
   }
+}
+
+int GridView::KeyboardRow() const {
+  if (!query::NoSelection(grid_) && grid_.CurrentRow() >= 0) return grid_.CurrentRow();
+  return grid_.RowCount() > 0 && !grid_.IsBlankRow(0) ? 0 : -1;
+}
+
+void GridView::paintEvent(QPaintEvent* event) {
+  QTableView::paintEvent(event);
+  if (!hasFocus()) return;
+  QPainter painter(viewport());
+  QPen frame(palette().color(QPalette::Active, QPalette::Highlight), 2);
+  painter.setPen(frame);
+  painter.drawRect(viewport()->rect().adjusted(1, 1, -1, -1));
+  const int row = KeyboardRow();
+  if (row < 0) return;
+  const int top = rowViewportPosition(row);
+  if (top < 0 && rowHeight(row) + top <= 0) return;
+  QPen dots(grid_.IsRowSelected(row) ? QColor(Qt::white) : QColor(Qt::black), 1, Qt::DotLine);
+  painter.setPen(dots);
+  painter.drawRect(QRect(3, top + 1, viewport()->width() - 7, rowHeight(row) - 3));
+}
+
+void GridView::focusInEvent(QFocusEvent* event) {
+  QTableView::focusInEvent(event);
+  viewport()->update();
+}
+
+void GridView::focusOutEvent(QFocusEvent* event) {
+  QTableView::focusOutEvent(event);
+  viewport()->update();
 }
 
 void GridView::wheelEvent(QWheelEvent* event) {

@@ -55,11 +55,15 @@ class GridView : public QTableView {
   // Shows the grid's current cells, rows and selection.
   void Refresh();
   [[nodiscard]] query::StringGrid& Grid() { return grid_; }
+  // The row the keyboard acts on: the selected one, else the first row that holds text;
+  // -1 when the grid holds none.
+  [[nodiscard]] int KeyboardRow() const;
 
  signals:
   // A click on a row that holds text (after the selection moved there).
   void RowClicked(int row);
-  // A double-click on a row that holds text (now the current row), or Enter on the current row.
+  // A double-click on a row that holds text (now the current row), or Enter on the current row
+  // (with no row selected, the first row, which becomes selected).
   void RowDoubleClicked(int row);
 
  protected:
@@ -67,6 +71,10 @@ class GridView : public QTableView {
   void mouseDoubleClickEvent(QMouseEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
   void wheelEvent(QWheelEvent* event) override;
+  // The focus shows as a frame inside the grid and a dotted line round the row Enter opens.
+  void paintEvent(QPaintEvent* event) override;
+  void focusInEvent(QFocusEvent* event) override;
+  void focusOutEvent(QFocusEvent* event) override;
 
  private:
   void MoveBy(int delta);

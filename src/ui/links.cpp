@@ -1,6 +1,8 @@
 #include "ui/links.h"
 
+#include <QApplication>
 #include <QDesktopServices>
+#include <QMessageBox>
 #include <QMouseEvent>
 #include <QUrl>
 
@@ -20,7 +22,10 @@ static_assert(kPartnerAccount.size() == 19);
 }
 
 void OpenInBrowser(const QString& address) {
-  static_cast<void>(QDesktopServices::openUrl(QUrl(address)));
+  if (QDesktopServices::openUrl(QUrl(address))) return;
+  // Nothing on this desktop opens web pages: say so rather than seem to ignore the click.
+  QMessageBox::warning(QApplication::activeWindow(), QStringLiteral("岚舟时刻"),
+                       NoBrowserText(address));
 }
 
 UrlOpener& CurrentOpener() {
@@ -29,6 +34,24 @@ UrlOpener& CurrentOpener() {
 }
 
 }  // namespace
+
+QString NoBrowserText(const QString& address) {
+  return QStringLiteral("无法打开网页：本机没有可用的浏览器。\n地址：%1").arg(address);
+}
+
+QString OfflinePageHtml(const QString& address) {
+  const QString shown = address.toHtmlEscaped();
+  return QStringLiteral(
+             "<html><body style=\"background:#FFFDF4;color:#000000;font-size:14px;\">"
+             "<div style=\"margin:40px;\"><p style=\"font-size:18px;color:#800000;\"><b>"
+             "需要网络连接</b></p><p>本页来自网络，现在无法连接。联网后再选择本页即可显示。</p>"
+             "<p>地址：<a href=\"%1\">%1</a></p></div></body></html>")
+      .arg(shown);
+}
+
+QString OfflineVersionText() {
+  return QStringLiteral("需要网络连接：无法检测新版本（%1）").arg(MakerHomePage());
+}
 
 QString MakerHomePage() {
   return Text(kMakerHomePage);

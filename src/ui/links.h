@@ -29,11 +29,20 @@ inline constexpr std::string_view kRailwaySite = "http://rail.lanzhou-shike.cn";
 // The railway's remaining-ticket query (TB4's page).
 [[nodiscard]] QString RemainingTicketPage();
 
+// The page shown in place of a partner or ticket page while offline: "需要网络连接" and the
+// page's address.
+[[nodiscard]] QString OfflinePageHtml(const QString& address);
+// LabNew's text when the version check finds no network: "需要网络连接：…" with the maker's
+// address.
+[[nodiscard]] QString OfflineVersionText();
+// The message box text of a link no browser can open.
+[[nodiscard]] QString NoBrowserText(const QString& address);
+
 // Receives the address to open.
 using UrlOpener = std::function<void(const QString& address)>;
 
 // Hands the address to the current opener (by default the system's browser through
-// QDesktopServices); a failure to open is ignored.
+// QDesktopServices; where none opens it, a message box says so with the address).
 void OpenUrl(const QString& address);
 
 // Replaces the opener and returns the one before; an empty opener restores the browser.

@@ -1,5 +1,12 @@
 #include "ui/station_box.h"
 
+#include <QLineEdit>
+#include <QSignalBlocker>
+#include <QVariant>
+
+#include "query/completion.h"
+#include "query/station_match.h"
+
 #include <QAbstractItemView>
 #include <algorithm>
 #include <QApplication>
@@ -116,6 +123,37 @@ void CloseStationList(QComboBox* box) {
 bool StationListOpen(const QComboBox* box) {
   const QAbstractItemView* list = ListOf(box);
   return list != nullptr && list->isVisible();
+}
+
+void StationBoxTextChanged(QComboBox* box, data::MemTable* KMPy) {
+  // The refill below edits the box again; those edits are not the user's typing.
+  if (box->property("lanzhouRefilling").toBool()) return;
+  box->setProperty("lanzhouRefilling", true);
+  QLineEdit* edit = box->lineEdit();
+  const QString trimmed =
+      QString::fromStdString(query::TrimBlanks(box->currentText().toStdString()));
+  if (trimmed != box->currentText()) edit->setText(trimmed);
+  edit->setCursorPosition(static_cast<int>(trimmed.size()));
+  if (KMPy != nullptr) {
+    const std::optional<std::vector<std::string>> list =
+        query::DropDownForText(*KMPy, trimmed.toStdString());
+    if (list) {
+      // Refilling the entries would overwrite the typed text; put it back as it was.
+      const QSignalBlocker block(box);
+      box->clear();
+      for (const std::string& entry : *list) box->addItem(QString::fromStdString(entry));
+      box->setCurrentIndex(-1);
+      edit->setText(trimmed);
+      edit->setCursorPosition(static_cast<int>(trimmed.size()));
+    }
+    // Only letters open the list; anything else (a chosen name, a digit, no text) closes it.
+    if (query::IsAllLetters(trimmed.toStdString())) {
+      OpenStationList(box);
+    } else {
+      CloseStationList(box);
+    }
+  }
+  box->setProperty("lanzhouRefilling", false);
 }
 
 }  // namespace lanzhou::ui

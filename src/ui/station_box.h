@@ -9,6 +9,10 @@ class QAbstractItemView;
 class QComboBox;
 class QCompleter;
 
+namespace lanzhou::data {
+class MemTable;
+}
+
 namespace lanzhou::ui {
 
 // The object name of a box's list completer (a direct child of the box).
@@ -25,5 +29,10 @@ QCompleter* AttachStationList(QComboBox* box);
 void OpenStationList(QComboBox* box);
 void CloseStationList(QComboBox* box);
 [[nodiscard]] bool StationListOpen(const QComboBox* box);
+
+// The box's text changed (ComboFZChange): blanks trimmed, the entries refilled from KMPy for the
+// text (nothing when KMPy is null, not loaded yet), and the list opened while the text is all
+// letters, closed otherwise. Moves KMPy's cursor; reentry from its own edits is ignored.
+void StationBoxTextChanged(QComboBox* box, data::MemTable* KMPy);
 
 }  // namespace lanzhou::ui

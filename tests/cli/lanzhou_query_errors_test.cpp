@@ -188,7 +188,7 @@ TEST(cli_lanzhou_query, ADamagedTimetableFileIsRefusedWithItsReason) {
   std::ofstream(damaged, std::ios::binary | std::ios::trunc) << bytes;
   for (const auto& [file, reason] :
        std::vector<std::pair<std::string, std::string>>{{damaged.string(), "member STRAIN: CRC error"},
-                                                        {"/nonexistent/t.lzt", "No such file"}}) {
+                                                        {"/nonexistent/t.lzt", "there is no such file"}}) {
     const RunResult r = RunQuery({"--timetable", file, "between", "北京", "上海"});
     EXPECT_EQ(r.exit_code, 3);
     EXPECT_EQ(r.err, "lanzhou-query: timetable file " + file + ": " + reason + "\n");

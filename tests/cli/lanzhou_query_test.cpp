@@ -65,14 +65,14 @@ TEST(cli_lanzhou_query, BetweenInTheThreeFormats) {
   // 北京 and 上海 stand for their groups: G1 boards at 北京南 and alights at 上海虹桥. 1043 and
   // Z98/Z95 reach 北京西 only at their last stop; 1112/1113 never calls in the 北京 group.
   EXPECT_EQ(Answer({"between", "北京", "上海"}),
-            "车 次  始发站  终到站  车型      发站    发时   到站      到时   停站  里程  历时   "
+            "车 次  始发站  终到站  车型      发站    发时   到站      到时   停站  里程  历时  "
             "硬座  软座  硬卧上/中/下  软卧上/下\n"
-            "G1     北京    上海    高速动车  北京南  09:00  上海虹桥  13:48  3     1318  04:48  "
+            "G1     北京    上海    高速动车  北京南  09:00  上海虹桥  13:48  3     1318  4:48  "
             "555   935   -             -\n"
             "结果:1\n");
   EXPECT_EQ(Answer({"between", "北京", "上海", "--format", "csv"}),
             std::string(kCsvHead) + kMainCaptions +
-                "G1,北京,上海,高速动车,北京南,09:00,上海虹桥,13:48,3,1318,04:48,555,935,-,-\n");
+                "G1,北京,上海,高速动车,北京南,09:00,上海虹桥,13:48,3,1318,4:48,555,935,-,-\n");
   EXPECT_EQ(
       Answer({"between", "北京", "上海", "--format", "json"}),
       "[\n"
@@ -84,7 +84,7 @@ TEST(cli_lanzhou_query, BetweenInTheThreeFormats) {
       "\"FromP4\":\"\",\"DepartTime\":\"09:00\",\"FromRunTime\":\"0\",\"ToStation\":\"上海虹桥\","
       "\"ToNo\":4,\"ArriveTime\":\"13:48\",\"ToRunTime\":\"4:48\",\"ToDistance\":1318,"
       "\"ToP1\":\"555\",\"ToP2\":\"935\",\"ToP3\":\"-\",\"ToP4\":\"-\",\"Stops\":3,"
-      "\"SegDistance\":1318,\"SegTime\":\"04:48\",\"FareHardSeat\":\"555\","
+      "\"SegDistance\":1318,\"SegTime\":\"4:48\",\"FareHardSeat\":\"555\","
       "\"FareSoftSeat\":\"935\",\"FareHardSleeper\":\"-\",\"FareSoftSleeper\":\"-\"}\n"
       "]\n");
 }
@@ -98,8 +98,12 @@ TEST(cli_lanzhou_query, EmptyAnswersAreAnswers) {
   EXPECT_EQ(Answer({"between", "西安", "上海", "--format", "json"}), "[]\n");
   EXPECT_EQ(Answer({"between", "西安", "上海", "--format", "csv"}),
             std::string(kCsvHead) + kMainCaptions);
-  // A number no train carries.
-  EXPECT_EQ(Answer({"train", "1111", "--format", "json"}), "[]\n");
+  // A number no train carries ("1113" is the second number of 1112/1113, found by it): refused
+  // as an unknown station is.
+  const RunResult unknown = RunQuery(OnFixtures({"train", "1111", "--format", "json"}));
+  EXPECT_EQ(unknown.exit_code, 2);
+  EXPECT_EQ(unknown.err, "输入错误: 车次不存在。\n");
+  EXPECT_EQ(unknown.out, "");
 }
 
 TEST(cli_lanzhou_query, TrainNumberRowsCoverTheWholeRun) {
@@ -182,17 +186,17 @@ TEST(cli_lanzhou_query, TransferChooserAsItOpens) {
   EXPECT_EQ(Answer({"transfer", "西安", "上海"}),
             "两地共有<1>个中转站供选择:\n"
             "中转站↑  前里程  后里程  总里程  前历时  后历时  总历时  发站车数  到站车数\n"
-            "郑州     511     998     1509    07:18   15:20   22:38   1         1\n");
+            "郑州     511     998     1509    7:18    15:20   22:38   1         1\n");
   EXPECT_EQ(Answer({"transfer", "西安", "上海", "--format", "json"}),
             "[\n"
             "{\"Name\":\"郑州\",\"FirstDistance\":511,\"SecondDistance\":998,"
-            "\"TotalDistance\":1509,\"FirstTime\":\"07:18\",\"SecondTime\":\"15:20\","
+            "\"TotalDistance\":1509,\"FirstTime\":\"7:18\",\"SecondTime\":\"15:20\","
             "\"TotalTime\":\"22:38\",\"FromTrains\":1,\"ToTrains\":1}\n"
             "]\n");
   EXPECT_EQ(Answer({"transfer", "西安", "上海", "--format", "csv"}),
             std::string(kCsvHead) +
                 "中转站,前里程,后里程,总里程,前历时,后历时,总历时,发站车数,到站车数\n"
-                "郑州,511,998,1509,07:18,15:20,22:38,1,1\n");
+                "郑州,511,998,1509,7:18,15:20,22:38,1,1\n");
   EXPECT_THAT(Answer({"transfer", "西安", "上海", "--sort", "总里程:desc"}),
               HasSubstr("中转站  前里程  后里程  总里程↓  "));
   // 北京 -> 广州: the trains from 北京 and those into 广州 share no station.
@@ -206,7 +210,7 @@ TEST(cli_lanzhou_query, TransferLegsThroughAChosenStation) {
   // First legs to the station, then second legs from it.
   EXPECT_EQ(Answer({"transfer", "西安", "上海", "--via", "郑州", "--format", "csv"}),
             std::string(kCsvHead) + kMainCaptions +
-                "1043,西安,北京,普快,西安,21:25,郑州,04:43,5,511,07:18,46,-,88/91/95,139/146\n"
+                "1043,西安,北京,普快,西安,21:25,郑州,04:43,5,511,7:18,46,-,88/91/95,139/146\n"
                 "1112/1113,郑州,上海,空调普快,郑州,18:05,上海,09:25,11,998,15:20,106,-,"
                 "191/198/205,304/319\n");
   EXPECT_THAT(ShownTrains({"transfer", "西安", "上海", "--via", "郑州", "--sort", "0:desc"}),
@@ -216,45 +220,46 @@ TEST(cli_lanzhou_query, TransferLegsThroughAChosenStation) {
 }
 
 TEST(cli_lanzhou_query, DetailOfAShownRow) {
-  // 1112/1113 passes midnight before 蚌埠; "3:" and "15:" show as "3:0" and "15:0".
+  // 1112/1113 passes midnight before 蚌埠; elapsed times show as durations ("3:" as "3:00"),
+  // speeds run from the departure at the stop before.
   EXPECT_EQ(Answer({"detail", "--row", "0", "train", "1112"}),
             "车次:1112/1113\n"
             "全程：998km/历时15:20/速度65km/h\n"
             "区间：998km/历时15:20/速度65km/h\n"
             "站序  车站    里程  到时   发时   天数   历时   时速\n"
-            "1     郑州    0            18:05  当天   0\n"
-            "2     开封    72    19:08  19:14  当天   1:3    69\n"
-            "3     商丘    204   21:05  21:13  当天   3:0    68\n"
-            "4     徐州    349   23:32  23:52  当天   5:27   59\n"
-            "5     蚌埠    514   02:20  02:28  第2天  8:15   59\n"
-            "6     南京    697   05:02  05:14  第2天  10:57  68\n"
-            "7     镇江    766   06:10  06:13  第2天  12:5   61\n"
-            "8     常州    833   07:00  07:04  第2天  12:55  80\n"
-            "9     无锡    872   07:33  07:37  第2天  13:28  71\n"
-            "10    苏州    914   08:07  08:11  第2天  14:2   74\n"
-            "11    上海西  992   09:05  09:07  第2天  15:0   81\n"
-            "12    上海    998   09:25         第2天  15:20  18\n");
+            "1     郑州    0            18:05  当天   0:00\n"
+            "2     开封    72    19:08  19:14  当天   1:03   69\n"
+            "3     商丘    204   21:05  21:13  当天   3:00   71\n"
+            "4     徐州    349   23:32  23:52  当天   5:27   63\n"
+            "5     蚌埠    514   02:20  02:28  第2天  8:15   67\n"
+            "6     南京    697   05:02  05:14  第2天  10:57  71\n"
+            "7     镇江    766   06:10  06:13  第2天  12:05  74\n"
+            "8     常州    833   07:00  07:04  第2天  12:55  86\n"
+            "9     无锡    872   07:33  07:37  第2天  13:28  81\n"
+            "10    苏州    914   08:07  08:11  第2天  14:02  84\n"
+            "11    上海西  992   09:05  09:07  第2天  15:00  87\n"
+            "12    上海    998   09:25         第2天  15:20  20\n");
   EXPECT_EQ(
       Answer({"detail", "--row", "0", "between", "北京", "上海", "--format", "json"}),
       "{\"Caption\":\"车次:G1\",\"LabQC\":\"全程：1318km/历时4:48/速度275km/h\","
-      "\"LabQJ\":\"区间：1318km/历时04:48/速度275km/h\",\"StopCount\":4,"
+      "\"LabQJ\":\"区间：1318km/历时4:48/速度275km/h\",\"StopCount\":4,"
       "\"FirstLegStop\":1,\"LastLegStop\":4,\"Stops\":[\n"
       "{\"S_No\":1,\"Station\":\"北京南\",\"Distance\":0,\"A_Time\":\"\",\"D_Time\":\"09:00\","
-      "\"Day\":\"当天\",\"R_Date\":\"0\",\"Speed\":null},\n"
+      "\"Day\":\"当天\",\"R_Date\":\"0:00\",\"Speed\":null},\n"
       "{\"S_No\":2,\"Station\":\"济南西\",\"Distance\":406,\"A_Time\":\"10:31\","
       "\"D_Time\":\"10:33\",\"Day\":\"当天\",\"R_Date\":\"1:31\",\"Speed\":268},\n"
       "{\"S_No\":3,\"Station\":\"南京南\",\"Distance\":1023,\"A_Time\":\"12:35\","
-      "\"D_Time\":\"12:37\",\"Day\":\"当天\",\"R_Date\":\"3:35\",\"Speed\":299},\n"
+      "\"D_Time\":\"12:37\",\"Day\":\"当天\",\"R_Date\":\"3:35\",\"Speed\":303},\n"
       "{\"S_No\":4,\"Station\":\"上海虹桥\",\"Distance\":1318,\"A_Time\":\"13:48\","
-      "\"D_Time\":\"\",\"Day\":\"当天\",\"R_Date\":\"4:48\",\"Speed\":242}\n"
+      "\"D_Time\":\"\",\"Day\":\"当天\",\"R_Date\":\"4:48\",\"Speed\":249}\n"
       "]}\n");
   EXPECT_EQ(Answer({"detail", "--row", "0", "between", "北京", "上海", "--format", "csv"}),
             std::string(kCsvHead) +
                 "站序,车站,里程,到时,发时,天数,历时,时速\n"
-                "1,北京南,0,,09:00,当天,0,\n"
+                "1,北京南,0,,09:00,当天,0:00,\n"
                 "2,济南西,406,10:31,10:33,当天,1:31,268\n"
-                "3,南京南,1023,12:35,12:37,当天,3:35,299\n"
-                "4,上海虹桥,1318,13:48,,当天,4:48,242\n");
+                "3,南京南,1023,12:35,12:37,当天,3:35,303\n"
+                "4,上海虹桥,1318,13:48,,当天,4:48,249\n");
 }
 
 TEST(cli_lanzhou_query, DetailRowCountsAfterFilterAndSort) {
@@ -263,9 +268,9 @@ TEST(cli_lanzhou_query, DetailRowCountsAfterFilterAndSort) {
       Lines(Answer({"detail", "--row", "6", "station", "北京", "--sort", "里程"}));
   ASSERT_EQ(lines.size(), 11u);
   EXPECT_EQ(lines[0], "车次:Z98/Z95");
-  EXPECT_EQ(lines[1], "全程：2310km/历时23:/速度100km/h");
+  EXPECT_EQ(lines[1], "全程：2310km/历时23:00/速度100km/h");
   EXPECT_EQ(lines[2], "区间：2310km/历时23:00/速度100km/h");
-  EXPECT_EQ(lines[10], "7     北京西  2310  14:00         第2天  23:0   100");
+  EXPECT_EQ(lines[10], "7     北京西  2310  14:00         第2天  23:00  104");
   // The second leg of a transfer: boards at 郑州, stop 1 of 1112/1113, 11 stops on.
   const std::string json = Answer(
       {"detail", "--row", "1", "transfer", "西安", "上海", "--via", "郑州", "--format", "json"});

@@ -181,6 +181,55 @@ TEST(LoadTimetableTable, NumbersBeyondATimetableAreRefused) {
               HasSubstr("Field 'P1' of table SLIST holds \"1e300\""));
 }
 
+// City groups bound what every query costs: each group's stations stand for one another and are
+// tried against each other, so a group number of 0, -1 or INT_MAX given to every station (one
+// group of them all) is refused, and so is a group larger than any city has.
+TEST(LoadTimetableTable, CityGroupsAreNumberedAndSmall) {
+  const std::string sm = FixtureText("SM");
+  const std::size_t header = sm.find("\"Station\",\"Gp\"");
+  ASSERT_NE(header, std::string::npos);
+  const std::size_t first_row = sm.find('\n', header) + 1;
+  // Every record's group set to `group`, and `copies` more stations in it.
+  const auto all_in = [&](const std::string& group, int copies) {
+    std::string text = sm.substr(0, first_row);
+    std::size_t at = first_row;
+    int n = 0;
+    while (at < sm.size()) {
+      const std::size_t end = sm.find('\n', at);
+      const std::string line = sm.substr(at, end - at + 1);
+      text += line.substr(0, line.find(',') + 1) + "\"" + group + "\",\r\n";
+      at = end + 1;
+      ++n;
+    }
+    for (int i = 0; i < copies; ++i) {
+      text += "\"Z" + std::to_string(i) + "\",\"" + group + "\",\r\n";
+    }
+    return text;
+  };
+  struct Case {
+    std::string group;
+    int copies;
+    const char* refusal;  // nullptr: loads
+  };
+  const Case cases[] = {
+      {"0", 0, "holds 0 in record 1; city groups are numbered 1..999999"},
+      {"-1", 0, "holds -1 in record 1; city groups are numbered 1..999999"},
+      {"2147483647", 0, "holds 2147483647 in record 1; city groups are numbered 1..999999"},
+      {"999999", 0, nullptr},
+      {"7", 200, "City group 7 of table SM has more than 64 stations"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.group);
+    const std::string message = LoadMessage("SM", all_in(c.group, c.copies));
+    if (c.refusal == nullptr) {
+      EXPECT_EQ(message, "");
+    } else {
+      EXPECT_THAT(message, HasSubstr(c.refusal));
+    }
+  }
+  EXPECT_EQ(LoadMessage("SM", sm), "");
+}
+
 TEST(LoadTimetableTable, ATextWithoutAHeaderLineHasNoFieldCount) {
   const std::string strain = FixtureText("STRAIN");
   const std::string definitions_only = strain.substr(0, strain.find("\"ID\",\"Station\""));

@@ -168,16 +168,17 @@ TEST(CrawlImport, SmallWholeImport) {
 "安阳","7",
 "安阳东","7",
 )");
-  // By first initial, then the station list's order, then first use. 厦门北's own initials
-  // ("xmbei") do not fit; it takes the letters its characters have elsewhere.
+  // By first initial, then by the stops there (北京南 and 重庆北 see more trains than 北京 and
+  // 重庆 here), then the station list's order, then first use. 厦门北's own initials ("xmbei")
+  // do not fit; it takes the letters its characters have elsewhere.
   EXPECT_EQ(Rows(r.texts.spy),
             R"("安阳","AY",
 "安阳东","AYD",
-"北京","BJ",
 "北京南","BJN",
+"北京","BJ",
 "北京丰台","BJFT",
-"重庆","CQ",
 "重庆北","CQB",
+"重庆","CQ",
 "大同东","DTD",
 "大同","DT",
 "汉口","HK",

@@ -120,5 +120,55 @@ TEST_F(ImportCrawlCommand, RefusalsWriteNothing) {
   EXPECT_FALSE(fs::exists(file));
 }
 
+// What the importer writes, the reader opens: a crawl the reader's rules would refuse (a train of
+// 1,000 stops), an empty or header-only crawl, and an input without end are refused with the
+// reason, and neither output is written.
+TEST_F(ImportCrawlCommand, CrawlsTheReaderWouldRefuseWriteNothing) {
+  std::string long_train = "24000000K10I,K1,240701-10\n";
+  std::string stations;
+  for (int i = 0; i < 1000; ++i) {
+    const std::string code = {static_cast<char>('A' + i / 676), static_cast<char>('A' + i / 26 % 26),
+                              static_cast<char>('A' + i % 26)};
+    // Station names are Chinese characters: two of 32 make 1,024 names.
+    static const std::vector<std::string> kChars = {
+        "甲", "乙", "丙", "丁", "戊", "己", "庚", "辛", "壬", "癸", "子", "丑", "寅", "卯", "辰", "巳",
+        "午", "未", "申", "酉", "戌", "亥", "东", "南", "西", "北", "中", "山", "河", "湖", "海", "江"};
+    const std::string name = kChars[static_cast<std::size_t>(i / 32)] +
+                             kChars[static_cast<std::size_t>(i % 32)] + "站";
+    stations += "z,"  + name + "," + code + ",zhan,z,1,0001," + name + "\n";
+    long_train += code + (i == 0 ? ",,07:00\n" : i == 999 ? ",2\n" : ",2,1\n");
+  }
+  struct Case {
+    const char* what;
+    std::string crawl, stations;
+    std::string input;  // replaces --timetable when set
+    const char* message;
+  };
+  const Case cases[] = {
+      {"a train of 1,000 stops", long_train, stations, "", "stop numbers run 1..999"},
+      {"an empty crawl", "", "", "", "no train runs on 2024-07-05"},
+      {"a header-only crawl", "24000000G10I,G1,240701-10\n", "", "",
+       "no train runs on 2024-07-05"},
+      {"an input without end", "", "", "/dev/zero", "/dev/zero: too large: more than 64 MiB"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    std::ofstream(dir_ / "t.csv", std::ios::binary | std::ios::trunc) << c.crawl;
+    if (!c.stations.empty()) {
+      std::ofstream(dir_ / "s.csv", std::ios::binary | std::ios::trunc) << c.stations;
+    }
+    std::vector<std::string> words = Inputs();
+    if (!c.input.empty()) words[1] = c.input;
+    const fs::path file = dir_ / "day.lzt";
+    const fs::path tables = dir_ / "tables";
+    words.insert(words.end(), {"-o", file.string(), "--tables", tables.string()});
+    const ToolRun r = Tool(words);
+    EXPECT_EQ(r.code, kExitFailed);
+    EXPECT_THAT(r.err, HasSubstr(c.message));
+    EXPECT_FALSE(fs::exists(file));
+    EXPECT_FALSE(fs::exists(tables / "strain.txt"));
+  }
+}
+
 }  // namespace
 }  // namespace lanzhou::timetable_cli

@@ -39,7 +39,9 @@ expect() {
   fi
 }
 
-expect "lanzhou-query " "between transfer train station detail complete info journeys"
+expect "lanzhou-query " "between transfer train station detail complete info journeys mcp diagram"
+expect "lanzhou-query m" "mcp"
+expect "lanzhou-query mcp shh" ""
 expect "lanzhou-query tr" "transfer train"
 expect "lanzhou-query --format " "table csv json"
 expect "lanzhou-query --format j" "json"
@@ -53,6 +55,9 @@ expect "lanzhou-query between shh" "$stations"
 expect "lanzhou-query between 北京 shh" "$stations"
 expect "lanzhou-query --format csv station shh" "$stations"
 expect "lanzhou-query transfer 西安 厦门 --via shh" "$stations"
+expect "lanzhou-query diagram 北京 shh" "$stations"
+expect "lanzhou-query diagram -o x.svg --classes G,D,T" "G,D,T"
+expect "lanzhou-query diagram 宝鸡 成都 --classes K,其" "K,其他"
 expect "lanzhou-query train shh" ""
 expect "lanzhou-query between 北京" ""
 

@@ -113,6 +113,12 @@ if(HELP2MAN)
   endforeach()
 endif()
 
+# lanzhou-query draws diagrams through the painting module it opens from ../lib/lanzhou/modules.
+if("lanzhou" IN_LIST PROGRAMS AND "lanzhou-query" IN_LIST PROGRAMS
+   AND NOT EXISTS "${PREFIX}/lib/lanzhou/modules/lanzhou-diagram-render.so")
+  fail("lib/lanzhou/modules/lanzhou-diagram-render.so missing")
+endif()
+
 # Nothing meant for developers leaks into the install: libraries, headers, test programs, tools
 # that only the build runs.
 file(GLOB_RECURSE everything RELATIVE "${PREFIX}" "${PREFIX}/*")

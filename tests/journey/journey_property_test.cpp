@@ -153,6 +153,35 @@ std::set<Triple> BruteForce(const SpecTimetable& t, const Request& r, const Runs
   return pareto;
 }
 
+// Every train from the departure set to the arrival set in the window, once: boarding at its
+// first stop of the departure set that leaves in the window, alighting at its last later stop
+// of the arrival set. As (departure, arrival, boarding stop number).
+std::set<Triple> DirectBruteForce(const SpecTimetable& t, const Request& r) {
+  const std::set<std::string> from(r.from.begin(), r.from.end());
+  const std::set<std::string> to(r.to.begin(), r.to.end());
+  std::set<Triple> out;
+  for (const SpecTrain& train : t.trains) {
+    for (std::size_t i = 0; i + 1 < train.stops.size(); ++i) {
+      const SpecStop& board = train.stops[i];
+      if (!from.count(board.station) || to.count(board.station)) continue;
+      const int minute = ((board.depart % 1440) + 1440) % 1440;
+      const bool inside = r.after <= r.before ? (minute >= r.after && minute <= r.before)
+                                              : (minute >= r.after || minute <= r.before);
+      if (!inside) continue;
+      std::size_t alight = 0;
+      for (std::size_t j = i + 1; j < train.stops.size(); ++j) {
+        if (to.count(train.stops[j].station)) alight = j;
+      }
+      if (alight > 0) {
+        out.insert({minute, train.stops[alight].arrive + minute - board.depart,
+                    static_cast<int>(i) + 1});
+      }
+      break;
+    }
+  }
+  return out;
+}
+
 // The journey is one the timetable offers under the request's rules.
 void ExpectRealJourney(const SpecTimetable& t, const Request& r, const Journey& j) {
   std::map<std::string, const SpecTrain*> trains;
@@ -241,12 +270,70 @@ TEST(JourneyPlannerProperty, EqualsBruteForceOnRandomTimetables) {
         ++listed_by_changes[j.Changes()];
       }
       EXPECT_EQ(found, BruteForce(timetable, r));
+
+      // Left out by default: exactly those beyond 1.5 times the fastest plus three hours.
+      const std::vector<Journey> kept = WithoutSlowJourneys(journeys);
+      std::vector<Journey> expected;
+      int fastest = 1 << 30;
+      for (const Journey& j : journeys) fastest = std::min(fastest, j.Minutes());
+      for (const Journey& j : journeys) {
+        if (2 * j.Minutes() <= 3 * fastest + 360) expected.push_back(j);
+      }
+      EXPECT_EQ(kept, expected);
+      if (!journeys.empty()) EXPECT_FALSE(kept.empty());
+
+      // Every direct train, dominated or not, against enumeration.
+      std::set<Triple> direct;
+      for (const Journey& j : DirectJourneys(tables.network, r)) {
+        ExpectRealJourney(timetable, Request{r.from, r.to, r.after, r.before, 0}, j);
+        EXPECT_TRUE(direct.insert({j.Depart(), j.Arrive(), j.legs.front().from_no}).second);
+      }
+      EXPECT_EQ(direct, DirectBruteForce(timetable, r));
     }
   }
   // The timetables are dense enough for every kind of journey to be among the answers.
   EXPECT_GT(listed_by_changes[0], 5);
   EXPECT_GT(listed_by_changes[1], 5);
   EXPECT_GT(listed_by_changes[2], 5);
+}
+
+// Leaving trains out through the request is the same as planning on the timetable without them:
+// no leg of a listed journey uses a train left out, and nothing a left-out train dominated is
+// lost.
+TEST(JourneyPlannerProperty, AllowedTrainsEqualsPlanningWithoutTheOthers) {
+  for (const unsigned seed : {4u, 7u, 11u, 19u, 29u, 42u}) {
+    std::mt19937 rng(seed);
+    const SpecTimetable timetable = RandomTimetable(rng, 12, 40);
+    const SpecTables tables(timetable);
+    Planner planner(tables.network);
+    for (int q = 0; q < 8; ++q) {
+      SCOPED_TRACE("seed " + std::to_string(seed) + " request " + std::to_string(q));
+      Request r;
+      r.from = {"站0", "站1", "站2"};
+      r.to = {"站3", "站4"};
+      r.max_wait = 0;
+      // Each train kept with probability one half (never all: the restriction must bite).
+      SpecTimetable kept_only = timetable;
+      kept_only.trains.clear();
+      r.allowed_trains.assign(tables.network.train_ids.size(), 0);
+      for (std::size_t t = 0; t < tables.network.train_ids.size(); ++t) {
+        if (std::uniform_int_distribution<int>(0, 1)(rng) == 0) continue;
+        r.allowed_trains[t] = 1;
+        const std::string id(tables.network.train_ids[t]);
+        for (const SpecTrain& train : timetable.trains) {
+          if (train.id == id) kept_only.trains.push_back(train);
+        }
+      }
+      const SpecTables kept_tables(kept_only);
+      Request without = r;
+      without.allowed_trains.clear();
+      const std::vector<Journey> restricted = planner.Find(r);
+      EXPECT_EQ(JourneyLines(restricted), JourneyLines(FindJourneys(kept_tables.network, without)));
+      std::set<Triple> found;
+      for (const Journey& j : restricted) found.insert({j.Depart(), j.Arrive(), j.Changes()});
+      EXPECT_EQ(found, BruteForce(kept_only, without));
+    }
+  }
 }
 
 // With dates: each train runs on random days of a short period; the planner must equal the

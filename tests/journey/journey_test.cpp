@@ -263,7 +263,7 @@ TEST(JourneyTexts, ClockDayAndDuration) {
   EXPECT_EQ(DayOf(1500), 1);
   EXPECT_EQ(DayOf(1439), 0);
   EXPECT_EQ(DurationText(1534), "25:34");
-  EXPECT_EQ(DurationText(5), "00:05");
+  EXPECT_EQ(DurationText(5), "0:05");
 }
 
 }  // namespace

@@ -70,9 +70,11 @@ TEST_F(Completion, LettersOnly) {
 }
 
 TEST_F(Completion, InitialsListStationsInTableOrderPaddedToNine) {
+  // City names whose initials are exactly the letters lead (北京, 宝鸡), the rest follow, each
+  // in table order.
   const std::vector<std::string> list = FillInitialsDropDown(KMPy, "bj");
   EXPECT_THAT(list,
-              ElementsAre("北京西", "北京", "北京南", "北京北", "宝鸡", "北京东", "", "", ""));
+              ElementsAre("北京", "宝鸡", "北京西", "北京南", "北京北", "北京东", "", "", ""));
   EXPECT_EQ(FillInitialsDropDown(KMPy, "BJ"), list);
   EXPECT_EQ(FillInitialsDropDown(KMPy, "bJ"), list);
   EXPECT_THAT(FillInitialsDropDown(KMPy, "bjx"),

@@ -41,10 +41,27 @@ constexpr std::string_view kStationInitials = R"("@@FILE VERSION@@","251"
 "天津","TJ",
 )";
 
-// A store whose KMPy is loaded; each test sets the ready flags it needs.
+// A train list with numbers only: all the train number check reads.
+constexpr std::string_view kTrainList = R"("@@FILE VERSION@@","251"
+"@@TABLEDEF START@@"
+"ID=WideString,35,""ID"","""",35,Data,"""""
+"@@INDEXDEF START@@"
+"SID=""ID"",""SID"""
+"@@INDEXDEF END@@"
+"@@TABLEDEF END@@"
+"ID",
+"1112/1113",
+"D1",
+"T97A",
+)";
+
+// A store whose KMPy and KMList are loaded; each test sets the ready flags it needs.
 class InputChecks : public ::testing::Test {
  protected:
-  void SetUp() override { data::CsvTableFormat{}.LoadUtf8(kStationInitials, store_.KMPy); }
+  void SetUp() override {
+    data::CsvTableFormat{}.LoadUtf8(kStationInitials, store_.KMPy);
+    data::CsvTableFormat{}.LoadUtf8(kTrainList, store_.KMList);
+  }
   void SetReady(bool py, bool list, bool sm, bool train) {
     store_.KMPyReady = py;
     store_.KMListReady = list;
@@ -123,9 +140,17 @@ TEST_F(InputChecks, TrainNumberNeedsTextAndTheTrainTables) {
   SetReady(true, true, true, true);
   EXPECT_EQ(CheckTrainNumberQuery("", store_), Says("请输入车次。", "信息不完整", "ECC"));
   EXPECT_EQ(CheckTrainNumberQuery(" \t ", store_), Says("请输入车次。", "信息不完整", "ECC"));
-  // Any other text goes on: a number that matches nothing is an empty answer, not an error.
+  // A number of the train list goes on (as the query finds it: case, blanks around it, the
+  // first of joined numbers); one that matches nothing is refused as an unknown station is.
   EXPECT_TRUE(CheckTrainNumberQuery(" d1 ", store_).GoOn());
-  EXPECT_TRUE(CheckTrainNumberQuery("no such", store_).GoOn());
+  EXPECT_TRUE(CheckTrainNumberQuery("1112", store_).GoOn());
+  EXPECT_TRUE(CheckTrainNumberQuery("t97a", store_).GoOn());
+  // A train that changes number is found by its second number too.
+  EXPECT_TRUE(CheckTrainNumberQuery("1113", store_).GoOn());
+  for (const char* unknown : {"no such", "D", "1111", "T97", "D10", "1112/"}) {
+    EXPECT_EQ(CheckTrainNumberQuery(unknown, store_), Says("车次不存在。", "输入错误", "ECC"))
+        << unknown;
+  }
   // KMPy plays no part here.
   SetReady(false, true, true, true);
   EXPECT_TRUE(CheckTrainNumberQuery("D1", store_).GoOn());

@@ -12,14 +12,19 @@ namespace {
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
 
+// A row boarding at stop from_no and alighting at to_no of a train whose terminal is last_no;
+// start and end are the train list's (city-level) names of its ends.
 TPub_GridResult Row(std::string train, std::string start, std::string end, std::string from,
-                    std::string to) {
+                    std::string to, int from_no = 2, int to_no = 3, int last_no = 9) {
   TPub_GridResult row;
   row.TrainId = std::move(train);
   row.StartStation = std::move(start);
   row.EndStation = std::move(end);
   row.FromStation = std::move(from);
   row.ToStation = std::move(to);
+  row.FromNo = from_no;
+  row.ToNo = to_no;
+  row.LastNo = last_no;
   return row;
 }
 
@@ -114,28 +119,30 @@ TEST_F(ShowResultsTest, ThroughQueryFilters) {
   state.QueryKind = StationToStation;
   state.FromSpec.Name = "北京";
   state.ToSpec.Name = "上海";
+  // 始发 and 终到 go by stop number, whatever names the train list gives the ends.
   state.ResultList = {
-      Row("G1", "北京", "上海", "北京南", "上海虹桥"),  // group members at both ends
-      Row("T1", "北京", "上海", "北京", "上海"),
-      Row("1163", "北京", "上海", "北京西", "上海"),  // city-level start, boards at 北京西
-      Row("D5", "天津", "上海", "北京", "上海"),
-      Row("K1", "北京", "杭州", "北京", "上海"),
+      Row("G1", "北京", "上海", "北京南", "上海虹桥", 1, 4, 4),  // both ends, by other names
+      Row("T1", "北京", "上海", "北京", "上海", 1, 9, 9),
+      Row("1163", "北京", "上海", "北京西", "上海", 2, 9, 9),  // boards at its second stop
+      Row("D5", "天津", "上海", "北京", "上海", 3, 7, 7),
+      Row("K1", "北京", "杭州", "北京", "上海", 1, 5, 8),
+      Row("K9", "北京", "上海", "北京", "上海", 2, 8, 0),  // terminal not known: never ends
   };
-  EXPECT_THAT(Fill({}), ElementsAre("G1", "T1", "1163", "D5", "K1"));
-  EXPECT_THAT(Fill({.CBSF = true}), ElementsAre("T1", "K1"));
-  EXPECT_THAT(Fill({.CBZD = true}), ElementsAre("T1", "1163", "D5"));
-  EXPECT_THAT(Fill({.CBJQ = true}), ElementsAre("T1", "D5", "K1"));
+  EXPECT_THAT(Fill({}), ElementsAre("G1", "T1", "1163", "D5", "K1", "K9"));
+  EXPECT_THAT(Fill({.CBSF = true}), ElementsAre("G1", "T1", "K1"));
+  EXPECT_THAT(Fill({.CBZD = true}), ElementsAre("G1", "T1", "1163", "D5"));
+  EXPECT_THAT(Fill({.CBJQ = true}), ElementsAre("T1", "D5", "K1", "K9"));
   EXPECT_THAT(Fill({.CBDC = true}), ElementsAre("G1", "D5"));
   EXPECT_THAT(Fill({.CBZD = true, .CBJQ = true, .CBDC = true}), ElementsAre("D5"));
   EXPECT_EQ(grid.LabResult, "结果:1");
   // The list itself is never filtered: unchecking brings every row back.
-  EXPECT_EQ(state.ResultList.size(), 5u);
-  EXPECT_THAT(Fill({}), ElementsAre("G1", "T1", "1163", "D5", "K1"));
+  EXPECT_EQ(state.ResultList.size(), 6u);
+  EXPECT_THAT(Fill({}), ElementsAre("G1", "T1", "1163", "D5", "K1", "K9"));
 }
 
 TEST_F(ShowResultsTest, TrainNumberRowsPassTheStationFilters) {
   state.QueryKind = TrainNumber;
-  // Rows of the train-number query board at the train list's city-level first station.
+  // Rows of the train-number query pass every station filter, whatever their stations.
   state.ResultList = {Row("K7711", "北京", "承德", "北京", "承德"),
                       Row("1043", "西安", "北京", "西安北", "北京西"),
                       Row("Z98/Z95", "广州", "北京", "广州东", "北京"),
@@ -148,21 +155,25 @@ TEST_F(ShowResultsTest, TrainNumberRowsPassTheStationFilters) {
   EXPECT_THAT(Fill({.CBDC = true}), ElementsAre("C2001", "D1", "G1"));
 }
 
-TEST_F(ShowResultsTest, StationQueryFiltersReadTheStationBoxAtFillTime) {
+TEST_F(ShowResultsTest, StationQueryFilters) {
   state.QueryKind = StationTimetable;
+  state.FromSpec.Name = "北京";
+  state.FromSpec.Stations = {"北京", "北京西", "北京南"};
   state.ResultList = {
-      Row("C2001", "北京", "天津", "北京", "天津"),      // from here, exact name
-      Row("T1", "北京", "上海", "北京西", "上海"),       // from a group member
-      Row("Z98/Z95", "广州", "北京", "广州", "北京西"),  // ends here, at a group member
-      Row("K2", "上海", "北京", "上海", "北京"),         // ends here, exact name
+      Row("C2001", "北京", "天津", "北京", "天津", 1, 5, 5),      // starts here, exact name
+      Row("T1", "北京", "上海", "北京西", "上海", 1, 9, 9),       // starts at a group member
+      Row("Z98/Z95", "广州", "北京", "广州东", "北京西", 1, 12, 12),  // ends at a member
+      Row("K2", "上海", "北京", "上海", "北京", 1, 8, 8),         // ends here, exact name
+      Row("K9", "天津", "唐山", "北京南", "唐山", 3, 6, 6),       // calls here on its way
   };
+  // 始发车 and 终到车: trains that start (end) at the station's set, by stop number; a row of a
+  // train ending here boards at its first stop elsewhere and does not start here.
   const std::string box = "  北京 ";  // trimmed when read
   EXPECT_THAT(Fill({.CBSF = true}, box), ElementsAre("C2001", "T1"));
   EXPECT_THAT(Fill({.CBZD = true}, box), ElementsAre("Z98/Z95", "K2"));
   EXPECT_THAT(Fill({.CBJQ = true}, box), ElementsAre("C2001", "K2"));
-  // The box is read anew at each fill, not remembered from the query.
+  // 精确站名 reads the box anew at each fill, not remembered from the query.
   EXPECT_THAT(Fill({.CBJQ = true}, "北京西"), ElementsAre("T1", "Z98/Z95"));
-  EXPECT_THAT(Fill({.CBSF = true}, "北京西"), IsEmpty());
 }
 
 TEST_F(ShowResultsTest, TransferLegsFilters) {
@@ -172,13 +183,13 @@ TEST_F(ShowResultsTest, TransferLegsFilters) {
   state.TransferStation = "郑州";
   state.ResultList = {
       // First legs, ending at the transfer station.
-      Row("1043", "西安", "北京", "西安", "郑州"),
-      Row("K2", "兰州", "北京", "西安", "郑州"),
-      Row("K3", "西安北", "郑州", "西安北", "郑州"),
+      Row("1043", "西安", "北京", "西安", "郑州", 1, 4, 10),
+      Row("K2", "兰州", "北京", "西安", "郑州", 6, 9, 20),
+      Row("K3", "西安北", "郑州", "西安北", "郑州", 1, 5, 5),
       // Second legs, starting there.
-      Row("1112/1113", "郑州", "上海", "郑州", "上海"),
-      Row("T5", "西安", "上海", "郑州", "上海"),
-      Row("K6", "郑州", "杭州", "郑州", "上海南"),
+      Row("1112/1113", "郑州", "上海", "郑州", "上海", 1, 12, 12),
+      Row("T5", "西安", "上海", "郑州", "上海", 7, 15, 15),
+      Row("K6", "郑州", "杭州", "郑州", "上海南", 1, 10, 14),
   };
   // 始发车 tests only the first legs, 终到车 only the second legs.
   EXPECT_THAT(Fill({.CBSF = true}), ElementsAre("1043", "K3", "1112/1113", "T5", "K6"));
@@ -298,26 +309,44 @@ TEST_F(ShowResultsTest, TheMarkedSortAppliesToLaterFills) {
   EXPECT_EQ(grid.Headers.Caption(9), "里程");
 }
 
-TEST_F(ShowResultsTest, RowColoursFollowTheCells) {
+TEST_F(ShowResultsTest, RowColoursFollowTheStopNumbersThroughSorts) {
   state.QueryKind = StationToStation;
   state.ResultList = {
-      Row("T1", "北京", "上海", "北京", "上海"),         // starts where boarded: red
-      Row("1163", "北京", "上海", "北京西", "上海"),     // city-level start differs: normal
-      Row("1112/1113", "郑州", "上海", "郑州", "上海"),  // second leg starting here: red wins
-      Row("T5", "西安", "上海", "郑州", "上海"),         // second leg: blue
-      Row("1043", "西安", "北京", "西安", "郑州"),       // first leg from its start: red
-      Row("K2", "兰州", "北京", "西安", "郑州"),         // first leg: normal
+      Row("T1", "北京", "上海", "北京", "上海", 1, 9, 9),          // boards at stop 1: red
+      Row("1163", "北京", "上海", "北京西", "上海", 2, 9, 9),      // stop 2: normal
+      Row("G102", "上海", "北京", "上海虹桥", "北京南", 1, 6, 6),  // other name, stop 1: red
+      Row("1112/1113", "郑州", "上海", "郑州", "上海", 1, 12, 12),  // second leg from stop 1: red
+      Row("T5", "西安", "上海", "郑州", "上海", 7, 15, 15),        // second leg: blue
+      Row("G91", "北京", "太原", "北京西", "太原南", 2, 5, 5),     // named start, stop 2: normal
   };
   Fill({});
   const std::string transfer = "郑州";
-  EXPECT_EQ(SGridRowColour(grid.SGrid, 0, transfer), RowColour::Red);
-  EXPECT_EQ(SGridRowColour(grid.SGrid, 1, transfer), RowColour::Normal);
-  EXPECT_EQ(SGridRowColour(grid.SGrid, 2, transfer), RowColour::Red);
-  EXPECT_EQ(SGridRowColour(grid.SGrid, 3, transfer), RowColour::Blue);
-  EXPECT_EQ(SGridRowColour(grid.SGrid, 4, transfer), RowColour::Red);
-  EXPECT_EQ(SGridRowColour(grid.SGrid, 5, transfer), RowColour::Normal);
-  EXPECT_EQ(SGridRowColour(grid.SGrid, 3, ""), RowColour::Normal);
+  const auto colour_of = [&](const std::string& train, std::string_view at) {
+    for (int r = 0; r < state.VisibleCount; ++r) {
+      if (grid.SGrid.Cell(0, r) == train) return SGridRowColour(grid.SGrid, r, at);
+    }
+    return RowColour::Normal;
+  };
+  const auto check = [&] {
+    EXPECT_EQ(colour_of("T1", transfer), RowColour::Red);
+    EXPECT_EQ(colour_of("1163", transfer), RowColour::Normal);
+    EXPECT_EQ(colour_of("G102", transfer), RowColour::Red);
+    EXPECT_EQ(colour_of("1112/1113", transfer), RowColour::Red);
+    EXPECT_EQ(colour_of("T5", transfer), RowColour::Blue);
+    EXPECT_EQ(colour_of("G91", transfer), RowColour::Normal);
+    EXPECT_EQ(colour_of("T5", ""), RowColour::Normal);
+  };
+  check();
+  // The colour travels with its row when a header sorts the grid.
+  Lab1Click(state, grid, 0);
+  EXPECT_EQ(grid.SGrid.Cell(0, 0), "1112/1113");
+  check();
+  Lab1Click(state, grid, 0);
+  check();
   EXPECT_EQ(SGridRowColour(grid.SGrid, 10, ""), RowColour::Normal);  // blank row
+  // A cleared grid keeps no colour on its empty rows.
+  ClearResultGrid(grid);
+  EXPECT_EQ(grid.SGrid.RowTag(0), 0);
 }
 
 }  // namespace

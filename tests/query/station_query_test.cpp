@@ -105,7 +105,7 @@ TEST_F(StationQuery, LeavingRowRunsToTheTerminal) {
             "G101|2|高速动车|北京|石家庄|1:40|280|128.5|205.5|-|-\n"
             "北京南|1|0|||||07:00|0\n"
             "石家庄|4|08:40|1:40|280|128.5|205.5|-|-\n"
-            "3|280|01:40|128.5|205.5|-|-\n");  // from stop 1: stored, not rounded
+            "3|280|1:40|128.5|205.5|-|-\n");  // from stop 1: stored, not rounded
 }
 
 TEST_F(StationQuery, EndingRowRunsFromTheFirstStation) {
@@ -120,7 +120,7 @@ TEST_F(StationQuery, EndingRowRunsFromTheFirstStation) {
   // A stop without departure before the last ends the train's row there, once, whether the
   // row ends at the station or leaves from it.
   EXPECT_THAT(Find("天津"),
-              ElementsAre("K50 北京#1 08:00 > 天津#2 09:30", "K60 北京#1 10:00 > 天津#2 11:00",
+              ElementsAre("K50 北京#1 08:00 > 天津#2 09:30", "K60 北京西#1 10:00 > 天津#2 11:00",
                           "Y9 天津#1 06:00 > 北京南#2 06:40"));
   EXPECT_THAT(Find("唐山"), ElementsAre("K50 北京#1 08:00 > 唐山#3 11:00"));
 }
@@ -137,7 +137,7 @@ TEST_F(StationQuery, SingleStopWithDepartureBoardsAndAlightsThere) {
   const TPub_GridResult& row = state_.ResultList[0];
   EXPECT_EQ(row.Stops, 0);
   EXPECT_EQ(row.SegDistance, 0);
-  EXPECT_EQ(row.SegTime, "0");
+  EXPECT_EQ(row.SegTime, "0:00");
 }
 
 TEST_F(StationQuery, SetsTheSpecsTheFiltersRead) {

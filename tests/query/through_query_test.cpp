@@ -83,7 +83,7 @@ TEST_F(ThroughQuery, CityGroupsOnBothSidesListEveryTrainBetweenThem) {
             "G1|2|高速动车|北京|上海|4:48|1318|555|935|-|-\n"
             "北京南|1|0|||||09:00|0\n"
             "上海虹桥|4|13:48|4:48|1318|555|935|-|-\n"
-            "3|1318|04:48|555|935|-|-\n");  // boards at stop 1: the stored fares
+            "3|1318|4:48|555|935|-|-\n");  // boards at stop 1: the stored fares
   EXPECT_EQ(state_.QueryKind, StationToStation);
   EXPECT_EQ(state_.FromSpec.Name, "北京");
   EXPECT_EQ(state_.ToSpec.City, "上海");
@@ -98,7 +98,7 @@ TEST_F(ThroughQuery, SectionInsideTheRunGetsItsOwnTimeAndFares) {
             "G1|2|高速动车|北京|上海|4:48|1318|555|935|-|-\n"
             "济南西|2|406|184.5|309.5|-|-|10:33|1:31\n"
             "上海虹桥|4|13:48|4:48|1318|555|935|-|-\n"
-            "2|912|03:17|371|626||\n");
+            "2|912|3:15|371|626||\n");
 }
 
 TEST_F(ThroughQuery, LaterStationOfTheArrivalGroupWins) {

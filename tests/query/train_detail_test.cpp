@@ -77,17 +77,18 @@ TEST_F(TrainDetailFixture, StopsDaysSpeedsAndTheQueriedSection) {
   EXPECT_TRUE(detail->MGrid.IsBlankRow(12));
   EXPECT_TRUE(NoSelection(detail->MGrid));
 
-  EXPECT_THAT(MRow(*detail, 0), ElementsAre("1", "西安", "0", "", "21:25", "当天", "0", ""));
+  EXPECT_THAT(MRow(*detail, 0), ElementsAre("1", "西安", "0", "", "21:25", "当天", "0:00", ""));
   EXPECT_THAT(MRow(*detail, 1),
-              ElementsAre("2", "渭南", "60", "22:23", "22:27", "当天", "58", "62"));
-  // 00:52 after 23:11: the second day begins, and stays until the end of the run.
+              ElementsAre("2", "渭南", "60", "22:23", "22:27", "当天", "0:58", "62"));
+  // 00:52 after 23:11: the second day begins, and stays until the end of the run. A section's
+  // speed runs from the departure at the stop before (23:11 there, not its arrival).
   EXPECT_THAT(MRow(*detail, 3),
-              ElementsAre("4", "三门峡", "265", "00:52", "00:58", "第2天", "3:27", "86"));
+              ElementsAre("4", "三门峡", "265", "00:52", "00:58", "第2天", "3:27", "87"));
   EXPECT_THAT(MRow(*detail, 7),
-              ElementsAre("8", "安阳", "698", "07:28", "07:34", "第2天", "10:3", "78"));
-  // Elapsed "17:" is shown as "17:0".
+              ElementsAre("8", "安阳", "698", "07:28", "07:34", "第2天", "10:03", "82"));
+  // Elapsed "17:" is shown as the duration "17:00".
   EXPECT_THAT(MRow(*detail, 11),
-              ElementsAre("12", "北京西", "1200", "14:25", "", "第2天", "17:0", "71"));
+              ElementsAre("12", "北京西", "1200", "14:25", "", "第2天", "17:00", "74"));
 
   EXPECT_EQ(detail->FirstLegStop, 3);
   EXPECT_EQ(detail->LastLegStop, 6);
@@ -97,8 +98,8 @@ TEST_F(TrainDetailFixture, StopsDaysSpeedsAndTheQueriedSection) {
   for (int r = 0; r < 8; ++r) EXPECT_EQ(MGridRowColour(*detail, r), expected[r]) << r;
   EXPECT_EQ(MGridRowColour(*detail, 15), RowColour::Normal);
 
-  // Whole run from the last stop as stored ("17:"), section from the result row.
-  EXPECT_EQ(detail->LabQC, "全程：1200km/历时17:/速度71km/h");
+  // Whole run from the last stop ("17:" as a duration), section from the result row.
+  EXPECT_EQ(detail->LabQC, "全程：1200km/历时17:00/速度71km/h");
   EXPECT_EQ(detail->LabQJ, "区间：390km/历时05:32/速度70km/h");
 }
 
@@ -194,24 +195,28 @@ TEST_F(TrainDetailInline, DaysCountEveryStepBackInTime) {
   const auto detail = Detail(Section("T9", "甲", "乙", 2, 1800, "24:05"));
   ASSERT_TRUE(detail.has_value());
   // The second stop is compared with the first stop's departure.
-  EXPECT_THAT(MRow(*detail, 0), ElementsAre("1", "甲", "0", "", "23:50", "当天", "0", ""));
+  EXPECT_THAT(MRow(*detail, 0), ElementsAre("1", "甲", "0", "", "23:50", "当天", "0:00", ""));
   EXPECT_THAT(MRow(*detail, 1),
-              ElementsAre("2", "乙", "30", "00:10", "00:12", "第2天", "20", "90"));
+              ElementsAre("2", "乙", "30", "00:10", "00:12", "第2天", "0:20", "90"));
   EXPECT_THAT(MRow(*detail, 2),
-              ElementsAre("3", "丙", "1500", "19:50", "20:10", "第2天", "20:0", "75"));
+              ElementsAre("3", "丙", "1500", "19:50", "20:10", "第2天", "20:00", "75"));
   EXPECT_THAT(MRow(*detail, 3),
-              ElementsAre("4", "丁", "1830", "00:05", "", "第3天", "24:15", "78"));
+              ElementsAre("4", "丁", "1830", "00:05", "", "第3天", "24:15", "84"));
   EXPECT_EQ(detail->FirstLegStop, 2);
   EXPECT_EQ(detail->LastLegStop, 4);
   EXPECT_EQ(detail->LabQC, "全程：1830km/历时24:15/速度75km/h");
 }
 
-TEST_F(TrainDetailInline, SpeedsThatCannotBeComputedAreEmpty) {
+TEST_F(TrainDetailInline, UnknownDistancesAndSpeedsSayDash) {
+  // A timetable without distances (every stop at 0 km) shows "-", never 0 km or an empty speed.
   const auto detail = Detail(Section("X1", "东", "东", 1, 0, "00:30"));
   ASSERT_TRUE(detail.has_value());
-  EXPECT_EQ(detail->MGrid.Cell(7, 1), "");
-  EXPECT_EQ(detail->LabQC, "全程：0km/历时30/速度km/h");
-  EXPECT_EQ(detail->LabQJ, "区间：0km/历时00:30/速度km/h");
+  EXPECT_EQ(detail->MGrid.Cell(2, 0), "-");
+  EXPECT_EQ(detail->MGrid.Cell(2, 1), "-");
+  EXPECT_EQ(detail->MGrid.Cell(7, 0), "");  // no section before the first stop
+  EXPECT_EQ(detail->MGrid.Cell(7, 1), "-");
+  EXPECT_EQ(detail->LabQC, "全程：-/历时0:30/速度-");
+  EXPECT_EQ(detail->LabQJ, "区间：-/历时00:30/速度-");
 }
 
 TEST_F(TrainDetailInline, LongRunsGrowTheGridToTheirStopCount) {

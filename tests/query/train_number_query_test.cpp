@@ -138,12 +138,12 @@ TEST_F(TrainNumberQuery, RowCoversTheWholeRunFromTheTrainList) {
 }
 
 TEST_F(TrainNumberQuery, StopCountEndsAtTheTerminalStop) {
-  // The first stop without a departure time ends the run, not the last stop; the elapsed time
-  // stays in its stored form ("23:").
+  // The first stop without a departure time ends the run, not the last stop; the stored
+  // elapsed time "23:" is shown as a duration.
   EXPECT_THAT(Find("K7430"), ElementsAre("K7430", "K7430/9999"));
   EXPECT_EQ(state_.ResultList[0].ToNo, 3);
   EXPECT_EQ(state_.ResultList[0].Stops, 2);
-  EXPECT_EQ(state_.ResultList[0].SegTime, "23:");
+  EXPECT_EQ(state_.ResultList[0].SegTime, "23:00");
   EXPECT_EQ(state_.ResultList[0].SegDistance, 400);
   // Every stop departs: the last stop ends the run; a single stop gives 停站 0.
   EXPECT_THAT(Find("1984/1985A"), ElementsAre("1984/1985A"));
@@ -151,9 +151,33 @@ TEST_F(TrainNumberQuery, StopCountEndsAtTheTerminalStop) {
             "1984/1985A|8|普快|长春|长春|0|0||||\n"
             "长春|1|0|||||06:10|0\n"
             "长春|1||0|0||||\n"
-            "0|0|0||||\n");
+            "0|0|0:00||||\n");
   EXPECT_THAT(Find("1984/1985B"), ElementsAre("1984/1985B"));
   EXPECT_EQ(state_.ResultList[0].Stops, 2);
+}
+
+TEST_F(TrainNumberQuery, RowsNameTheStationsTheTrainReallyLeavesFromAndArrivesAt) {
+  // 发站 and 到站 are the stops' own stations; 始发站 and 终到站 stay the train list's names.
+  const struct {
+    const char* train;
+    const char* start;  // StartStation
+    const char* from;   // FromStation
+    const char* to;     // ToStation
+    int last_no;
+  } cases[] = {{"D10", "北京", "北京南", "天津", 2},
+               {"K7430", "北京", "北京", "承德", 3},  // ends at its first stop without departure
+               {"1986/1983B", "天津", "天津", "北京", 2},
+               {"D100", "北京", "北京", "天津", 1}};  // no stops: the train list's names
+  for (const auto& c : cases) {
+    ASSERT_FALSE(Find(c.train).empty()) << c.train;
+    const TPub_GridResult& row = state_.ResultList[0];
+    EXPECT_EQ(row.StartStation, c.start) << c.train;
+    EXPECT_EQ(row.FromStation, c.from) << c.train;
+    EXPECT_EQ(row.ToStation, c.to) << c.train;
+    EXPECT_EQ(row.FromNo, 1) << c.train;
+    EXPECT_EQ(row.LastNo, c.last_no) << c.train;
+    EXPECT_EQ(row.ToNo, c.last_no) << c.train;
+  }
 }
 
 TEST_F(TrainNumberQuery, TerminalStopNoStaysWithinItsTrain) {

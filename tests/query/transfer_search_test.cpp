@@ -132,14 +132,15 @@ TEST_F(TransferSearch, BackwardLegsToTheLastArrivalStop) {
 
 TEST_F(TransferSearch, CandidatesTakeTheFirstTrainInNumberOrderNotTheShortest) {
   // 郑州: first leg of 1043 (not 1111's shorter 480 km), second leg of 1112/1113 (not K300's
-  // shorter 976 km); leg times padded, the total unpadded and without waiting time.
+  // shorter 976 km); each leg from its departure (the boarding stop's dwell left out), the total
+  // without waiting time, all as durations.
   EXPECT_THAT(CandidateLines(state_.TransferCandidates),
-              ElementsAre("洛阳 387+1100=1487 05:24+14:00=19:24 1/2",
-                          "郑州 511+998=1509 07:18+15:20=22:38 3/4", "北京西 1200+0=0 17:00+= 1/0",
-                          "上海虹桥 1500+20=1520 06:00+00:30=6:30 1/1",
-                          "上海 1520+20=1540 06:30+00:40=7:10 2/1",
-                          "咸阳 25+1475=1500 00:30+16:30=17:0 1/1",
-                          "西安 50+1520=1570 01:00+06:30=7:30 1/3"));
+              ElementsAre("洛阳 387+1100=1487 5:24+14:00=19:24 1/2",
+                          "郑州 511+998=1509 7:18+15:20=22:38 3/4", "北京西 1200+0=0 17:00+= 1/0",
+                          "上海虹桥 1500+20=1520 6:00+0:25=6:25 1/1",
+                          "上海 1520+20=1540 6:30+0:30=7:00 2/1",
+                          "咸阳 25+1475=1500 0:30+16:28=16:58 1/1",
+                          "西安 50+1520=1570 1:00+6:30=7:30 1/3"));
 }
 
 TEST_F(TransferSearch, ChooserListsReachableStationsButNotTheTypedOnes) {
@@ -147,10 +148,10 @@ TEST_F(TransferSearch, ChooserListsReachableStationsButNotTheTypedOnes) {
   // stays. Sorted by name in GBK order (pinyin for these), not by code point.
   const TransferChooserList list = ListTransferCandidates(state_);
   EXPECT_EQ(list.CandidateCount, 4);
-  EXPECT_THAT(CandidateLines(list.Listed), ElementsAre("洛阳 387+1100=1487 05:24+14:00=19:24 1/2",
-                                                       "上海虹桥 1500+20=1520 06:00+00:30=6:30 1/1",
-                                                       "咸阳 25+1475=1500 00:30+16:30=17:0 1/1",
-                                                       "郑州 511+998=1509 07:18+15:20=22:38 3/4"));
+  EXPECT_THAT(CandidateLines(list.Listed), ElementsAre("洛阳 387+1100=1487 5:24+14:00=19:24 1/2",
+                                                       "上海虹桥 1500+20=1520 6:00+0:25=6:25 1/1",
+                                                       "咸阳 25+1475=1500 0:30+16:28=16:58 1/1",
+                                                       "郑州 511+998=1509 7:18+15:20=22:38 3/4"));
 }
 
 TEST_F(TransferSearch, LegsThroughAStationFirstLegsThenSecondLegs) {
@@ -167,12 +168,12 @@ TEST_F(TransferSearch, LegsThroughAStationFirstLegsThenSecondLegs) {
             "G7|2|高速动车|西安|上海|6:30|1520|610|975|-|-\n"
             "西安|1|0|||||07:00|0\n"
             "郑州|2|09:00|2:|505|200|320|-|-\n"
-            "1|505|02:00|200|320|-|-\n");
+            "1|505|2:00|200|320|-|-\n");
   EXPECT_EQ(RowText(state_.ResultList[4]),
             "G7|2|高速动车|西安|上海|6:30|1520|610|975|-|-\n"
             "郑州|2|505|200|320|-|-|09:02|2:\n"
             "上海|4|13:30|6:30|1520|610|975|-|-\n"
-            "2|1015|04:30|410|655||\n");
+            "2|1015|4:28|410|655||\n");
 
   // Another click replaces the rows.
   ASSERT_TRUE(ShowTransferLegs(tables_.store, state_, "上海虹桥"));
@@ -242,7 +243,7 @@ TEST(TransferSearchOnFixture, OneStationJoinsTheTwoTrains) {
   EXPECT_EQ(state.FromLegs.size(), 11u);
   EXPECT_EQ(state.TransferCandidates.size(), 11u);
   EXPECT_THAT(CandidateLines(ListTransferCandidates(state).Listed),
-              ElementsAre("郑州 511+998=1509 07:18+15:20=22:38 1/1"));
+              ElementsAre("郑州 511+998=1509 7:18+15:20=22:38 1/1"));
   ASSERT_TRUE(ShowTransferLegs(store, state, "郑州"));
   EXPECT_THAT(Sections(state), ElementsAre("1043 西安#1 21:25 > 郑州#6 04:43",
                                            "1112/1113 郑州#1 18:05 > 上海#12 09:25"));

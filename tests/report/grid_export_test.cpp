@@ -10,6 +10,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -140,9 +141,10 @@ TEST(WriteLinesGbkAtomically, NamesUpToTheLongestAllowed) {
   EXPECT_EQ(dir.Names().size(), 2u);  // no temporary file left
 }
 
-// A writable file in a folder that takes no new file: written in place, and the caller is told.
+// A writable file in a folder that takes no new file: refused with the reason, never written in
+// place (a full disk or a crash half-way would cut the old file short).
 // Root may create files anywhere, so as root the write runs in a child that drops to nobody.
-TEST(WriteLinesGbkAtomically, AReadOnlyFolderIsWrittenInPlace) {
+TEST(WriteLinesGbkAtomically, AReadOnlyFolderIsRefusedAndTheOldFileKept) {
   TempDir dir;
   // The child that drops root must be able to reach the folder.
   fs::permissions(dir.path(),
@@ -164,16 +166,19 @@ TEST(WriteLinesGbkAtomically, AReadOnlyFolderIsWrittenInPlace) {
   const pid_t child = ::fork();
   ASSERT_GE(child, 0);
   if (child == 0) {
-    // 'R' replaced, 'P' in place, 'E' error, 'U' could not drop root.
+    // 'W' written, 'E' refused as a file that cannot be created there, 'X' another error,
+    // 'U' could not drop root.
     char answer = 'U';
     if (!as_root || (::setgid(65534) == 0 && ::setuid(65534) == 0)) {
       try {
-        answer = WriteLinesGbkAtomically(file, std::vector<std::string>{"a", "b"}) ==
-                         lanzhou::system::WriteOutcome::kInPlace
-                     ? 'P'
-                     : 'R';
-      } catch (const std::exception&) {
-        answer = 'E';
+        WriteLinesGbkAtomically(file, std::vector<std::string>{"a", "b"});
+        answer = 'W';
+      } catch (const lanzhou::system::FileWriteError& e) {
+        answer = e.creating() && e.error() == EACCES &&
+                         std::string(e.what()).find("never overwritten where it is") !=
+                             std::string::npos
+                     ? 'E'
+                     : 'X';
       }
     }
     (void)!::write(pipe_fds[1], &answer, 1);
@@ -186,8 +191,8 @@ TEST(WriteLinesGbkAtomically, AReadOnlyFolderIsWrittenInPlace) {
   int status = 0;
   ::waitpid(child, &status, 0);
   fs::permissions(folder, fs::perms::owner_all);
-  EXPECT_EQ(answer, 'P');
-  EXPECT_EQ(ReadBytes(file), "a\r\nb\r\n");
+  EXPECT_EQ(answer, 'E');
+  EXPECT_EQ(ReadBytes(file), std::string(3000, 'o'));
   EXPECT_EQ(fs::directory_entry(folder).exists()
                 ? std::distance(fs::directory_iterator(folder), fs::directory_iterator())
                 : -1,
@@ -244,8 +249,9 @@ TEST(ExportGridCsvLines, TheTravelDateHeadsTheCaptions) {
   const std::vector<GridRow> rows = {{"G1", "北京", "上海"}};
   EXPECT_THAT(ExportGridCsvLines(GridKind::Journey, rows, "出发日期：2024年7月6日"),
               ElementsAre("", "", "岚舟时刻公司", "http://www.lanzhou-shike.cn",
-                          "出发日期：2024年7月6日", "", "出发,到达,历时,换乘,车次,换乘站,等候,参考票价",
-                          "G1,北京,上海,,,,,"));
+                          "出发日期：2024年7月6日", "",
+                          "出发,发站,到达,到站,历时,换乘,车次,换乘站,等候,参考票价",
+                          "G1,北京,上海,,,,,,,"));
 }
 
 TEST(WriteLinesGbkAtomically, WritesGbkWithCrLfAfterEveryLine) {

@@ -3,238 +3,204 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <random>
 #include <string>
 #include <vector>
 
 using namespace lanzhou::report;
-using testing::ElementsAre;
 
 namespace {
 
 // An A4 page at 600 pixels per inch both ways.
 constexpr PrinterMetrics kA4At600{600, 600, 4960, 7016};
 
-std::vector<std::vector<PrintCommand>> Pages(const PrintLayout& layout) {
-  std::vector<std::vector<PrintCommand>> pages(1);
+// A stand-in for the printer's font: an ASCII character 10 pixels wide at 10 points, any other
+// character 20, in proportion at other sizes.
+int FakeWidth(std::string_view text, int point_size) {
+  int width = 0;
+  for (std::size_t i = 0; i < text.size();) {
+    const auto c = static_cast<unsigned char>(text[i]);
+    const std::size_t length = c < 0x80 ? 1 : c < 0xE0 ? 2 : c < 0xF0 ? 3 : 4;
+    width += c < 0x80 ? 10 : 20;
+    i += length;
+  }
+  return width * point_size / kTextPointSize;
+}
+
+struct Page {
+  std::vector<PrintText> texts;
+  std::vector<PrintLine> lines;
+};
+
+std::vector<Page> Pages(const PrintLayout& layout) {
+  std::vector<Page> pages(1);
   for (const PrintCommand& command : layout.commands) {
     if (std::holds_alternative<PrintNewPage>(command)) {
       pages.emplace_back();
+    } else if (const auto* text = std::get_if<PrintText>(&command)) {
+      pages.back().texts.push_back(*text);
     } else {
-      pages.back().push_back(command);
+      pages.back().lines.push_back(std::get<PrintLine>(command));
     }
   }
   return pages;
 }
 
-std::vector<PrintText> Texts(const std::vector<PrintCommand>& page) {
-  std::vector<PrintText> texts;
-  for (const PrintCommand& command : page) {
-    if (const auto* text = std::get_if<PrintText>(&command)) texts.push_back(*text);
-  }
-  return texts;
+// The width a text takes when drawn: cut to its width when it has one.
+int ShownWidth(const PrintText& t) {
+  const int natural = FakeWidth(t.text, t.point_size);
+  return t.width > 0 ? std::min(t.width, natural) : natural;
 }
 
-std::vector<PrintLine> Lines(const std::vector<PrintCommand>& page) {
-  std::vector<PrintLine> lines;
-  for (const PrintCommand& command : page) {
-    if (const auto* line = std::get_if<PrintLine>(&command)) lines.push_back(*line);
-  }
-  return lines;
+int Height(const PrinterMetrics& printer, const PrintText& t) {
+  return printer.dpi_y * t.point_size / 72;
 }
 
-// The text command whose text is `text`, or a default one when there is none.
-PrintText FindText(const std::vector<PrintCommand>& page, const std::string& text) {
-  for (const PrintText& t : Texts(page)) {
-    if (t.text == text) return t;
-  }
-  return {};
-}
-
-std::vector<GridRow> MainRows(int count) {
-  std::vector<GridRow> rows;
-  for (int r = 0; r < count; ++r) {
-    GridRow row;
-    for (int c = 0; c < 15; ++c) row.push_back("r" + std::to_string(r) + "c" + std::to_string(c));
-    rows.push_back(row);
-  }
-  return rows;
-}
-
-std::string PrintTextString(const PrintText& t) {
-  return "(" + std::to_string(t.x) + "," + std::to_string(t.y) + "," + t.text + "," +
-         std::to_string(t.point_size) + ")";
+int CountText(const Page& page, const std::string& text) {
+  return static_cast<int>(std::count_if(page.texts.begin(), page.texts.end(),
+                                        [&](const PrintText& t) { return t.text == text; }));
 }
 
 }  // namespace
 
-namespace lanzhou::report {
-void PrintTo(const PrintText& t, std::ostream* os) {
-  *os << PrintTextString(t);
-}
-void PrintTo(const PrintLine& l, std::ostream* os) {
-  *os << "line(" << l.x1 << "," << l.y1 << " -> " << l.x2 << "," << l.y2 << ")";
-}
-}  // namespace lanzhou::report
-
 TEST(PrintTexts, DateAndPageNumber) {
   EXPECT_EQ(PrintDateText(2011, 8, 15), "2011年8月15日");
-  EXPECT_EQ(PrintDateText(2026, 12, 1), "2026年12月1日");
-  EXPECT_EQ(PrintDateText(2009, 1, 5), "2009年1月5日");  // no leading zeros
-  EXPECT_EQ(PrintPageNumberText(1), "第  1  页");
-  EXPECT_EQ(PrintPageNumberText(12), "第  12  页");
+  EXPECT_EQ(PrintDateText(2026, 12, 8), "2026年12月8日");
+  EXPECT_EQ(PrintPageNumberText(1, 3), "第 1 页 / 共 3 页");
+  EXPECT_EQ(PrintPageNumberText(12, 12), "第 12 页 / 共 12 页");
+  EXPECT_EQ(PrintDateLine("2026年12月8日"), "打印日期：2026年12月8日");
 }
 
-TEST(PrintLayout, MarginRoundsHalvesToEven) {
-  EXPECT_EQ(OneAndAHalfRoundedToEven(200), 300);
-  EXPECT_EQ(OneAndAHalfRoundedToEven(100), 150);
-  EXPECT_EQ(OneAndAHalfRoundedToEven(25), 38);  // 37.5 -> 38
-  EXPECT_EQ(OneAndAHalfRoundedToEven(27), 40);  // 40.5 -> 40
-  EXPECT_EQ(OneAndAHalfRoundedToEven(1), 2);    // 1.5 -> 2
-  EXPECT_EQ(OneAndAHalfRoundedToEven(3), 4);    // 4.5 -> 4
-  EXPECT_EQ(OneAndAHalfRoundedToEven(0), 0);
-
-  // 75 pixels per inch: L = 25, M = 38; 200 horizontally but 72 vertically: T0 = 24.
-  const PrintLayout layout = LayoutPrintGrid({75, 72, 800, 1100}, GridKind::Main, {}, "d");
-  EXPECT_EQ(layout.L, 25);
-  EXPECT_EQ(layout.T0, 24);
-  EXPECT_EQ(layout.M, 38);
-}
-
-TEST(PrintLayout, FirstPageAt600Dpi) {
-  const std::vector<GridRow> rows = MainRows(2);
-  const PrintLayout layout = LayoutPrintGrid(kA4At600, GridKind::Main, rows, "2011年8月15日");
-  EXPECT_EQ(layout.L, 200);
-  EXPECT_EQ(layout.T0, 200);
-  EXPECT_EQ(layout.M, 300);
-  EXPECT_EQ(layout.CW, 310);   // (4960 - 300) div 15
-  EXPECT_EQ(layout.RX, 4950);  // (300 div 15 + 310) * 15
+// Each column starts as wide as its widest text (caption or cell) plus its padding; the widths
+// then grow in proportion to fill the page between the margins, the rounding's rest going to
+// the last column. Worked out by hand for the fake font: padding 600/24 = 25 each side.
+TEST(LayoutReport, ColumnsTakeTheirWidestTextAndFillThePage) {
+  const std::vector<GridRow> rows = {{"1", "北京西", "0", "", "21:25", "当天", "0", ""},
+                                     {"12", "乌鲁木齐南", "3050", "03:44", "03:50", "第2天",
+                                      "36:19", "109"}};
+  const PrintLayout layout =
+      LayoutReport(kA4At600, FakeWidth, GridKind::Detail, PlainRows(rows), {});
+  // Natural widths 90 150 90 100 100 100 100 90 (sum 820) spread over 4960 - 2 × 300 = 4360.
+  EXPECT_THAT(layout.column_widths, testing::ElementsAre(478, 797, 478, 531, 531, 531, 531, 483));
+  EXPECT_TRUE(layout.fits);
+  EXPECT_EQ(layout.table_left, 300);
+  EXPECT_EQ(layout.table_right, 4660);
   EXPECT_EQ(layout.page_count, 1);
 
-  const auto pages = Pages(layout);
-  ASSERT_EQ(pages.size(), 1u);
-  const auto& page = pages[0];
-  EXPECT_EQ(FindText(page, "岚舟列车时刻表"), (PrintText{1653, 200, "岚舟列车时刻表", 15}));
-  EXPECT_EQ(FindText(page, "2011年8月15日"), (PrintText{310, 475, "2011年8月15日", 10}));
-  EXPECT_EQ(FindText(page, "岚舟时刻公司(http://www.lanzhou-shike.cn)"),
-            (PrintText{2790, 500, "岚舟时刻公司(http://www.lanzhou-shike.cn)", 10}));
-  // The caption row from 600 to 800, texts a third of a row below its top.
-  EXPECT_EQ(FindText(page, "  车次"), (PrintText{200, 666, "  车次", 10}));
-  EXPECT_EQ(FindText(page, "  软卧"), (PrintText{4540, 666, "  软卧", 10}));
-  // Data rows from 800 to 1000 and 1000 to 1200.
-  EXPECT_EQ(FindText(page, " r0c0"), (PrintText{200, 866, " r0c0", 10}));
-  EXPECT_EQ(FindText(page, " r0c14"), (PrintText{4540, 866, " r0c14", 10}));
-  EXPECT_EQ(FindText(page, " r1c3"), (PrintText{1130, 1066, " r1c3", 10}));
-  EXPECT_EQ(FindText(page, "第  1  页"), (PrintText{2180, 6941, "第  1  页", 10}));
+  // Too wide for the page: it says so, and every cell's text is cut inside its column.
+  const std::vector<GridRow> wide = {{std::string(600, 'x'), "a"}};
+  const PrintLayout cut = LayoutReport(kA4At600, FakeWidth, GridKind::Detail, PlainRows(wide), {});
+  EXPECT_FALSE(cut.fits);
+  const Page page = Pages(cut).front();
+  const auto long_text = std::find_if(page.texts.begin(), page.texts.end(),
+                                      [](const PrintText& t) { return t.text.size() == 600; });
+  ASSERT_NE(long_text, page.texts.end());
+  EXPECT_EQ(long_text->width, cut.column_widths[0] - 2 * cut.padding);
+}
 
-  // Horizontal rules: the table's top at 600, under the captions at 800, under each row.
-  std::vector<int> rule_ys;
-  for (const PrintLine& line : Lines(page)) {
-    if (line.y1 == line.y2) {
-      EXPECT_EQ(line.x1, 200);
-      EXPECT_EQ(line.x2, 4950);
-      rule_ys.push_back(line.y1);
+// Property: for any rows on any page size, every page has its head (title, query, timetable,
+// all captions once), its foot (date, "第 i 页 / 共 N 页", company) and at most rows_per_page rows;
+// the rows come in order, all of them; no two texts overlap; nothing leaves the page; the table
+// stays above the foot. Checked against a plain count of what must be there.
+TEST(LayoutReport, PagesCarryHeadAndFootAndNoTextsOverlap) {
+  std::mt19937 random(20261209);
+  const std::vector<std::string> words = {"北京西", "高速动车", "乌鲁木齐南", "K1043 → G1202",
+                                          "郑州→郑州东（同城换站）", "160/167/173", "21:25",
+                                          "09:41+1天", "-", "", "1112/1113/1114/1115"};
+  const std::vector<PrinterMetrics> printers = {
+      kA4At600, {600, 600, 7016, 4960}, {300, 300, 2480, 3508}, {1200, 1200, 9920, 14032}};
+  for (int round = 0; round < 60; ++round) {
+    const PrinterMetrics printer = printers[static_cast<std::size_t>(round) % printers.size()];
+    const GridKind kind = static_cast<GridKind>(round % 3);
+    const std::size_t columns = GridCaptions(kind).size();
+    std::vector<ReportRow> rows(std::uniform_int_distribution<int>(0, 140)(random));
+    for (std::size_t r = 0; r < rows.size(); ++r) {
+      ReportRow& row = rows[r];
+      // Journey lists carry their legs across the table.
+      row.across = kind == GridKind::Journey && random() % 3 == 0;
+      const std::size_t cells = row.across ? 1 : columns;
+      for (std::size_t c = 0; c < cells; ++c) {
+        row.cells.push_back(words[random() % words.size()] + "#" + std::to_string(r));
+      }
     }
+    ReportHeading heading{"北京 → 上海", "时刻表：2024-07-05 全国（11,413 车次）", "2026年12月9日"};
+    const PrintLayout layout = LayoutReport(printer, FakeWidth, kind, rows, heading);
+    SCOPED_TRACE("round " + std::to_string(round) + ", " + std::to_string(rows.size()) + " rows");
+
+    const std::vector<Page> pages = Pages(layout);
+    const int expected_pages = std::max<int>(
+        1, (static_cast<int>(rows.size()) + layout.rows_per_page - 1) / layout.rows_per_page);
+    ASSERT_EQ(static_cast<int>(pages.size()), expected_pages);
+    ASSERT_EQ(layout.page_count, expected_pages);
+
+    std::size_t next_row = 0;
+    for (std::size_t p = 0; p < pages.size(); ++p) {
+      const Page& page = pages[p];
+      SCOPED_TRACE("page " + std::to_string(p + 1));
+      EXPECT_EQ(CountText(page, std::string(kPrintTitle)), 1);
+      EXPECT_EQ(CountText(page, heading.query), 1);
+      EXPECT_EQ(CountText(page, heading.timetable), 1);
+      EXPECT_EQ(CountText(page, PrintDateLine(heading.date_text)), 1);
+      EXPECT_EQ(CountText(page, PrintPageNumberText(static_cast<int>(p) + 1, layout.page_count)),
+                1);
+      for (const std::string& caption : GridCaptions(kind)) {
+        EXPECT_GE(CountText(page, caption), 1) << caption;
+      }
+      // The rows of this page, in order: every cell's text is there.
+      std::vector<std::string> shown;
+      for (const PrintText& t : page.texts) {
+        if (t.text.find('#') != std::string::npos) shown.push_back(t.text);
+      }
+      std::vector<std::string> expected;
+      const std::size_t end =
+          std::min(rows.size(), next_row + static_cast<std::size_t>(layout.rows_per_page));
+      for (; next_row < end; ++next_row) {
+        for (const std::string& cell : rows[next_row].cells) expected.push_back(cell);
+      }
+      EXPECT_EQ(shown, expected);
+
+      for (std::size_t i = 0; i < page.texts.size(); ++i) {
+        const PrintText& a = page.texts[i];
+        const int aw = ShownWidth(a);
+        const int ah = Height(printer, a);
+        EXPECT_GE(a.x, 0) << a.text;
+        EXPECT_GE(a.y, 0) << a.text;
+        EXPECT_LE(a.x + aw, printer.page_width) << a.text;
+        EXPECT_LE(a.y + ah, printer.page_height) << a.text;
+        // Head and table above the foot's rule, the foot below it.
+        const bool foot = a.y > layout.footer_top;
+        EXPECT_TRUE(foot || a.y + ah <= layout.footer_top) << a.text;
+        for (std::size_t j = i + 1; j < page.texts.size(); ++j) {
+          const PrintText& b = page.texts[j];
+          const bool apart = a.x + aw <= b.x || b.x + ShownWidth(b) <= a.x ||
+                             a.y + ah <= b.y || b.y + Height(printer, b) <= a.y;
+          EXPECT_TRUE(apart) << "\"" << a.text << "\" overlaps \"" << b.text << "\"";
+        }
+      }
+    }
+    EXPECT_EQ(next_row, rows.size());
   }
-  EXPECT_THAT(rule_ys, ElementsAre(600, 800, 1000, 1200));
-  // Column borders: 15 per row plus the right border, for the caption row and both data rows.
-  int verticals_800_1000 = 0;
-  for (const PrintLine& line : Lines(page)) {
-    if (line.x1 == line.x2 && line.y1 == 800 && line.y2 == 1000) ++verticals_800_1000;
-  }
-  EXPECT_EQ(verticals_800_1000, 16);
-  EXPECT_EQ(Lines(page).size(), 4u + 3 * 16);
 }
 
-// A whole small report, worked out by hand: 300 dpi (L = T0 = 100, M = 150) on a 2000 × 1400
-// page, a detail grid of one row: CW = 1850 div 8 = 231, RX = (10 + 231) × 8 = 1928.
-TEST(PrintLayout, OneDetailRowExactly) {
-  const std::vector<GridRow> rows = {{"1", "北京西", "0", "", "21:25", "当天", "0", ""}};
-  const PrintLayout layout = LayoutPrintGrid({300, 300, 2000, 1400}, GridKind::Detail, rows, "D");
-  std::vector<PrintCommand> expected = {
-      PrintText{666, 100, "岚舟列车时刻表", 15},
-      PrintLine{100, 300, 1928, 300},
-      PrintText{231, 237, "D", 10},
-      PrintText{462, 250, "岚舟时刻公司(http://www.lanzhou-shike.cn)", 10},
-  };
-  const char* captions[] = {"站序", "车站", "里程", "到时", "发时", "天数", "历时", "时速"};
-  for (int i = 0; i < 8; ++i) {
-    expected.push_back(PrintText{231 * i + 100, 333, std::string("  ") + captions[i], 10});
-    expected.push_back(PrintLine{231 * i + 100, 300, 231 * i + 100, 400});
-  }
-  expected.push_back(PrintLine{1928, 300, 1928, 400});
-  expected.push_back(PrintLine{100, 400, 1928, 400});
-  for (int c = 0; c < 8; ++c) {
-    expected.push_back(PrintText{231 * c + 100, 433, " " + rows[0][c], 10});
-    expected.push_back(PrintLine{231 * c + 100, 400, 231 * c + 100, 500});
-  }
-  expected.push_back(PrintLine{1928, 400, 1928, 500});
-  expected.push_back(PrintLine{100, 500, 1928, 500});
-  expected.push_back(PrintText{850, 1363, "第  1  页", 10});
-  EXPECT_EQ(layout.commands, expected);
-}
-
-TEST(PrintLayout, PageBreaksRepeatTheHead) {
-  // On A4 at 600 dpi a page holds 30 rows: after row k, Y = 400 + 200k, and the page ends once
-  // 7016 - 600 < Y + 200.
-  const std::vector<GridRow> rows = MainRows(31);
-  const PrintLayout layout = LayoutPrintGrid(kA4At600, GridKind::Main, rows, "2011年8月15日");
-  EXPECT_EQ(layout.page_count, 2);
-  const auto pages = Pages(layout);
-  ASSERT_EQ(pages.size(), 2u);
-
-  EXPECT_EQ(FindText(pages[0], " r29c0"), (PrintText{200, 866 + 29 * 200, " r29c0", 10}));
-  EXPECT_EQ(FindText(pages[0], " r30c0").text, "");
-  EXPECT_EQ(FindText(pages[0], "第  1  页").y, 6941);
-  // The page's last rule, under row 30, at 800 + 30 × 200.
-  EXPECT_EQ(Lines(pages[0]).back(), (PrintLine{200, 6800, 4950, 6800}));
-
-  // Page 2 starts with the table's top rule, then the whole head again and row 31 at the top.
-  EXPECT_EQ(std::get<PrintLine>(pages[1].front()), (PrintLine{200, 600, 4950, 600}));
-  EXPECT_EQ(FindText(pages[1], "岚舟列车时刻表").y, 200);
-  EXPECT_EQ(FindText(pages[1], "  车次").y, 666);
-  EXPECT_EQ(FindText(pages[1], " r30c0"), (PrintText{200, 866, " r30c0", 10}));
-  EXPECT_EQ(FindText(pages[1], "第  2  页"), (PrintText{2180, 6941, "第  2  页", 10}));
-}
-
-TEST(PrintLayout, TheTravelDateFollowsTheTitleOnEveryPage) {
+// The day the answers are for follows the title on every page; the query, the timetable and the
+// print date keep their places.
+TEST(LayoutReport, TheTravelDateFollowsTheTitleOnEveryPage) {
   EXPECT_EQ(TravelDateHeading(2024, 7, 6), "出发日期：2024年7月6日");
-  const std::vector<GridRow> rows = MainRows(31);
-  const PrintLayout layout = LayoutPrintGrid(kA4At600, GridKind::Main, rows, "2011年8月15日",
-                                             TravelDateHeading(2024, 7, 6));
-  const auto pages = Pages(layout);
-  ASSERT_EQ(pages.size(), 2u);
-  for (const auto& page : pages) {
-    EXPECT_EQ(FindText(page, "岚舟列车时刻表　出发日期：2024年7月6日"),
-              (PrintText{1653, 200, "岚舟列车时刻表　出发日期：2024年7月6日", 15}));
-    EXPECT_EQ(FindText(page, "2011年8月15日").y, 475);
+  std::vector<ReportRow> rows;
+  for (int r = 0; r < 200; ++r) rows.push_back({{"G" + std::to_string(r)}, false});
+  ReportHeading heading{"北京 → 上海", "时刻表", "2026年12月9日", TravelDateHeading(2024, 7, 6)};
+  const PrintLayout layout = LayoutReport(kA4At600, FakeWidth, GridKind::Main, rows, heading);
+  const std::vector<Page> pages = Pages(layout);
+  ASSERT_GE(pages.size(), 2u);
+  for (const Page& page : pages) {
+    EXPECT_EQ(CountText(page, "岚舟列车时刻表　出发日期：2024年7月6日"), 1);
+    EXPECT_EQ(CountText(page, std::string(kPrintTitle)), 0);
+    EXPECT_EQ(CountText(page, heading.query), 1);
+    EXPECT_EQ(CountText(page, PrintDateLine(heading.date_text)), 1);
   }
-}
-
-TEST(PrintLayout, ExtraPageWhenTheLastRowFillsAPage) {
-  const std::vector<GridRow> rows = MainRows(30);
-  const PrintLayout layout = LayoutPrintGrid(kA4At600, GridKind::Main, rows, "2011年8月15日");
-  EXPECT_EQ(layout.page_count, 2);
-  const auto pages = Pages(layout);
-  ASSERT_EQ(pages.size(), 2u);
-  EXPECT_EQ(FindText(pages[0], " r29c14").y, 6666);
-  // The extra page holds only the top rule of a table and its page number.
-  EXPECT_EQ(pages[1], (std::vector<PrintCommand>{PrintLine{200, 600, 4950, 600},
-                                                 PrintText{2180, 6941, "第  2  页", 10}}));
-}
-
-TEST(PrintLayout, NoRowsGiveOnePageWithItsNumberOnly) {
-  const PrintLayout layout = LayoutPrintGrid(kA4At600, GridKind::Main, {}, "2011年8月15日");
-  EXPECT_EQ(layout.page_count, 1);
-  EXPECT_EQ(layout.commands, (std::vector<PrintCommand>{PrintText{2180, 6941, "第  1  页", 10}}));
-}
-
-TEST(PrintLayout, ShortRowsPrintEmptyCells) {
-  const std::vector<GridRow> rows = {{"K7711"}};
-  const PrintLayout layout = LayoutPrintGrid(kA4At600, GridKind::Main, rows, "d");
-  int empty_cells = 0;
-  for (const PrintText& text : Texts(layout.commands)) {
-    if (text.text == " ") ++empty_cells;
-  }
-  EXPECT_EQ(empty_cells, 14);
-  EXPECT_EQ(FindText(layout.commands, " K7711").x, 200);
+  // Without a date the title stands alone.
+  heading.travel_date.clear();
+  const Page plain = Pages(LayoutReport(kA4At600, FakeWidth, GridKind::Main, rows, heading))[0];
+  EXPECT_EQ(CountText(plain, std::string(kPrintTitle)), 1);
 }

@@ -73,20 +73,24 @@ TEST_F(Shipped, InitialsTableHoldsExactlyTheStationsOfTheStopTable) {
   EXPECT_EQ(listed, called);
 }
 
-TEST_F(Shipped, InitialsTableIsGroupedByLetterButNotSortedWithin) {
+TEST_F(Shipped, InitialsTableIsGroupedByLetterBusiestFirst) {
+  // The completion offers stations in table order: within a letter, the stations where more
+  // trains stop come first.
+  std::map<std::string, int> calls;
+  for (const auto& t : trains_) {
+    for (const auto& s : t.stops) ++calls[s.station];
+  }
   for (std::size_t i = 1; i < py_.size(); ++i) {
     ASSERT_LE(py_[i - 1].second[0], py_[i].second[0]) << py_[i].first;
+    if (py_[i - 1].second[0] == py_[i].second[0]) {
+      EXPECT_GE(calls[py_[i - 1].first], calls[py_[i].first]) << py_[i].first;
+    }
   }
-  ASSERT_GE(py_.size(), 3u);
-  EXPECT_EQ(py_[0], std::make_pair(std::string("安阳"), std::string("AY")));
-  EXPECT_EQ(py_[1], std::make_pair(std::string("鞍山"), std::string("AS")));
-  EXPECT_EQ(py_[2], std::make_pair(std::string("安康"), std::string("AK")));
   const auto b =
       std::find_if(py_.begin(), py_.end(), [](const auto& p) { return p.second[0] == 'B'; });
-  ASSERT_LE(b + 5, py_.end());
-  std::vector<std::string> first_b;
-  for (auto it = b; it != b + 5; ++it) first_b.push_back(it->first);
-  EXPECT_THAT(first_b, ElementsAre("北京", "北京西", "北京南", "北京北", "北京东"));
+  ASSERT_LE(b + 3, py_.end());
+  EXPECT_EQ(b->first, "北京西");
+  EXPECT_GT(calls["北京"], calls["北京北"]);
   EXPECT_FALSE(std::is_sorted(py_.begin(), py_.end()));
 }
 

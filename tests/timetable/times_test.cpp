@@ -71,50 +71,79 @@ TEST(ElapsedToMinutes, ReadsEveryPlainFormAsHoursAndMinutes) {
   }
 }
 
-// ---- RunningTime -----------------------------------------------------------------------------
 
-struct RunningCase {
-  const char* from;
-  const char* to;
-  const char* text;
-};
+// ---- Durations, day markers, unknown values ---------------------------------------------------
 
-class RunningTimeTest : public testing::TestWithParam<RunningCase> {};
-
-TEST_P(RunningTimeTest, PadsHoursAndMinutes) {
-  EXPECT_EQ(RunningTime(GetParam().from, GetParam().to), GetParam().text)
-      << '"' << GetParam().from << "\" -> \"" << GetParam().to << '"';
+TEST(DurationText, HoursUnpaddedMinutesTwoDigits) {
+  const struct {
+    int minutes;
+    const char* text;
+  } cases[] = {{0, "0:00"},     {5, "0:05"},      {59, "0:59"},     {60, "1:00"},
+               {128, "2:08"},   {600, "10:00"},   {1313, "21:53"},  {4320, "72:00"},
+               {6005, "100:05"}, {-5, "-0:05"},   {-65, "-1:05"}};
+  for (const auto& c : cases) EXPECT_EQ(DurationText(c.minutes), c.text) << c.minutes;
+  // Every duration reads back to its minutes, which the sorts and speeds rely on.
+  for (int minutes = -200; minutes <= 6000; ++minutes) {
+    ASSERT_EQ(ElapsedToMinutes(DurationText(minutes)), minutes) << minutes;
+  }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    RunningTime, RunningTimeTest,
-    testing::Values(
-        RunningCase{"18", "2:13", "01:55"},  // 133 - 18 = 115 = 1 h 55
-        RunningCase{"1:7", "23:", "21:53"},  // 1380 - 67 = 1313 = 21 h 53
-        RunningCase{"0", "0", "0"},          // identical texts: a single zero
-        RunningCase{"5:20", "5:20", "0"},
-        RunningCase{"1:0", "1:", "00:00"},   // different texts, same value
-        RunningCase{"0", "10:", "10:00"},    // 600 minutes
-        RunningCase{"0", "100:", "100:00"},  // 6000 minutes: hours keep all their digits
-        RunningCase{"0", "123:5", "123:05"}, RunningCase{"0", "9", "00:09"},
-        RunningCase{"0", "1:10", "01:10"}, RunningCase{"0", "9:59", "09:59"},
-        RunningCase{"0", "2:130", "02:13"},  // only two characters of minutes are read here
-        RunningCase{"", "1:", "01:00"},      // empty counts as 0
-        RunningCase{"1:5", "0:0", "-01:05"}  // backwards: sign in front, not inside
-        ));
+TEST(DurationText, StoredElapsedTextsShownAsDurations) {
+  EXPECT_EQ(ElapsedDurationText("10:"), "10:00");
+  EXPECT_EQ(ElapsedDurationText("1:7"), "1:07");
+  EXPECT_EQ(ElapsedDurationText("18"), "0:18");
+  EXPECT_EQ(ElapsedDurationText("37:43"), "37:43");
+  EXPECT_EQ(ElapsedDurationText("72:0"), "72:00");
+  EXPECT_EQ(ElapsedDurationText(""), "0:00");
+}
 
-// ---- MinutesToElapsed ------------------------------------------------------------------------
-
-TEST(MinutesToElapsed, WritesHoursAndMinutesWithoutPadding) {
-  EXPECT_EQ(MinutesToElapsed(0), "0:0");
-  EXPECT_EQ(MinutesToElapsed(40), "0:40");
-  EXPECT_EQ(MinutesToElapsed(125), "2:5");
-  EXPECT_EQ(MinutesToElapsed(2263), "37:43");
-  EXPECT_EQ(MinutesToElapsed(1380), "23:0");
-  // Round trip through the reader for the forms it writes.
-  for (int minutes : {0, 1, 59, 60, 61, 1439, 1440, 6000}) {
-    EXPECT_EQ(ElapsedToMinutes(MinutesToElapsed(minutes)), minutes);
+TEST(SectionMinutes, RunFromTheDepartureAtTheBoardingStop) {
+  const struct {
+    const char *from_elapsed, *from_arrive, *from_depart, *to_elapsed;
+    int minutes;
+  } cases[] = {
+      {"0", "", "07:00", "2:13", 133},           // boarding at the first stop: no dwell
+      {"2:10", "23:28", "23:50", "23:44", 1272},  // 22 minutes standing, across midnight
+      {"2:10", "23:58", "00:04", "3:10", 54},     // the dwell itself crosses midnight
+      {"1:7", "08:00", "08:00", "23:", 1313},     // no dwell
+      {"5:0", "12:00", "", "6:0", 60},            // no departure time: nothing to take off
+      {"5:0", "12:00", "12:5", "6:0", 60},        // a departure that is no time of day
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(SectionMinutes(c.from_elapsed, c.from_arrive, c.from_depart, c.to_elapsed),
+              c.minutes)
+        << c.from_elapsed << " " << c.from_arrive << " " << c.from_depart << " " << c.to_elapsed;
   }
+  EXPECT_EQ(DwellMinutes("23:28", "23:50"), 22);
+  EXPECT_EQ(DwellMinutes("23:58", "00:04"), 6);
+  EXPECT_EQ(DwellMinutes("", "07:00"), 0);
+}
+
+TEST(NumbersShown, UnknownValuesAndDayMarkers) {
+  EXPECT_EQ(DistanceText(0), "-");
+  EXPECT_EQ(DistanceText(-3), "-");
+  EXPECT_EQ(DistanceText(1463), "1463");
+  EXPECT_EQ(SpeedText(0, 120), "-");
+  EXPECT_EQ(SpeedText(100, 0), "-");
+  EXPECT_EQ(SpeedText(1318, 268), "295");  // 295.07
+  EXPECT_EQ(SpeedText(5, 2), "150");
+  EXPECT_EQ(DayMarker(0), "");
+  EXPECT_EQ(DayMarker(1), "+1天");
+  EXPECT_EQ(DayMarker(3), "+3天");
+  EXPECT_EQ(RunDayText(1), "当天");
+  EXPECT_EQ(RunDayText(2), "第2天");
+}
+
+TEST(ClockMinutes, ReadsTypedTimesOfDayOnly) {
+  const struct {
+    const char* text;
+    int minutes;
+  } cases[] = {{"07:30", 450}, {"7:30", 450}, {" 21:00 ", 1260}, {"00:00", 0}, {"23:59", 1439},
+               {"24:00", -1},  {"7:5", -1},   {"0730", -1},      {"", -1},     {":30", -1},
+               {"123:00", -1}, {"12:60", -1}, {"1a:00", -1}};
+  for (const auto& c : cases) EXPECT_EQ(ClockMinutes(c.text), c.minutes) << '"' << c.text << '"';
+  EXPECT_EQ(StopClockMinutes(""), std::nullopt);
+  EXPECT_EQ(StopClockMinutes("23:47"), 1427);
 }
 
 TEST(DayMarker, NothingOnTheFirstDayThenTheDaysAfterIt) {

@@ -60,6 +60,24 @@ TEST(IsHighSpeedNumber, BeginsWithCDOrG) {
   }
 }
 
+TEST(TrainGroupOf, ByTheNumbersFirstLetter) {
+  const struct {
+    const char* id;
+    TrainGroup group;
+    const char* name;
+  } cases[] = {
+      {"G1", TrainGroup::HighSpeed, "高铁"},       {"g7", TrainGroup::HighSpeed, "高铁"},
+      {"D301/D304", TrainGroup::MultipleUnit, "动车"}, {"C2001", TrainGroup::Intercity, "城际"},
+      {"Z98", TrainGroup::Express, "直特快"},      {"T110", TrainGroup::Express, "直特快"},
+      {"K1043", TrainGroup::Express, "直特快"},    {"1461", TrainGroup::Ordinary, "普客"},
+      {"Y1", TrainGroup::Ordinary, "普客"},        {"", TrainGroup::Ordinary, "普客"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(TrainGroupOf(c.id), c.group) << c.id;
+    EXPECT_EQ(TrainGroupName(TrainGroupOf(c.id)), c.name) << c.id;
+  }
+}
+
 namespace lanzhou::timetable {
 namespace {
 

@@ -50,6 +50,7 @@ class ScriptedDialogs : public Dialogs {
   QString file_name;
   std::vector<SaveAsked> save_asked;
   std::vector<QString> messages;
+  std::vector<QString> suggested_names;
 
   QMessageBox::StandardButton Message(QWidget*, QMessageBox::Icon icon, const QString& caption,
                                       const QString& text, QMessageBox::StandardButtons) override {
@@ -59,8 +60,9 @@ class ScriptedDialogs : public Dialogs {
     return QMessageBox::Ok;
   }
   QString SaveFileName(QWidget*, const QString& caption, const QString& filter,
-                       const QString& suffix) override {
+                       const QString& suffix, const QString& suggested) override {
     save_asked.push_back({caption, filter, suffix});
+    suggested_names.push_back(suggested);
     return file_name;
   }
 };
@@ -123,7 +125,13 @@ TEST(ExportGridCsv, WritesTheMainGridAsGbkWithCrLf) {
   TempDir dir;
   ScriptedDialogs dialogs;
   dialogs.file_name = dir.File("结果.csv");
-  ASSERT_TRUE(ExportGridCsv(dialogs, nullptr, report::GridKind::Main, kMainRows));
+  const std::optional<QString> written = ExportGridCsv(
+      dialogs, nullptr, report::GridKind::Main, kMainRows,
+      SuggestedFileStem({QStringLiteral("北京"), QStringLiteral(" 上海 ")}));
+  ASSERT_TRUE(written);
+  EXPECT_EQ(*written, dialogs.file_name);
+  EXPECT_EQ(ExportedText(3, *written), QStringLiteral("已导出 3 行到 ") + dialogs.file_name);
+  EXPECT_EQ(dialogs.suggested_names, std::vector<QString>{QStringLiteral("北京-上海.csv")});
 
   ASSERT_EQ(dialogs.save_asked.size(), 1u);
   EXPECT_EQ(dialogs.save_asked[0].filter, QStringLiteral("Excel文件(*.csv)"));
@@ -144,6 +152,22 @@ TEST(ExportGridCsv, WritesTheMainGridAsGbkWithCrLf) {
                           "1461,北京,上海,普快,北京,11:46,上海,08:03,17,1463,20:17,138,-,"
                           "38/41/43,-",
                           "D301,北京,上海,动车组,北京,21:25,上海,07:21,,1463,09:56,,,,"));
+}
+
+TEST(SuggestedFileStem, JoinsTheQueryWordsIntoAName) {
+  const struct {
+    QStringList words;
+    const char* stem;
+  } cases[] = {
+      {{"北京", "上海"}, "北京-上海"},
+      {{"1112/1113"}, "1112-1113"},          // a train with two numbers
+      {{" 西安 ", "", "厦门"}, "西安-厦门"},  // blanks and empty words dropped
+      {{"a\\b:c*d?e\"f<g>h|i"}, "a-b-c-d-e-f-g-h-i"},
+      {{}, ""},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(SuggestedFileStem(c.words), QString::fromUtf8(c.stem)) << c.words.join("|").toStdString();
+  }
 }
 
 TEST(ExportGridCsv, DetailCaptionsAndReplacingAFile) {

@@ -51,7 +51,7 @@ QLabel* Child(QWidget& parent, const char* name) {
 }  // namespace
 
 TEST(FrmAbout, ShowsVersionAddressAndCredits) {
-  TFrmAbout about(Logo());
+  TFrmAbout about(Logo(), QStringLiteral("示例时刻表（非真实数据）"));
   EXPECT_EQ(about.objectName(), QStringLiteral("FrmAbout"));
   EXPECT_EQ(about.windowTitle(), QStringLiteral("关于"));
   EXPECT_EQ(about.size(), QSize(361, 212));
@@ -69,7 +69,7 @@ TEST(FrmAbout, ShowsVersionAddressAndCredits) {
         Expected{"Label2", QStringLiteral("http://www.lanzhou-shike.cn"), {96, 120}},
         Expected{"Label4", QStringLiteral("荣誉出品："), {84, 164}},
         Expected{"Label3", QStringLiteral("岚舟时刻公司"), {144, 164}},
-        Expected{"Label1", QStringLiteral("资料提供：铁路客户服务中心"), {85, 183}}}) {
+        Expected{"Label1", QStringLiteral("资料提供：示例时刻表（非真实数据）"), {85, 183}}}) {
     QLabel* label = Child(about, e.name);
     ASSERT_NE(label, nullptr);
     EXPECT_EQ(label->text(), e.text) << e.name;
@@ -95,7 +95,7 @@ TEST(FrmAbout, ShowsVersionAddressAndCredits) {
 
 TEST(FrmAbout, OnlyTheAddressOpensTheHomePage) {
   RecordedOpens opens;
-  TFrmAbout about(Logo());
+  TFrmAbout about(Logo(), QStringLiteral("示例时刻表（非真实数据）"));
   about.show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(&about));
 
@@ -120,7 +120,7 @@ TEST(FrmAbout, MAboutClickShowsItModally) {
     was_modal = modal->isModal() && modal->parentWidget() == &main_window;
     modal->close();
   });
-  MAboutClick(&main_window, Logo());  // returns once the box is closed
+  MAboutClick(&main_window, Logo(), QStringLiteral("import-crawl cr.csv"));  // returns once the box is closed
   EXPECT_EQ(seen_title, QStringLiteral("关于"));
   EXPECT_TRUE(was_modal);
   EXPECT_EQ(main_window.findChild<TFrmAbout*>(), nullptr);  // disposed of

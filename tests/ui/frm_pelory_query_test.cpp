@@ -101,12 +101,12 @@ TEST(FrmPeloryQueries, HostileBoxTextsGetTheOrdinaryMessages) {
     ASSERT_EQ(t.dialogs.shown.size(), 1u);
     EXPECT_EQ(t.dialogs.shown[0].text, QStringLiteral("车站不存在。"));
 
-    // A train number that matches nothing is an empty answer, not a message.
+    // A train number that matches nothing is refused as an unknown station is.
     t.dialogs.shown.clear();
     t.Find<QLineEdit>("ECC")->setText(junk);
     QTest::mouseClick(t.Find<QPushButton>("BTNCCCX"), Qt::LeftButton);
-    EXPECT_TRUE(t.dialogs.shown.empty());
-    EXPECT_EQ(t.Find<QLabel>("LabResult")->text(), QStringLiteral("结果:0"));
+    ASSERT_EQ(t.dialogs.shown.size(), 1u);
+    EXPECT_EQ(t.dialogs.shown[0].text, QStringLiteral("车次不存在。"));
   }
 }
 
@@ -157,12 +157,19 @@ TEST(FrmPeloryQueries, TrainNumberAndStationQueries) {
   EXPECT_EQ(Cell(t.Grid(), 0, 0), "D1");
   EXPECT_EQ(Cell(t.Grid(), 0, 2), QStringLiteral("沈阳北"));
 
-  // Either number of a two-number train finds it.
+  // A train that changes number is found by its second number too; a number none carries says
+  // "车次不存在。" and leaves the grid as it was.
   ecc->setText(QStringLiteral("1113"));
   QTest::mouseClick(t.Find<QPushButton>("BTNCCCX"), Qt::LeftButton);
   EXPECT_EQ(t.Result(), QStringLiteral("结果:1"));
   EXPECT_EQ(Cell(t.Grid(), 0, 0), QStringLiteral("1112/1113"));
   EXPECT_TRUE(t.dialogs.shown.empty());
+  ecc->setText(QStringLiteral("1111"));
+  QTest::mouseClick(t.Find<QPushButton>("BTNCCCX"), Qt::LeftButton);
+  EXPECT_EQ(t.Result(), QStringLiteral("结果:1"));
+  ASSERT_EQ(t.dialogs.shown.size(), 1u);
+  EXPECT_EQ(t.dialogs.shown[0].text, QStringLiteral("车次不存在。"));
+  t.dialogs.shown.clear();
 
   t.SetBox("ComboCZ", QStringLiteral("北京"));
   QTest::mouseClick(t.Find<QPushButton>("BTNCZCX"), Qt::LeftButton);
@@ -316,18 +323,19 @@ TEST(FrmPeloryDetail, DoubleClickOpensTheStopListWithDaysSpeedsAndSection) {
   EXPECT_TRUE(on_top);
   EXPECT_EQ(grid_rows, 20);
   ASSERT_EQ(rows.size(), 12u);
-  EXPECT_EQ(rows[0], (std::vector<QString>{"1", "西安", "0", "", "21:25", "当天", "0", ""}));
+  EXPECT_EQ(rows[0], (std::vector<QString>{"1", "西安", "0", "", "21:25", "当天", "0:00", ""}));
   EXPECT_EQ(rows[2][5], QStringLiteral("当天"));   // 华山 23:11
   EXPECT_EQ(rows[3][5], QStringLiteral("第2天"));  // 三门峡 00:52
   EXPECT_EQ(rows[11][5], QStringLiteral("第2天"));
-  EXPECT_EQ(rows[11][6], "17:0");  // "17:" repaired
+  EXPECT_EQ(rows[11][6], "17:00");  // "17:" as a duration
   EXPECT_EQ(rows[1][7], "62");     // 60 km in 58 minutes
   // The section 郑州 (stop 6) to 北京西 (stop 12) in blue, the rest in the normal colour.
   EXPECT_EQ(colours[4], QColor(Qt::black));
   EXPECT_EQ(colours[5], QColor(0, 0, 0xFF));
   EXPECT_EQ(colours[11], QColor(0, 0, 0xFF));
-  EXPECT_EQ(qc, QStringLiteral("全程：1200km/历时17:/速度71km/h"));
-  EXPECT_EQ(qj, QStringLiteral("区间：689km/历时09:42/速度71km/h"));
+  EXPECT_EQ(qc, QStringLiteral("全程：1200km/历时17:00/速度71km/h"));
+  // From the departure at 郑州 (16 minutes there), not the arrival.
+  EXPECT_EQ(qj, QStringLiteral("区间：689km/历时9:26/速度73km/h"));
 
   // A double-click on a blank row opens nothing.
   bool opened = false;

@@ -12,6 +12,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QPrinterInfo>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QTest>
@@ -33,9 +34,11 @@ TEST(FrmPeloryStart, LayoutCaptionsAndStateBeforeAnyTableIsLoaded) {
   TestWindow t(/*start_loaders=*/false);
   ui::TFrmPelory& w = *t.window;
   EXPECT_EQ(w.objectName(), "FrmPelory");
+  // The design size is the starting and the smallest size; the window may grow and be maximised.
   EXPECT_EQ(w.size(), QSize(985, 681));
-  EXPECT_EQ(w.minimumSize(), w.maximumSize());
-  EXPECT_FALSE(w.windowFlags() & Qt::WindowMaximizeButtonHint);
+  EXPECT_EQ(w.minimumSize(), QSize(985, 681));
+  EXPECT_GT(w.maximumSize().width(), 985);
+  EXPECT_TRUE(w.windowFlags() & Qt::WindowMaximizeButtonHint);
   EXPECT_EQ(w.windowTitle(),
             QStringLiteral("岚舟时刻表，准确及时的列车时刻表提供者，免费预订打折机票、"
                            "特价酒店，使您出行无忧！"));
@@ -46,7 +49,7 @@ TEST(FrmPeloryStart, LayoutCaptionsAndStateBeforeAnyTableIsLoaded) {
   EXPECT_EQ(t.Find<QLabel>("StatusPanel1")->text(), QStringLiteral("示例时刻表（非真实数据）"));
   EXPECT_TRUE(t.Find<QLabel>("StatusPanel2")->text().startsWith(QStringLiteral("邮箱:")));
   EXPECT_EQ(t.Find<QLabel>("StatusPanel3")->text(),
-            QStringLiteral("出品:岚舟时刻公司  资料来源:铁路客户服务中心"));
+            QStringLiteral("出品:岚舟时刻公司  资料来源:示例时刻表（非真实数据）"));
   EXPECT_EQ(t.Find<QLabel>("LabNew")->text(), QStringLiteral("版本检测中..."));
   // The version text comes from a server: "<b>1</b>12" must show its tags, not bold type.
   EXPECT_EQ(t.Find<QLabel>("LabNew")->textFormat(), Qt::PlainText);
@@ -224,7 +227,7 @@ TEST(FrmPeloryMenu, PrintAndExportNeedShownRowsAndTheGridsRightClickOpensTheMenu
   menu->hide();
 }
 
-TEST(FrmPeloryPanels, ToolButtonsSwitchPanelsAndShowTheHelpPageOffline) {
+TEST(FrmPeloryPanels, ToolButtonsSwitchPanelsAndSayOfflineThatTheNetworkIsNeeded) {
   TestWindow t(false);
   t.window->show();
   auto visible = [&] {
@@ -244,8 +247,9 @@ TEST(FrmPeloryPanels, ToolButtonsSwitchPanelsAndShowTheHelpPageOffline) {
     expected[static_cast<std::size_t>(panel - 1)] = true;
     EXPECT_EQ(visible(), expected) << panel;
     FakeWebView* view = t.views[static_cast<std::size_t>(panel - 1)];
-    EXPECT_EQ(view->calls.back(), "html") << panel;  // NetConnected false: the help page
-    EXPECT_TRUE(view->last_html.contains(QStringLiteral("拼音首字母")));
+    // NetConnected false: the page says the network is needed, and where the page is.
+    EXPECT_EQ(view->calls.back(), "html") << panel;
+    EXPECT_TRUE(view->last_html.contains(QStringLiteral("需要网络连接")));
     for (int other = 1; other <= 4; ++other) {
       EXPECT_EQ(
           t.Find<QToolButton>(QStringLiteral("TB%1").arg(other).toUtf8().constData())->isChecked(),
@@ -346,12 +350,19 @@ TEST(FrmPeloryMenu, ExportWritesTheShownRowsAndPrintAsksFirst) {
   ASSERT_EQ(lines.size(), 10);
   EXPECT_TRUE(lines[7].startsWith("1043,"));
   EXPECT_TRUE(lines[8].startsWith("Z98/Z95,"));
+  // The dialog offered the query's name; the status bar says what was written where.
+  EXPECT_EQ(t.dialogs.suggested_names, std::vector<QString>{QStringLiteral("郑州-北京.csv")});
+  EXPECT_EQ(t.Find<QLabel>("StatusPanel3")->text(), QStringLiteral("已导出 2 行到 ") + path);
 
+  // One question before printing: whether to print, or without a printer whether to make a PDF.
   t.dialogs.shown.clear();
   t.dialogs.answers = {QMessageBox::No};
   menu->findChild<QAction*>(QStringLiteral("MPrint"))->trigger();
   ASSERT_EQ(t.dialogs.shown.size(), 1u);
-  EXPECT_EQ(t.dialogs.shown[0].text, QStringLiteral("确实要打印吗？"));
+  EXPECT_EQ(t.dialogs.shown[0].text,
+            QPrinterInfo::defaultPrinter().isNull()
+                ? QStringLiteral("未设置默认打印机。要打印到 PDF 文件吗？")
+                : QStringLiteral("确实要打印吗？"));
 }
 
 }  // namespace

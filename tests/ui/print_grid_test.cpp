@@ -57,11 +57,12 @@ class ScriptedDialogs : public Dialogs {
     return answer;
   }
   QString SaveFileName(QWidget*, const QString& caption, const QString& filter,
-                       const QString& suffix) override {
-    saved.push_back(caption + QLatin1Char('|') + filter + QLatin1Char('|') + suffix);
+                       const QString& suffix, const QString& suggested) override {
+    saved.push_back(caption + QLatin1Char('|') + filter + QLatin1Char('|') + suffix +
+                    QLatin1Char('|') + suggested);
     return save_name;
   }
-  std::vector<QString> saved;  // caption|filter|suffix of each save dialog
+  std::vector<QString> saved;  // caption|filter|suffix|suggested name of each save dialog
   QString save_name;
 };
 
@@ -115,6 +116,16 @@ QString PdfText(const QString& file) {
   return text;
 }
 
+PrintJob Job(report::GridKind kind, const std::vector<report::GridRow>& rows,
+             const char* query = "北京 → 上海", const char* stem = "北京-上海") {
+  PrintJob job;
+  job.kind = kind;
+  job.rows = report::PlainRows(rows);
+  job.query = QString::fromUtf8(query);
+  job.file_stem = QString::fromUtf8(stem);
+  return job;
+}
+
 }  // namespace
 
 TEST(ConfirmPrint, OnlyYesGoesOn) {
@@ -142,15 +153,21 @@ TEST(PrintGrid, PrintsTheReportToPdf) {
   const report::PrinterMetrics metrics = MetricsOf(printer);
   EXPECT_EQ(metrics.dpi_x, 600);
   EXPECT_EQ(metrics.dpi_y, 600);
-  // 40 rows do not fit on one A4 page at 600 dpi (30 at most even without margins).
-  const std::vector<report::GridRow> rows = MainRows(40);
-  const int pages = report::LayoutPrintGrid(metrics, report::GridKind::Main, rows, "").page_count;
+  // 80 rows do not fit on one A4 page at 600 dpi.
+  const std::vector<report::GridRow> rows = MainRows(80);
+  SetPrintedTimetableName(QStringLiteral("时刻表：2024-07-05 全国"));
+  const PrintJob job = Job(report::GridKind::Main, rows);
+  const report::PrintLayout layout =
+      LayoutForPrinter(printer, report::GridKind::Main, job.rows, {});
+  const int pages = layout.page_count;
   ASSERT_GE(pages, 2);
+  // Every column as wide as its widest text: standing, or else turned to landscape.
+  EXPECT_TRUE(layout.fits);
 
   ScriptedDialogs dialogs;
-  ASSERT_TRUE(
-      PrintGrid(dialogs, nullptr, &printer, report::GridKind::Main, rows, QDate(2011, 8, 15)));
+  ASSERT_TRUE(PrintGrid(dialogs, nullptr, &printer, job, QDate(2011, 8, 15)));
   EXPECT_TRUE(dialogs.asked.empty());
+  SetPrintedTimetableName(QString());
 
   const QString text = PdfText(dir.File("main.pdf"));
   const QStringList page_texts = text.split(QLatin1Char('\f'), Qt::SkipEmptyParts);
@@ -159,19 +176,23 @@ TEST(PrintGrid, PrintsTheReportToPdf) {
     const std::string page = page_texts[p].toStdString();
     SCOPED_TRACE("page " + std::to_string(p + 1));
     EXPECT_THAT(page, HasSubstr("岚舟列车时刻表"));
-    EXPECT_THAT(page, HasSubstr("2011年8月15日"));
+    // pdftotext gives the full-width colons back as ":" (see PdfText).
+    EXPECT_THAT(page, HasSubstr("打印日期:2011年8月15日"));
     EXPECT_THAT(page, HasSubstr("岚舟时刻公司(http://www.lanzhou-shike.cn)"));
+    EXPECT_THAT(page, HasSubstr("北京 → 上海"));
+    EXPECT_THAT(page, HasSubstr("时刻表:2024-07-05 全国"));
     for (const char* caption : {"车次", "始发", "终到", "车型", "发站", "发时", "到站", "到时",
                                 "停站", "里程", "历时", "硬座", "软座", "硬卧", "软卧"}) {
       EXPECT_THAT(page, HasSubstr(caption));
     }
-    EXPECT_TRUE(
-        page_texts[p].contains(QRegularExpression(QStringLiteral("第\\s+%1\\s+页").arg(p + 1))));
+    EXPECT_TRUE(page_texts[p].contains(
+        QRegularExpression(QStringLiteral("第\\s*%1\\s*页\\s*/\\s*共\\s*%2\\s*页").arg(p + 1).arg(pages))))
+        << page;
   }
   EXPECT_THAT(page_texts[0].toStdString(), HasSubstr("K7700"));
   EXPECT_THAT(page_texts[0].toStdString(), HasSubstr("160/167/173"));
-  EXPECT_THAT(page_texts[pages - 1].toStdString(), HasSubstr("K7739"));
-  EXPECT_EQ(text.count(QStringLiteral("K77")), 40);
+  EXPECT_THAT(page_texts[pages - 1].toStdString(), HasSubstr("K7779"));
+  EXPECT_EQ(text.count(QStringLiteral("K77")), 80);
 }
 
 TEST(PrintGrid, PrintsTheDetailCaptions) {
@@ -185,8 +206,8 @@ TEST(PrintGrid, PrintsTheDetailCaptions) {
       {"1", "北京西", "0", "", "21:25", "当天", "0", ""},
       {"2", "郑州", "689", "03:44", "03:50", "第2天", "6:19", "109"}};
   ScriptedDialogs dialogs;
-  ASSERT_TRUE(
-      PrintGrid(dialogs, nullptr, &printer, report::GridKind::Detail, rows, QDate(2026, 1, 5)));
+  ASSERT_TRUE(PrintGrid(dialogs, nullptr, &printer, Job(report::GridKind::Detail, rows),
+                        QDate(2026, 1, 5)));
   const std::string text = PdfText(dir.File("detail.pdf")).toStdString();
   for (const char* expected : {"站序", "车站", "里程", "到时", "发时", "天数", "历时", "时速",
                                "北京西", "第2天", "03:50", "2026年1月5日"}) {
@@ -203,17 +224,20 @@ TEST(PrintGrid, PrintsTheJourneyList) {
   TempDir dir;
   QPrinter printer(QPrinter::HighResolution);
   MakePdfPrinter(printer, dir.File("journeys.pdf"));
-  const std::vector<report::GridRow> rows = {
-      {"07:00", "11:38", "04:38", "0", "G1", "", "", "553"},
-      {"21:25", "09:41+1天", "12:16", "1", "K1043 → G1202", "郑州→郑州东（同城换站）", "01:35",
-       ""}};
+  PrintJob job = Job(report::GridKind::Journey,
+                     {{"07:00", "北京南", "11:38", "上海虹桥", "04:38", "0", "G1", "-", "-", "553"},
+                      {"21:25", "北京西", "09:41+1天", "上海", "12:16", "1", "K1043 → G1202",
+                       "郑州→郑州东（同城换站）", "01:35", "-"}});
+  // The second journey's legs under it, each across the table.
+  job.rows.push_back({{"第1程 K1043 北京西 21:25 → 郑州 03:10+1天，历时 05:45"}, true});
+  job.rows.push_back({{"第2程 G1202 郑州东 04:45+1天 → 上海 09:41+1天，历时 04:56，等候 01:35，同城换站"}, true});
   ScriptedDialogs dialogs;
-  ASSERT_TRUE(
-      PrintGrid(dialogs, nullptr, &printer, report::GridKind::Journey, rows, QDate(2026, 12, 8)));
+  ASSERT_TRUE(PrintGrid(dialogs, nullptr, &printer, job, QDate(2026, 12, 8)));
   const std::string text = PdfText(dir.File("journeys.pdf")).toStdString();
-  for (const char* expected : {"出发", "到达", "历时", "换乘", "车次", "换乘站", "等候", "参考票价",
-                               "岚舟列车时刻表", "2026年12月8日", "09:41+1天", "K1043 → G1202",
-                               "同城换站", "553"}) {
+  for (const char* expected : {"出发", "发站", "到达", "到站", "历时", "换乘", "车次", "换乘站",
+                               "等候", "参考票价", "岚舟列车时刻表", "2026年12月8日", "09:41+1天",
+                               "K1043 → G1202", "同城换站", "553", "第1程 K1043 北京西 21:25",
+                               "第2程 G1202 郑州东"}) {
     EXPECT_THAT(text, HasSubstr(expected));
   }
 }
@@ -224,7 +248,7 @@ TEST(PrintGrid, PrinterFailuresShowTheStandardErrorBox) {
 
   // No printer at all.
   EXPECT_FALSE(
-      PrintGrid(dialogs, nullptr, nullptr, report::GridKind::Main, rows, QDate(2011, 8, 15)));
+      PrintGrid(dialogs, nullptr, nullptr, Job(report::GridKind::Main, rows), QDate(2011, 8, 15)));
   ASSERT_EQ(dialogs.asked.size(), 1u);
   EXPECT_EQ(dialogs.asked[0].icon, QMessageBox::Critical);
   EXPECT_EQ(dialogs.asked[0].caption, QStringLiteral("岚舟时刻"));
@@ -236,7 +260,7 @@ TEST(PrintGrid, PrinterFailuresShowTheStandardErrorBox) {
   QPrinter printer(QPrinter::HighResolution);
   MakePdfPrinter(printer, dir.File("missing/out.pdf"));
   EXPECT_FALSE(
-      PrintGrid(dialogs, nullptr, &printer, report::GridKind::Main, rows, QDate(2011, 8, 15)));
+      PrintGrid(dialogs, nullptr, &printer, Job(report::GridKind::Main, rows), QDate(2011, 8, 15)));
   ASSERT_EQ(dialogs.asked.size(), 2u);
   EXPECT_EQ(dialogs.asked[1].text, QStringLiteral("打印机无法开始打印文档。"));
   EXPECT_FALSE(fs::exists(dir.File("missing").toStdString()));
@@ -262,7 +286,7 @@ TEST(PrintGridOrPdf, WithoutAPrinterTheSamePagesCanGoToAPdfFile) {
     ScriptedDialogs dialogs;
     dialogs.answer = c.answer;
     dialogs.save_name = c.name;
-    EXPECT_EQ(PrintGridOrPdf(dialogs, nullptr, nullptr, report::GridKind::Main, rows,
+    EXPECT_EQ(PrintGridOrPdf(dialogs, nullptr, nullptr, Job(report::GridKind::Main, rows),
                              QDate(2011, 8, 15)),
               c.printed);
     ASSERT_EQ(dialogs.asked.size(), 1u);
@@ -272,7 +296,8 @@ TEST(PrintGridOrPdf, WithoutAPrinterTheSamePagesCanGoToAPdfFile) {
     EXPECT_EQ(dialogs.asked[0].buttons, QMessageBox::Yes | QMessageBox::No);
     EXPECT_EQ(dialogs.saved.size(), c.answer == QMessageBox::Yes ? 1u : 0u);
     if (!dialogs.saved.empty()) {
-      EXPECT_EQ(dialogs.saved[0], QStringLiteral("打印到 PDF 文件…|PDF 文件(*.pdf)|pdf"));
+      EXPECT_EQ(dialogs.saved[0],
+                QStringLiteral("打印到 PDF 文件…|PDF 文件(*.pdf)|pdf|北京-上海.pdf"));
     }
     EXPECT_EQ(fs::exists(pdf.toStdString()), c.printed);
   }
@@ -284,6 +309,26 @@ TEST(PrintGridOrPdf, WithoutAPrinterTheSamePagesCanGoToAPdfFile) {
     const QString text = PdfText(pdf);
     EXPECT_THAT(text.toStdString(), HasSubstr("岚舟列车时刻表"));
     EXPECT_THAT(text.toStdString(), HasSubstr("K7702"));
-    EXPECT_TRUE(text.contains(QRegularExpression(QStringLiteral("第\\s+1\\s+页"))));
+    EXPECT_TRUE(text.contains(QRegularExpression(QStringLiteral("第\\s*1\\s*页"))));
+  }
+}
+
+// With a printer the one question is "确实要打印吗？"; only Yes prints. Without one, the one
+// question is the PDF offer (the test above): never both.
+TEST(PrintGridOrPdf, WithAPrinterAsksOnceAndOnlyYesPrints) {
+  TempDir dir;
+  for (const auto answer : {QMessageBox::No, QMessageBox::Cancel, QMessageBox::Yes}) {
+    QPrinter printer(QPrinter::HighResolution);
+    const QString file = dir.File(answer == QMessageBox::Yes ? "yes.pdf" : "no.pdf");
+    MakePdfPrinter(printer, file);
+    ScriptedDialogs dialogs;
+    dialogs.answer = answer;
+    EXPECT_EQ(PrintGridOrPdf(dialogs, nullptr, &printer, Job(report::GridKind::Main, MainRows(2)),
+                             QDate(2011, 8, 15)),
+              answer == QMessageBox::Yes);
+    ASSERT_EQ(dialogs.asked.size(), 1u);
+    EXPECT_EQ(dialogs.asked[0].text, QStringLiteral("确实要打印吗？"));
+    EXPECT_TRUE(dialogs.saved.empty());
+    EXPECT_EQ(fs::exists(file.toStdString()), answer == QMessageBox::Yes);
   }
 }

@@ -34,29 +34,6 @@ struct ActiveWindow : LoadedWindow {
   static bool ListOpen(const QComboBox* box) { return List(box) != nullptr; }
 };
 
-// Where a key really goes: the open popup if there is one, else the focused widget.
-QWidget* KeyTarget() {
-  if (QWidget* popup = QApplication::activePopupWidget()) return popup;
-  return QApplication::focusWidget();
-}
-
-void Press(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
-  QWidget* target = KeyTarget();
-  ASSERT_NE(target, nullptr);
-  QTest::keyClick(target, key, modifiers);
-}
-
-void Type(const QString& text) {
-  for (const QChar c : text) {
-    QWidget* target = KeyTarget();
-    ASSERT_NE(target, nullptr);
-    QTest::sendKeyEvent(QTest::Click, target, c.isLetter() && c.unicode() < 128
-                                                  ? static_cast<Qt::Key>(c.toUpper().unicode())
-                                                  : Qt::Key_unknown,
-                        QString(c), Qt::NoModifier);
-  }
-}
-
 // A click as the system delivers it: the press to the window holding the mouse (the open popup,
 // else the target's window), the release to whichever holds it after the press.
 void SystemClick(QWidget* target, QPoint local) {

@@ -7,11 +7,20 @@
 
 #include <QAction>
 #include <QMenu>
+#include <QRegularExpression>
+#include <zip.h>
+
 #include <fstream>
 #include <iterator>
+#include <set>
+#include <string_view>
 
+#include "data/calendar.h"
+#include "data/csv_table_format.h"
+#include "data/mem_table.h"
 #include "data/packed_resource.h"
 #include "data/timetable_file.h"
+#include "data/timetable_schema.h"
 #include "system/settings.h"
 #include "temp_dir.h"
 #include "ui_test_support.h"
@@ -31,14 +40,53 @@ data::TimetableTexts FileTexts() {
           data::ReadPackedResource(r, "SM"), data::ReadPackedResource(r, "SPY")};
 }
 
-fs::path WriteFile(const fs::path& path, data::TimetableTexts texts = FileTexts(),
-                   long trains = 11413) {
+// The metadata of these tables, with the counts they really have.
+data::TimetableMeta MetaOf(const data::TimetableTexts& texts) {
   data::TimetableMeta meta;
   meta.name = "全国";
   meta.valid_date = "2024-07-05";
-  meta.trains = trains;
-  data::WriteTimetableFile(path, meta, texts);
+  meta.source = "import-crawl cr240615.min.csv";
+  const data::CsvTableFormat format;
+  data::MemTable strain, slist;
+  data::LoadTimetableTable("STRAIN", texts.strain, strain, format);
+  data::LoadTimetableTable("SLIST", texts.slist, slist, format);
+  meta.trains = static_cast<long>(slist.RecordCount());
+  meta.stops = static_cast<long>(strain.RecordCount());
+  std::set<std::string_view> stations;
+  const int column = strain.FindField("Station");
+  for (std::uint32_t r = 0; r < strain.RecordCount(); ++r) {
+    stations.insert(strain.TextOfRecord(r, column));
+  }
+  meta.stations = static_cast<long>(stations.size());
+  return meta;
+}
+
+fs::path WriteFile(const fs::path& path, const data::TimetableTexts& texts = FileTexts()) {
+  data::WriteTimetableFile(path, MetaOf(texts), texts);
   return path;
+}
+
+// A timetable file as another program might write it, past the checks of ours.
+void WriteUnchecked(const fs::path& path, const data::TimetableMeta& meta,
+                    const data::TimetableTexts& texts) {
+  const std::string meta_text = data::MetaText(meta);
+  const std::vector<std::pair<const char*, std::string>> members = {
+      {"meta.txt", meta_text},
+      {"STRAIN", data::PackResource(texts.strain)},
+      {"SLIST", data::PackResource(texts.slist)},
+      {"SM", data::PackResource(texts.sm)},
+      {"SPY", data::PackResource(texts.spy)},
+      {"CALENDAR", data::PackResource(data::Calendar::EveryDay(
+                                          data::ParsePeriod(meta.valid_date))
+                                          .Text())}};
+  int error = 0;
+  zip_t* archive = zip_open(path.c_str(), ZIP_CREATE | ZIP_TRUNCATE, &error);
+  ASSERT_NE(archive, nullptr);
+  for (const auto& [name, bytes] : members) {
+    zip_source_t* source = zip_source_buffer(archive, bytes.data(), bytes.size(), 0);
+    ASSERT_GE(zip_file_add(archive, name, source, 0), 0);
+  }
+  ASSERT_EQ(zip_close(archive), 0);
 }
 
 // Sets XDG_CONFIG_HOME to a fresh folder for one test.
@@ -50,6 +98,11 @@ struct ConfigHome {
 
 QString StatusText(const TestWindow& t) {
   return t.Find<QLabel>("StatusPanel1")->text();
+}
+
+// The status bar's credit: the source of the timetable in use.
+QString CreditText(const TestWindow& t) {
+  return t.Find<QLabel>("StatusPanel3")->text();
 }
 
 bool Ready(const TestWindow& t) {
@@ -67,7 +120,9 @@ TEST(TimetableChoice, AFileAnswersAndTheStatusBarNamesIt) {
   TestWindow t(true, file);
   t.window->show();
   ASSERT_TRUE(WaitUntil([&] { return Ready(t); }));
-  EXPECT_EQ(StatusText(t), QStringLiteral("时刻表：2024-07-05 全国（11,413 车次）"));
+  EXPECT_EQ(StatusText(t), QStringLiteral("时刻表：2024-07-05 全国（8 车次）"));
+  EXPECT_EQ(CreditText(t),
+            QStringLiteral("出品:岚舟时刻公司  资料来源:import-crawl cr240615.min.csv"));
   EXPECT_EQ(t.window->Tables().KMList.RecordCount(), 8u);
   EXPECT_TRUE(t.dialogs.shown.empty());
 }
@@ -82,7 +137,11 @@ TEST(TimetableChoice, AFileThatCannotBeUsedAtStartIsReportedAndTheSampleAnswers)
   std::ofstream(dir / "text.lzt", std::ios::binary) << "时刻表";
   data::TimetableTexts bad_table = FileTexts();
   bad_table.strain = data::ReadPackedResource(TestRegistry(), "DUPLICATE_KEY");
-  WriteFile(dir / "bad_table.lzt", bad_table);
+  WriteUnchecked(dir / "bad_table.lzt", MetaOf(FileTexts()), bad_table);
+  // Sound tables, but meta.txt gives counts they do not have.
+  data::TimetableMeta lying = MetaOf(FileTexts());
+  lying.trains = 11413;
+  WriteUnchecked(dir / "bad_counts.lzt", lying, FileTexts());
 
   struct Case {
     const char* file;
@@ -92,7 +151,8 @@ TEST(TimetableChoice, AFileThatCannotBeUsedAtStartIsReportedAndTheSampleAnswers)
                         Case{"missing.lzt", QStringLiteral("文件不存在或无法读取。")},
                         Case{"text.lzt", QStringLiteral("这不是时刻表文件，或文件已损坏。")},
                         // A sound archive whose table the reader refuses: found by the loaders.
-                        Case{"bad_table.lzt", QStringLiteral("文件中的时刻表数据已损坏。")}}) {
+                        Case{"bad_table.lzt", QStringLiteral("文件中的时刻表数据已损坏。")},
+                        Case{"bad_counts.lzt", QStringLiteral("文件中的时刻表数据已损坏。")}}) {
     SCOPED_TRACE(c.file);
     const fs::path path = dir / c.file;
     TestWindow t(true, path);
@@ -107,15 +167,72 @@ TEST(TimetableChoice, AFileThatCannotBeUsedAtStartIsReportedAndTheSampleAnswers)
         << text.toStdString();
     EXPECT_TRUE(text.endsWith(QStringLiteral("\n\n现在使用内置示例时刻表。")))
         << text.toStdString();
+    // Beside the file's name, the user reads Chinese only (libzip's and the system's words
+    // translated, or left out).
+    QString words = text;
+    words.remove(QString::fromStdString(path.string()));
+    words.remove(QStringLiteral("zip"));
+    // The names of the file's parts stay as they are ("缺少 meta.txt").
+    words.remove(QRegularExpression(QStringLiteral("\\b(STRAIN|SLIST|SPY|SM|meta\\.txt)\\b")));
+    EXPECT_FALSE(words.contains(QRegularExpression(QStringLiteral("[A-Za-z]{3,}"))))
+        << text.toStdString();
     EXPECT_EQ(StatusText(t), QStringLiteral("示例时刻表（非真实数据）"));
     EXPECT_EQ(t.window->Tables().KMList.RecordCount(), 9u);
+  }
+}
+
+TEST(TimetableChoice, ChineseWordsForLibzipAndSystemTroubles) {
+  const struct {
+    const char* detail;
+    const char* shown;
+  } cases[] = {
+      {"Not a zip archive", "不是 zip 文件"},
+      {"member meta.txt is missing", "缺少 meta.txt"},
+      {"member STrain: CRC error", "STrain：校验错误"},
+      {"member SList is larger than 1 GiB", "SList：过大"},
+      {"Open error: No such file or directory", "文件不存在"},
+      {"Permission denied", "没有读取权限"},
+      {"Zip archive inconsistent", "zip 文件结构不一致"},
+      {"something no one expected", ""},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(ui::ChineseFileDetail(c.detail), QString::fromUtf8(c.shown)) << c.detail;
+  }
+}
+
+// A remembered timetable that has gone is said once; the next start opens the sample quietly.
+TEST(TimetableChoice, ARememberedFileThatIsGoneIsSaidOnceThenForgotten) {
+  ConfigHome home;
+  TempDir dir;
+  const fs::path gone = dir / "gone.lzt";
+  system::UpdateSettings([&](system::Settings& s) {
+    s.timetable = gone;
+    s.windows["FrmPelory"] = {0, 0, 1000, 700, false};
+  });
+  {
+    TestWindow t(true, system::TimetableAtStart(std::nullopt));
+    t.window->show();
+    ASSERT_TRUE(WaitUntil([&] { return !t.dialogs.shown.empty() && Ready(t); }));
+    ASSERT_EQ(t.dialogs.shown.size(), 1u);
+    EXPECT_TRUE(t.dialogs.shown[0].text.endsWith(
+        QStringLiteral("现在使用内置示例时刻表，下次启动时不再打开它。")));
+  }
+  EXPECT_EQ(system::ReadSettings().timetable, std::nullopt);
+  // The other settings stay.
+  EXPECT_EQ(system::ReadSettings().windows.count("FrmPelory"), 1u);
+  {
+    TestWindow t(true, system::TimetableAtStart(std::nullopt));
+    t.window->show();
+    ASSERT_TRUE(WaitUntil([&] { return Ready(t); }));
+    QTest::qWait(50);
+    EXPECT_TRUE(t.dialogs.shown.empty());
   }
 }
 
 TEST(TimetableChoice, TheMenusChoiceIsRememberedAndAFailedOpenKeepsWhatTheUserHad) {
   ConfigHome config;
   TempDir dir;
-  const fs::path file = WriteFile(dir / "national.lzt", FileTexts(), 8);
+  const fs::path file = WriteFile(dir / "national.lzt");
   LoadedWindow t;
   t.Through(QStringLiteral("郑州"), QStringLiteral("北京"));
   ASSERT_NE(t.Result(), QStringLiteral("结果:0"));
@@ -155,6 +272,7 @@ TEST(TimetableChoice, TheMenusChoiceIsRememberedAndAFailedOpenKeepsWhatTheUserHa
   ASSERT_TRUE(WaitUntil([&] { return Ready(t); }));
   EXPECT_EQ(t.window->Tables().KMList.RecordCount(), 9u);
   EXPECT_EQ(StatusText(t), QStringLiteral("示例时刻表（非真实数据）"));
+  EXPECT_EQ(CreditText(t), QStringLiteral("出品:岚舟时刻公司  资料来源:示例时刻表（非真实数据）"));
   EXPECT_EQ(system::TimetableAtStart(std::nullopt), std::nullopt);
   EXPECT_THAT(config.Settings(), ::testing::Not(HasSubstr("timetable=")));
 }

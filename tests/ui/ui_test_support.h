@@ -1,6 +1,11 @@
 #pragma once
 // Shared by the widget tests: the application object, a registry with the test timetable and
 // the window's own resources, scripted dialogs, and a stand-in for the embedded browser.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string_view>
+
 #include <QApplication>
 #include <QComboBox>
 #include <QContextMenuEvent>
@@ -10,6 +15,8 @@
 #include <QTest>
 #include <QTimer>
 #include <QWidget>
+#include <stdlib.h>
+
 #include <deque>
 #include <filesystem>
 #include <functional>
@@ -35,6 +42,13 @@ inline QApplication& App() {
   static char name[] = "ui_test";
   static char* argv[] = {name, nullptr};
   static QApplication* app = [] {
+    // Window places and folders the windows remember go to a folder of this run, never the
+    // tester's own settings; a test that made its own sandbox under /tmp keeps it.
+    const char* current = std::getenv("XDG_CONFIG_HOME");
+    if (current == nullptr || std::string_view(current).rfind("/tmp/", 0) != 0) {
+      static char config_pattern[] = "/tmp/lanzhou-ui-config-XXXXXX";
+      if (const char* folder = ::mkdtemp(config_pattern)) ::setenv("XDG_CONFIG_HOME", folder, 1);
+    }
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     return new QApplication(argc, argv);
   }();
@@ -70,7 +84,9 @@ class ScriptedDialogs : public ui::Dialogs {
     answers.pop_front();
     return answer;
   }
-  QString SaveFileName(QWidget*, const QString&, const QString&, const QString&) override {
+  QString SaveFileName(QWidget*, const QString&, const QString&, const QString&,
+                       const QString& suggested) override {
+    suggested_names.push_back(suggested);
     return save_name;
   }
   QString OpenFileName(QWidget*, const QString&, const QString&) override { return open_name; }
@@ -78,6 +94,7 @@ class ScriptedDialogs : public ui::Dialogs {
   std::deque<QMessageBox::StandardButton> answers;
   QString save_name;
   QString open_name;
+  std::vector<QString> suggested_names;  // the name each save dialog offered
 };
 
 // Records the addresses opened while it lives, instead of starting a browser.
@@ -216,6 +233,29 @@ inline std::string WithoutTrain(const std::string& text, const std::string& id) 
     at = next;
   }
   return out;
+}
+
+// Where a key really goes: the open popup if there is one, else the focused widget.
+inline QWidget* KeyTarget() {
+  if (QWidget* popup = QApplication::activePopupWidget()) return popup;
+  return QApplication::focusWidget();
+}
+
+inline void Press(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+  QWidget* target = KeyTarget();
+  ASSERT_NE(target, nullptr);
+  QTest::keyClick(target, key, modifiers);
+}
+
+inline void Type(const QString& text) {
+  for (const QChar c : text) {
+    QWidget* target = KeyTarget();
+    ASSERT_NE(target, nullptr);
+    QTest::sendKeyEvent(QTest::Click, target, c.isLetter() && c.unicode() < 128
+                                                  ? static_cast<Qt::Key>(c.toUpper().unicode())
+                                                  : Qt::Key_unknown,
+                        QString(c), Qt::NoModifier);
+  }
 }
 
 }  // namespace lanzhou::testing

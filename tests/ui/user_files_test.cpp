@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QDirIterator>
 #include <QFile>
+#include <QFileInfo>
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QMenu>
@@ -47,7 +48,7 @@ QStringList FilesUnder(const QString& folder) {
   return files;
 }
 
-TEST(UserFiles, AnExportThroughTheFileDialogStoresNothingInTheSettingsFolder) {
+TEST(UserFiles, AnExportThroughTheFileDialogStoresOnlyItsFolderInOurSettings) {
   const QString config = SandboxedHome::Path("config");
   ASSERT_EQ(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation), config);
   const QString target = SandboxedHome::Path("rows.csv");
@@ -83,7 +84,12 @@ TEST(UserFiles, AnExportThroughTheFileDialogStoresNothingInTheSettingsFolder) {
   EXPECT_TRUE(ui::ExportGridCsv(dialogs, nullptr, report::GridKind::Main, rows));
   EXPECT_TRUE(dialog_seen);
   EXPECT_TRUE(QFile::exists(target));
-  EXPECT_EQ(FilesUnder(config), QStringList());
+  // Only the program's own settings file, remembering the folder; nothing of the toolkit's.
+  EXPECT_EQ(FilesUnder(config), QStringList{config + QStringLiteral("/lanzhou/lanzhou.conf")});
+  QFile settings(config + QStringLiteral("/lanzhou/lanzhou.conf"));
+  ASSERT_TRUE(settings.open(QIODevice::ReadOnly));
+  EXPECT_TRUE(QString::fromUtf8(settings.readAll())
+                  .contains(QStringLiteral("save_folder=") + QFileInfo(target).absolutePath()));
 }
 
 TEST(UserFiles, ShortcutsCarryTheInstalledIcon) {
