@@ -62,6 +62,7 @@ std::optional<journey::Request> RequestOf(const journey::Network& network,
   request.min_change = conditions.min_change;
   request.min_change_city = conditions.min_change_city;
   request.max_wait = conditions.max_wait;
+  request.date = conditions.date;
   if ((conditions.train_groups & timetable::kAllTrainGroups) != timetable::kAllTrainGroups) {
     request.allowed_trains.resize(network.train_ids.size());
     for (std::size_t t = 0; t < network.train_ids.size(); ++t) {

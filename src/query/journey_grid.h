@@ -3,6 +3,8 @@
 // (one row per journey, sortable by its header labels) and the legs of the chosen journey as
 // rows of the main result grid, so the detail window opens on a leg as on a result row.
 #include <array>
+#include <chrono>
+#include <optional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -47,6 +49,8 @@ struct JourneyConditions {
   int min_change = 30;       // minutes, same station
   int min_change_city = 90;  // minutes, another station of the city
   int max_wait = 720;        // minutes; 0 = no limit
+  // The day of the first departure; nothing: every train runs every day.
+  std::optional<std::chrono::sys_days> date;
   // The 车型 boxes: bits 1 << timetable::TrainGroup of the trains a journey may use.
   unsigned train_groups = timetable::kAllTrainGroups;
   bool all = false;          // 显示全部: every Pareto journey, the slow ones too

@@ -1,5 +1,6 @@
 #include "query/through_query.h"
 
+#include <algorithm>
 #include <optional>
 #include <utility>
 
@@ -111,6 +112,36 @@ bool CallsOnQueryDate(const data::TimetableStore& tables, const QueryState& stat
   if (!state.Date) return true;
   const data::Calendar& calendar = tables.calendar;
   return calendar.CallsAt(calendar.Find(train_id), stop_no, *state.Date);
+}
+
+namespace {
+
+// Days from the boarding departure to the arrival read from the clock times and the elapsed
+// times of the two stops, for a train the calendar does not list: the whole days that make the
+// departure plus the running time meet the arrival's time of day. An elapsed time that
+// excludes a stop's dwell is off by minutes only, which the rounding absorbs.
+int ArrivalDaysByClock(const TPub_GridResult& row) {
+  const std::optional<int> depart = timetable::StopClockMinutes(row.DepartTime);
+  const std::optional<int> arrive = timetable::StopClockMinutes(row.ArriveTime);
+  const int running =
+      timetable::ElapsedToMinutes(row.ToRunTime) - timetable::ElapsedToMinutes(row.FromRunTime);
+  if (!depart || !arrive || running <= 0) return 0;
+  constexpr int kMinutesPerDay = 24 * 60;
+  const int over = *depart + running - *arrive + kMinutesPerDay / 2;
+  return std::max(0, over / kMinutesPerDay);
+}
+
+}  // namespace
+
+void MarkArrivalDays(const data::Calendar& calendar, std::vector<TPub_GridResult>& rows) {
+  for (TPub_GridResult& row : rows) {
+    const int version = calendar.Find(row.TableId);
+    row.ArriveDays =
+        version == data::Calendar::kUnknown
+            ? ArrivalDaysByClock(row)
+            : std::max(0, calendar.ArrivalDay(version, row.ToNo) -
+                              calendar.DepartureDay(version, row.FromNo));
+  }
 }
 
 void CompleteSection(TPub_GridResult& row) {

@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "data/mem_table.h"
 #include "data/timetable_store.h"
@@ -100,5 +101,10 @@ void SetOriginAsBoarding(TPub_GridResult& row, std::string_view station,
 // Once both sides and the train fields stand: Stops, SegDistance, SegTime (DurationText of
 // SectionMinutes) and, last, the four section fares.
 void CompleteSection(TPub_GridResult& row);
+
+// Sets each row's ArriveDays from the calendar's day offsets of its version at its boarding
+// and alighting stops; for a version the calendar does not list, from the stops' clock and
+// elapsed times.
+void MarkArrivalDays(const data::Calendar& calendar, std::vector<TPub_GridResult>& rows);
 
 }  // namespace lanzhou::query

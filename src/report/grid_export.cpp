@@ -48,7 +48,8 @@ std::vector<std::string> GridCaptions(GridKind kind) {
   return {kDetailCaptions.begin(), kDetailCaptions.end()};
 }
 
-std::vector<std::string> ExportGridCsvLines(GridKind kind, std::span<const GridRow> rows) {
+std::vector<std::string> ExportGridCsvLines(GridKind kind, std::span<const GridRow> rows,
+                                            std::string_view heading) {
   const std::vector<std::string> captions = GridCaptions(kind);
   std::vector<std::string> lines;
   lines.reserve(7 + rows.size());
@@ -56,7 +57,7 @@ std::vector<std::string> ExportGridCsvLines(GridKind kind, std::span<const GridR
   lines.emplace_back();
   lines.emplace_back(kCompanyName);
   lines.emplace_back(kCompanyWebAddress);
-  lines.emplace_back();
+  lines.emplace_back(heading);
   lines.emplace_back();
   lines.push_back(JoinCells(captions, captions.size()));
   for (const GridRow& row : rows) lines.push_back(JoinCells(row, captions.size()));

@@ -36,8 +36,10 @@ using GridRow = std::vector<std::string>;
 // The export file's lines (UTF-8, no line ends): two empty lines, the company name, the web
 // address, two empty lines, the captions joined by ",", then each row's cells of the kind's
 // columns joined by ",", written as they are (no quoting; cells past the columns are left out).
+// A `heading` (the travel date's) stands in the first of the two lines before the captions.
 [[nodiscard]] std::vector<std::string> ExportGridCsvLines(GridKind kind,
-                                                          std::span<const GridRow> rows);
+                                                          std::span<const GridRow> rows,
+                                                          std::string_view heading = {});
 
 // A file the export could not write; what() is the text for the error box.
 using ExportError = system::FileWriteError;

@@ -9,6 +9,10 @@ std::string PrintDateText(int year, int month, int day) {
   return std::to_string(year) + "年" + std::to_string(month) + "月" + std::to_string(day) + "日";
 }
 
+std::string TravelDateHeading(int year, int month, int day) {
+  return "出发日期：" + PrintDateText(year, month, day);
+}
+
 std::string PrintPageNumberText(int page, int page_count) {
   return "第 " + std::to_string(page) + " 页 / 共 " + std::to_string(page_count) + " 页";
 }
@@ -133,7 +137,8 @@ PrintLayout LayoutReport(const PrinterMetrics& printer, const TextWidthFn& width
          cut(company, company_room));
   };
   const auto head = [&] {
-    const std::string title(kPrintTitle);
+    std::string title(kPrintTitle);
+    if (!heading.travel_date.empty()) title += "　" + heading.travel_date;
     text(left + (right - left - width_of(title, kTitlePointSize)) / 2, margin_y, title,
          kTitlePointSize);
     const int half = (right - left) / 2;

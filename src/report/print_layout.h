@@ -68,6 +68,8 @@ struct ReportHeading {
   std::string query;      // "北京 → 上海", "车次 G1", …; empty: nothing
   std::string timetable;  // the timetable's name; empty: nothing
   std::string date_text;  // the print date, "2026年12月8日"
+  // The day the answers are for (TravelDateHeading); empty: nothing. It follows the title.
+  std::string travel_date;
 };
 
 // One row of the table: its cells under the captions, or one text across the whole table.
@@ -93,6 +95,9 @@ struct PrintLayout {
 
 // "2011年8月15日": numbers in plain decimal, no leading zeros.
 [[nodiscard]] std::string PrintDateText(int year, int month, int day);
+
+// "出发日期：2024年7月6日": the heading line of a printout or export of answers for that day.
+[[nodiscard]] std::string TravelDateHeading(int year, int month, int day);
 
 // "第 1 页 / 共 3 页".
 [[nodiscard]] std::string PrintPageNumberText(int page, int page_count);

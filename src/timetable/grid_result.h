@@ -53,6 +53,8 @@ struct TPub_GridResult {
   // The train version's ID in the tables ("G1#2" for the second version of G1; TrainId then
   // reads "G1"): where the version's stops and running days are looked up.
   std::string TableId;
+  // Days between leaving the boarding stop and arriving at the alighting stop (0: same day).
+  std::int32_t ArriveDays = 0;
 };
 
 // Whether the row boards at the train's first stop (始发) or alights at its terminal (终到):

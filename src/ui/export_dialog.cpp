@@ -46,9 +46,10 @@ QString ExportedText(int rows, const QString& file) {
 
 std::optional<QString> ExportGridCsv(Dialogs& dialogs, QWidget* parent, report::GridKind kind,
                                      std::span<const report::GridRow> rows,
-                                     const QString& file_stem) {
+                                     const QString& file_stem, QDate travel_date) {
   // The lines are built first, as the grid is now, before the dialog gives the user time.
-  const std::vector<std::string> lines = report::ExportGridCsvLines(kind, rows);
+  const std::vector<std::string> lines =
+      report::ExportGridCsvLines(kind, rows, TravelDateHeadingOf(travel_date));
   // A folder that takes no new file is refused (the old file is never overwritten where it
   // is); the dialog comes back so that another folder can be chosen.
   for (;;) {

@@ -24,6 +24,7 @@
 #include "ui/frm_style.h"
 #include "ui/grid_view.h"
 #include "ui/print_grid.h"
+#include "ui/qt_dates.h"
 #include "ui/station_box.h"
 
 namespace lanzhou::ui {
@@ -75,11 +76,13 @@ QString FromStd(std::string_view text) {
 
 TFrmJourney::TFrmJourney(std::shared_ptr<const journey::Network> network,
                          data::TimetableStore& tables, Dialogs& dialogs, std::string from_text,
-                         std::string to_text, QWidget* parent)
+                         std::string to_text, QWidget* parent,
+                         std::optional<std::chrono::sys_days> date)
     : GrowingDialog(parent, "FrmJourney", QSize(kWidth, kHeight)),
       network_(std::move(network)),
       tables_(tables),
-      dialogs_(dialogs) {
+      dialogs_(dialogs),
+      date_(date) {
   setObjectName(QStringLiteral("FrmJourney"));
   // A window of its own beside the main window: the user may go on querying there.
   setWindowFlags(Qt::Window);
@@ -324,8 +327,10 @@ void TFrmJourney::BuildLegGrid() {
 std::optional<query::JourneyConditions> TFrmJourney::CheckedConditions() {
   const std::string from = combo_fz_->currentText().toStdString();
   const std::string to = combo_dz_->currentText().toStdString();
-  setWindowTitle(QStringLiteral("换乘方案：") + FromStd(query::TrimBlanks(from)) +
-                 QStringLiteral(" → ") + FromStd(query::TrimBlanks(to)));
+  QString title = QStringLiteral("换乘方案：") + FromStd(query::TrimBlanks(from)) +
+                  QStringLiteral(" → ") + FromStd(query::TrimBlanks(to));
+  if (date_) title += QStringLiteral("（%1）").arg(ToQDate(*date_).toString(Qt::ISODate));
+  setWindowTitle(title);
   // The same checks as the main window's 查询: names typed, known, different (known once the
   // station names are loaded; the planner ignores names it does not know).
   const query::InputCheck names =
@@ -337,6 +342,7 @@ std::optional<query::JourneyConditions> TFrmJourney::CheckedConditions() {
   conditions.min_change = se_min_change_->value();
   conditions.min_change_city = se_min_change_city_->value();
   conditions.max_wait = se_max_wait_->value();
+  conditions.date = date_;
   conditions.train_groups = 0;
   for (std::size_t g = 0; g < cb_groups_.size(); ++g) {
     if (cb_groups_[g]->isChecked()) conditions.train_groups |= 1u << g;
@@ -431,6 +437,7 @@ void TFrmJourney::BTNPrintClick() {
   const auto [from, to] = RouteWords();
   job.query = QStringLiteral("换乘方案 %1 → %2").arg(from, to);
   job.file_stem = SuggestedFileStem({from, to, QStringLiteral("换乘")});
+  job.travel_date = date_ ? ToQDate(*date_) : QDate();
   for (const auto& cells : GridRowsOf(list_.Grid, list_.Count)) {
     job.rows.push_back({cells, false});
     const journey::Journey* chosen = nullptr;
@@ -450,7 +457,8 @@ void TFrmJourney::BTNExportClick() {
   const auto [from, to] = RouteWords();
   if (auto file = ExportGridCsv(dialogs_, this, report::GridKind::Journey,
                                 GridRowsOf(list_.Grid, list_.Count),
-                                SuggestedFileStem({from, to, QStringLiteral("换乘")}))) {
+                                SuggestedFileStem({from, to, QStringLiteral("换乘")}),
+                                date_ ? ToQDate(*date_) : QDate())) {
     lab_info_->setText(ExportedText(list_.Count, *file));
     lab_info_->adjustSize();
   }

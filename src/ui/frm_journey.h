@@ -5,6 +5,7 @@
 // train groups (车型) and the conditions (departure window, changes, minimum change times,
 // longest wait) sit above the list and the 查询 button asks again with them.
 #include <QDialog>
+#include <chrono>
 #include <array>
 #include <memory>
 #include <optional>
@@ -34,8 +35,10 @@ class TFrmJourney : public GrowingDialog {
  public:
   // Lists the journeys at once with the default conditions. The network and the tables must be
   // ready and outlive the window (the main window closes it before replacing them).
+  // `date`: the day of the first departure (nothing: every train runs every day).
   TFrmJourney(std::shared_ptr<const journey::Network> network, data::TimetableStore& tables,
-              Dialogs& dialogs, std::string from_text, std::string to_text, QWidget* parent);
+              Dialogs& dialogs, std::string from_text, std::string to_text, QWidget* parent,
+              std::optional<std::chrono::sys_days> date = std::nullopt);
 
   [[nodiscard]] const query::JourneyList& List() const { return list_; }
   [[nodiscard]] const query::JourneyLegs& Legs() const { return legs_; }
@@ -44,6 +47,9 @@ class TFrmJourney : public GrowingDialog {
   // Puts the two names into the boxes and lists their journeys (the main window's 换乘方案…
   // while this window is open).
   void SetStations(const std::string& from_text, const std::string& to_text);
+  // The day of the first departure for the next query (the main window's 出发日期).
+  void SetDate(std::optional<std::chrono::sys_days> date) { date_ = date; }
+  [[nodiscard]] std::optional<std::chrono::sys_days> Date() const { return date_; }
 
   // BTNQuery: checks the conditions (a message and the focus on the box at fault) and lists
   // the journeys they allow.
@@ -82,6 +88,7 @@ class TFrmJourney : public GrowingDialog {
   Dialogs& dialogs_;
   std::string asked_from_;
   std::string asked_to_;
+  std::optional<std::chrono::sys_days> date_;
   query::JourneyList list_;
   query::JourneyLegs legs_;
 

@@ -149,6 +149,8 @@ void TFrmPelory::OnTrainReady() {
   btn_zzzz_->setEnabled(true);
   btn_cccx_->setEnabled(true);
   btn_czcx_->setEnabled(true);
+  // The calendar stands once KMTrain is ready.
+  ApplyPeriod();
 }
 
 void TFrmPelory::OnNetConnected(bool online) {

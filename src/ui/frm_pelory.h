@@ -4,12 +4,14 @@
 // the core and render what they leave in QueryState and the result grid.
 #include <QByteArray>
 #include <QColor>
+#include <QDate>
 #include <QPixmap>
 #include <QPointer>
 #include <QString>
 #include <QStringList>
 #include <QWidget>
 #include <array>
+#include <chrono>
 #include <filesystem>
 #include <memory>
 #include <optional>
@@ -30,6 +32,7 @@
 
 class QCheckBox;
 class QComboBox;
+class QDateEdit;
 class QCompleter;
 class QFrame;
 class QLabel;
@@ -135,6 +138,8 @@ class TFrmPelory : public QWidget {
   // 打开时刻表… and 使用内置示例时刻表 (frm_pelory_timetable.cpp); both remember the choice.
   void MOpenTimetableClick();
   void MSampleTimetableClick();
+  // 前一天 / 后一天 and Ctrl+← / Ctrl+→: the 出发日期 moves by `days`, never out of the period.
+  void MoveDate(int days);
 
  protected:
   // ComboFZKeyPress, ComboDZKeyPress, ComboCZKeyPress: Enter moves the focus on.
@@ -165,6 +170,16 @@ class TFrmPelory : public QWidget {
                             const QString& detail, const QString& consequence);
   void RememberTimetable(const std::optional<std::filesystem::path>& file);
   void ShowSettingsProblem();
+
+  // ---- The 出发日期 field (frm_pelory_date.cpp) -----------------------------------------
+  void BuildDateField(QWidget* parent);
+  // The tables' period bounds the field; the field shows the calendar's default day.
+  void ApplyPeriod();
+  // The day the queries answer for.
+  [[nodiscard]] std::chrono::sys_days QueryDate() const;
+  // The day the rows in the grid answer for (invalid before a query with a date).
+  [[nodiscard]] QDate AnsweredDate() const;
+  void ShowTimetableStatus();
 
   // ---- Layout (frm_pelory_layout.cpp) --------------------------------------------------
   void BuildWindow();
@@ -250,6 +265,9 @@ class TFrmPelory : public QWidget {
   QComboBox* combo_dz_ = nullptr;
   QComboBox* combo_cz_ = nullptr;
   QLineEdit* ecc_ = nullptr;
+  QDateEdit* date_edit_ = nullptr;
+  QPushButton* btn_prev_day_ = nullptr;
+  QPushButton* btn_next_day_ = nullptr;
   QPushButton* btn_zzcx_ = nullptr;
   QPushButton* btn_zzfx_ = nullptr;
   QPushButton* btn_zzzz_ = nullptr;

@@ -27,6 +27,7 @@
 #include "ui/frm_zzz.h"
 #include "ui/grid_view.h"
 #include "ui/print_grid.h"
+#include "ui/qt_dates.h"
 #include "ui/station_box.h"
 
 namespace lanzhou::ui {
@@ -75,6 +76,10 @@ bool TFrmPelory::StopsHere(const query::InputCheck& check) {
   return true;
 }
 
+QDate TFrmPelory::AnsweredDate() const {
+  return state_.Date ? ToQDate(*state_.Date) : QDate();
+}
+
 void TFrmPelory::StartQuery() {
   for (QCheckBox* box : {cbsf_, cbzd_, cbjq_, cbdc_}) box->setChecked(false);
   query::ClearResultGrid(result_);
@@ -95,6 +100,7 @@ void TFrmPelory::RefreshResultGrid() {
 void TFrmPelory::ShowResults() {
   {
     WaitCursor wait;
+    query::MarkArrivalDays(tables_->calendar, state_.ResultList);
     query::ShowResults(state_, result_, Filters(), BoxText(combo_cz_));
   }
   RefreshResultGrid();
@@ -106,6 +112,7 @@ void TFrmPelory::BTNZZCXClick(int tag) {
   const std::string to = BoxText(combo_dz_);
   if (StopsHere(query::CheckThroughQuery(from, to, *tables_))) return;
   StartQuery();
+  state_.Date = QueryDate();
   query_words_ = {QString::fromStdString(query::TrimBlanks(from)),
                   QString::fromStdString(query::TrimBlanks(to))};
   if (tag == 1) {
@@ -136,8 +143,14 @@ void TFrmPelory::BTNCCCXClick() {
   const std::string text = ecc_->text().toStdString();
   if (StopsHere(query::CheckTrainNumberQuery(text, *tables_))) return;
   StartQuery();
+  state_.Date = QueryDate();
   query_words_ = {QString::fromStdString(query::TrimBlanks(text))};
   if (!query::FindTrainNumber(*tables_, state_, text)) return;
+  if (std::optional<std::string> not_running =
+          query::TrainNotRunningText(*tables_, state_, text)) {
+    deps_.dialogs->Message(this, QMessageBox::NoIcon, QStringLiteral("车次查询"),
+                           QString::fromStdString(*not_running), QMessageBox::Ok);
+  }
   ShowResults();
   if (auto cities = query::TrainNumberTripCities(state_.VisibleCount, result_.SGrid.Cell(1, 0),
                                                  result_.SGrid.Cell(2, 0))) {
@@ -150,6 +163,7 @@ void TFrmPelory::BTNCZCXClick() {
   const std::string text = BoxText(combo_cz_);
   if (StopsHere(query::CheckStationQuery(text, *tables_))) return;
   StartQuery();
+  state_.Date = QueryDate();
   query_words_ = {QString::fromStdString(query::TrimBlanks(text))};
   if (!query::FindStationTrains(*tables_, state_, text)) return;
   ShowResults();
@@ -212,6 +226,7 @@ void TFrmPelory::MPrintClick() {
   job.rows = report::PlainRows(GridRowsOf(result_.SGrid, state_.VisibleCount));
   job.query = QueryTitle();
   job.file_stem = SuggestedFileStem(query_words_);
+  job.travel_date = AnsweredDate();
   // One question: PrintGrid asks it (to print, or without a printer, to make a PDF).
   PrintGrid(*deps_.dialogs, this, job);
 }
@@ -220,7 +235,7 @@ void TFrmPelory::MExportClick() {
   if (state_.VisibleCount <= 0) return;
   if (auto file = ExportGridCsv(*deps_.dialogs, this, report::GridKind::Main,
                                 GridRowsOf(result_.SGrid, state_.VisibleCount),
-                                SuggestedFileStem(query_words_))) {
+                                SuggestedFileStem(query_words_), AnsweredDate())) {
     ShowStatusNote(ExportedText(state_.VisibleCount, *file));
   }
 }

@@ -96,9 +96,11 @@ void TFrmPelory::OpenJourneyWindow() {
   if (StopsHere(query::CheckThroughQuery(from, to, *tables_))) return;
   // One journey window, beside this one and not blocking it; asked again, it takes the names.
   if (!journey_window_) {
-    journey_window_ = new TFrmJourney(journey_network_, *tables_, *deps_.dialogs, from, to, this);
+    journey_window_ =
+        new TFrmJourney(journey_network_, *tables_, *deps_.dialogs, from, to, this, QueryDate());
     journey_window_->setAttribute(Qt::WA_DeleteOnClose);
   } else {
+    journey_window_->SetDate(QueryDate());
     journey_window_->SetStations(from, to);
   }
   journey_window_->show();

@@ -34,7 +34,8 @@ constexpr int kContentTop = 70;  // below PTop and the green line Shape1
 constexpr int kStatusHeight = 19;
 constexpr int kContentHeight = kHeight - kContentTop - kStatusHeight;  // 592
 
-constexpr std::array<int, query::kResultColumns> kResultWidths = {97, 77, 77, 70, 77, 45, 77, 45,
+// 到时 is wide enough for a day marker ("06:45+1天"); the train columns give up the room.
+constexpr std::array<int, query::kResultColumns> kResultWidths = {88, 71, 71, 64, 77, 45, 77, 72,
                                                                   32, 45, 37, 42, 43, 91, 70};
 constexpr int kGridLeft = 14;
 constexpr int kStationEntries = 12;  // empty entries of a station box at creation
@@ -285,6 +286,7 @@ void TFrmPelory::BuildTopStrip() {
 
   auto* logo = new ClickLabel(top);
   connect(logo, &ClickLabel::Clicked, this, [] { OpenUrl(MakerHomePage()); });
+  BuildDateField(top);
   image_logo_ = logo;
   image_logo_->setObjectName(QStringLiteral("ImageLogo"));
   image_logo_->setGeometry(841, 5, 138, 52);

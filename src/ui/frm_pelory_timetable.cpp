@@ -75,6 +75,16 @@ QString ChineseFileDetail(const std::string& detail) {
     return inner.isEmpty() ? QStringLiteral("%1 已损坏").arg(name)
                            : QStringLiteral("%1：%2").arg(name, inner);
   }
+  // "meta.txt says 3 trains but table SLIST holds 2": the counts the file states differ.
+  static const QRegularExpression counts(
+      QStringLiteral("^meta\\.txt says (\\d+) (trains|stops|stations) but table (\\w+) holds (\\d+)$"));
+  if (const QRegularExpressionMatch m = counts.match(text); m.hasMatch()) {
+    const QString what = m.captured(2) == QStringLiteral("trains")  ? QStringLiteral("车次")
+                         : m.captured(2) == QStringLiteral("stops") ? QStringLiteral("停站")
+                                                                    : QStringLiteral("车站");
+    return QStringLiteral("meta.txt 记有 %1 个%2，%3 实有 %4 个")
+        .arg(m.captured(1), what, m.captured(3), m.captured(4));
+  }
   // libzip's and the system's words, most telling first.
   static const std::array<std::pair<const char*, const char*>, 14> known = {{
       {"Not a zip archive", "不是 zip 文件"},
@@ -103,13 +113,35 @@ QString ChineseFileDetail(const std::string& detail) {
 
 namespace {
 
-// "时刻表：2024-07-05 全国（11,413 车次）", or the built-in sample's caption.
-QString StatusText(const data::TimetableFile* file) {
-  if (file == nullptr) return QStringLiteral("示例时刻表（非真实数据）");
+// "2024-06-15 至 09-10"; the year is written again only where it changes; one day alone.
+QString PeriodText(const data::Period& period) {
+  const std::string first = data::IsoDateText(period.first);
+  if (period.days <= 1) return FromStd(first);
+  const std::string last = data::IsoDateText(period.Last());
+  const bool same_year = first.substr(0, 5) == last.substr(0, 5);
+  return QStringLiteral("%1 至 %2").arg(FromStd(first), FromStd(same_year ? last.substr(5) : last));
+}
+
+// "时刻表：2024-06-15 至 09-10 全国（21,557 车次）", or the built-in sample's caption with its
+// period. The period is the calendar's once the tables stand, before that the meta text's.
+QString StatusText(const data::TimetableFile* file, const std::optional<data::Period>& period) {
+  if (file == nullptr) {
+    const QString sample = QStringLiteral("示例时刻表（非真实数据）");
+    return period ? sample + QStringLiteral("：") + PeriodText(*period) : sample;
+  }
   const data::TimetableMeta& meta = file->meta;
+  std::optional<data::Period> shown = period;
+  if (!shown) {
+    try {
+      shown = data::ParsePeriod(meta.valid_date);
+    } catch (const data::CalendarError&) {
+      // An unreadable period is shown as the file states it.
+    }
+  }
   // The file's own texts: control characters shown escaped, not drawn as boxes or obeyed.
   return QStringLiteral("时刻表：%1 %2（%3 车次）")
-      .arg(FromStd(text::EscapeControls(meta.valid_date)), FromStd(text::EscapeControls(meta.name)),
+      .arg(shown ? PeriodText(*shown) : FromStd(text::EscapeControls(meta.valid_date)),
+           FromStd(text::EscapeControls(meta.name)),
            QLocale(QLocale::English).toString(static_cast<qlonglong>(meta.trains)));
 }
 
@@ -174,12 +206,10 @@ void TFrmPelory::StartTables(std::unique_ptr<data::TimetableFile> file,
   if (timetable_) data::RegisterTimetable(*timetable_, timetable_registry_);
   tables_ =
       std::make_unique<data::TimetableStore>(timetable_ ? timetable_registry_ : *deps_.registry);
-  status_panels_[1]->setText(StatusText(timetable_.get()));
-  SetPrintedTimetableName(StatusText(timetable_.get()));
+  ShowTimetableStatus();
   status_panels_[3]->setText(
       QStringLiteral("出品:岚舟时刻公司  资料来源:") +
       QString::fromStdString(timetable::SourceCredit(timetable_ ? &timetable_->meta : nullptr)));
-  status_panels_[1]->setToolTip(timetable_ ? PathText(timetable_path_) : QString());
 
   // The boxes keep their text; the controls wait for the new tables, and a result from the old
   // ones is not left to be printed or opened against the new.
@@ -219,6 +249,14 @@ void TFrmPelory::StartTables(std::unique_ptr<data::TimetableFile> file,
   tables_->StartLoading(std::move(notices));
 }
 
+void TFrmPelory::ShowTimetableStatus() {
+  const std::optional<data::Period> period =
+      tables_ && tables_->KMTrainReady ? tables_->calendar.period() : std::nullopt;
+  status_panels_[1]->setText(StatusText(timetable_.get(), period));
+  SetPrintedTimetableName(StatusText(timetable_.get(), period));
+  status_panels_[1]->setToolTip(timetable_ ? PathText(timetable_path_) : QString());
+}
+
 void TFrmPelory::OnTablesFinished(int generation) {
   if (generation != load_generation_) return;
   QString detail;
@@ -228,7 +266,7 @@ void TFrmPelory::OnTablesFinished(int generation) {
       data::CheckTableCounts(timetable_->meta, &tables_->KMTrain, &tables_->KMList,
                              timetable_path_);
     } catch (const data::TimetableFileError& e) {
-      detail = FromStd(e.detail());
+      detail = ChineseFileDetail(e.detail());
     }
   }
   if (!timetable_ || (tables_->AllReady() && detail.isEmpty())) {

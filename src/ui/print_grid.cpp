@@ -140,6 +140,7 @@ bool PrintGrid(Dialogs& dialogs, QWidget* parent, QPrinter* printer, const Print
     heading.query = job.query.toStdString();
     heading.timetable = PrintedTimetableName().toStdString();
     heading.date_text = report::PrintDateText(date.year(), date.month(), date.day());
+    heading.travel_date = TravelDateHeadingOf(job.travel_date);
     DrawPrintLayout(*printer, LayoutForPrinter(*printer, job.kind, job.rows, heading));
     return true;
   } catch (const std::exception& error) {
@@ -202,6 +203,11 @@ bool PrintGridOrPdf(Dialogs& dialogs, QWidget* parent, QPrinter* printer, const 
 bool PrintGrid(Dialogs& dialogs, QWidget* parent, const PrintJob& job) {
   const std::unique_ptr<QPrinter> printer = DefaultPrinter();
   return PrintGridOrPdf(dialogs, parent, printer.get(), job, QDate::currentDate());
+}
+
+std::string TravelDateHeadingOf(QDate travel_date) {
+  if (!travel_date.isValid()) return {};
+  return report::TravelDateHeading(travel_date.year(), travel_date.month(), travel_date.day());
 }
 
 }  // namespace lanzhou::ui

@@ -10,6 +10,7 @@
 #include <memory>
 #include <span>
 #include <vector>
+#include <string>
 #include <stdexcept>
 
 #include "report/print_layout.h"
@@ -64,6 +65,7 @@ struct PrintJob {
   std::vector<report::ReportRow> rows;
   QString query;          // "北京 → 上海"
   QString file_stem;      // the PDF file's suggested name without ".pdf" ("北京-上海")
+  QDate travel_date;      // valid: the day the answers are for, named after the title
 };
 
 // Prints the job dated `date` on `printer` (nullptr: no printer) without asking. A failure shows
@@ -84,5 +86,8 @@ bool PrintGridOrPdf(Dialogs& dialogs, QWidget* parent, QPrinter* printer, const 
 
 // PrintGridOrPdf on the default printer, dated today.
 bool PrintGrid(Dialogs& dialogs, QWidget* parent, const PrintJob& job);
+
+// The heading that names a valid travel date ("出发日期：2024年7月6日"); empty otherwise.
+[[nodiscard]] std::string TravelDateHeadingOf(QDate travel_date);
 
 }  // namespace lanzhou::ui

@@ -60,6 +60,11 @@ TEST_F(ShowResultsTest, FifteenCellsOfARow) {
               ElementsAre("1043", "西安", "北京", "普快", "华山", "23:13", "郑州", "04:43", "3",
                           "390", "05:32", "31", "-", "53/55/58", "-"));
   EXPECT_EQ(ResultHeaders().ColumnCount(), kResultColumns);
+  // An arrival on a later day than the boarding carries the day marker.
+  row.ArriveDays = 1;
+  EXPECT_EQ(ResultCells(row)[7], "04:43+1天");
+  row.ArriveDays = 2;
+  EXPECT_EQ(ResultCells(row)[7], "04:43+2天");
 }
 
 TEST_F(ShowResultsTest, ClearEmptiesEveryRowAndParksTheSelection) {
@@ -248,6 +253,22 @@ TEST_F(ShowResultsTest, CountAndFareColumnsSortByValue) {
   Lab1Click(state, grid, 14);  // 软卧上/下 by the upper berth
   EXPECT_THAT(Shown(state, grid), ElementsAre("C", "A", "B"));
   EXPECT_EQ(grid.Headers.Caption(14), "软卧上/下↑");
+}
+
+TEST_F(ShowResultsTest, ArrivalsSortByDayThenTime) {
+  state.QueryKind = StationToStation;
+  auto row = [](std::string train, std::string arrive, int days) {
+    TPub_GridResult r = Row(std::move(train), "", "", "", "");
+    r.ArriveTime = std::move(arrive);
+    r.ArriveDays = days;
+    return r;
+  };
+  state.ResultList = {row("Z1", "06:45", 1), row("G1", "23:10", 0), row("K3", "05:00", 2),
+                      row("D5", "07:00", 0)};
+  Fill({});
+  Lab1Click(state, grid, 7);  // 到时
+  EXPECT_THAT(Shown(state, grid), ElementsAre("D5", "G1", "Z1", "K3"));
+  EXPECT_EQ(grid.SGrid.Cell(7, 2), "06:45+1天");
 }
 
 TEST_F(ShowResultsTest, EmptyListLeavesTheHeaderAlone) {

@@ -162,6 +162,38 @@ TEST_F(ThroughQuery, DoesNothingWhileATableItReadsIsLoading) {
   EXPECT_EQ(state_.FromSpec.Name, "北京");
 }
 
+TEST_F(ThroughQuery, ArrivalDaysFromTheCalendarOrElseFromTheClocks) {
+  // The calendar lists 1112/1113 with its stops' days (南京 on, day 1) and G1 as if it arrived
+  // a day later than its clocks say, so which source answers shows; K100 is not listed.
+  data::Calendar listed(data::ParsePeriod("2024-07-01..2024-07-31"));
+  listed.Add("1112/1113", data::DaySet{}.set(), {0, 0, 0, 0, 1, 1, 1, 1, 1, 1});
+  listed.Add("G1", data::DaySet{}.set(), {0, 0, 0, 0, 0, 0, 1, 1});
+  const data::Calendar none;
+  struct Case {
+    const char* from;
+    const char* to;
+    const data::Calendar* calendar;
+    std::vector<int> days;  // per row, in the query's order
+  };
+  const std::vector<Case> cases = {
+      {"郑州", "上海", &none, {1}},       // 18:05, 15:20 on the way: 09:25 the next day
+      {"郑州", "上海", &listed, {1}},
+      {"徐州", "南京", &none, {1}},       // leaves 23:52, arrives 05:02 after midnight
+      // 1112/1113 boards after midnight and arrives that morning (day 1 to day 1); K100 too
+      {"南京", "上海", &none, {0, 0}},
+      {"南京", "上海", &listed, {0, 0}},
+      {"北京", "上海", &none, {0, 0}},    // G1 and K100 within their day
+      {"北京", "上海", &listed, {1, 0}},  // the calendar's days win for G1
+  };
+  for (const Case& c : cases) {
+    ASSERT_TRUE(FindThroughTrains(tables_.store, state_, c.from, c.to));
+    MarkArrivalDays(*c.calendar, state_.ResultList);
+    std::vector<int> days;
+    for (const TPub_GridResult& row : state_.ResultList) days.push_back(row.ArriveDays);
+    EXPECT_EQ(days, c.days) << c.from << "→" << c.to;
+  }
+}
+
 TEST(TripCities, CitiesOfTheSetsAndThePanelCaptions) {
   QueryState state;
   state.FromSpec.City = "北京";

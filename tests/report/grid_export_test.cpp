@@ -245,6 +245,15 @@ TEST(ExportGridCsvLines, DetailGridAndOddRows) {
   EXPECT_EQ(ExportGridCsvLines(GridKind::Main, {}).size(), 7u);
 }
 
+TEST(ExportGridCsvLines, TheTravelDateHeadsTheCaptions) {
+  const std::vector<GridRow> rows = {{"G1", "北京", "上海"}};
+  EXPECT_THAT(ExportGridCsvLines(GridKind::Journey, rows, "出发日期：2024年7月6日"),
+              ElementsAre("", "", "岚舟时刻公司", "http://www.lanzhou-shike.cn",
+                          "出发日期：2024年7月6日", "",
+                          "出发,发站,到达,到站,历时,换乘,车次,换乘站,等候,参考票价",
+                          "G1,北京,上海,,,,,,,"));
+}
+
 TEST(WriteLinesGbkAtomically, WritesGbkWithCrLfAfterEveryLine) {
   TempDir dir;
   const fs::path file = dir.path() / "结果.csv";

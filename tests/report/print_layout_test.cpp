@@ -182,3 +182,25 @@ TEST(LayoutReport, PagesCarryHeadAndFootAndNoTextsOverlap) {
     EXPECT_EQ(next_row, rows.size());
   }
 }
+
+// The day the answers are for follows the title on every page; the query, the timetable and the
+// print date keep their places.
+TEST(LayoutReport, TheTravelDateFollowsTheTitleOnEveryPage) {
+  EXPECT_EQ(TravelDateHeading(2024, 7, 6), "出发日期：2024年7月6日");
+  std::vector<ReportRow> rows;
+  for (int r = 0; r < 200; ++r) rows.push_back({{"G" + std::to_string(r)}, false});
+  ReportHeading heading{"北京 → 上海", "时刻表", "2026年12月9日", TravelDateHeading(2024, 7, 6)};
+  const PrintLayout layout = LayoutReport(kA4At600, FakeWidth, GridKind::Main, rows, heading);
+  const std::vector<Page> pages = Pages(layout);
+  ASSERT_GE(pages.size(), 2u);
+  for (const Page& page : pages) {
+    EXPECT_EQ(CountText(page, "岚舟列车时刻表　出发日期：2024年7月6日"), 1);
+    EXPECT_EQ(CountText(page, std::string(kPrintTitle)), 0);
+    EXPECT_EQ(CountText(page, heading.query), 1);
+    EXPECT_EQ(CountText(page, PrintDateLine(heading.date_text)), 1);
+  }
+  // Without a date the title stands alone.
+  heading.travel_date.clear();
+  const Page plain = Pages(LayoutReport(kA4At600, FakeWidth, GridKind::Main, rows, heading))[0];
+  EXPECT_EQ(CountText(plain, std::string(kPrintTitle)), 1);
+}

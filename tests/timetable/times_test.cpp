@@ -146,6 +146,13 @@ TEST(ClockMinutes, ReadsTypedTimesOfDayOnly) {
   EXPECT_EQ(StopClockMinutes("23:47"), 1427);
 }
 
+TEST(DayMarker, NothingOnTheFirstDayThenTheDaysAfterIt) {
+  for (const auto& [day, marker] : {std::pair{-1, ""}, std::pair{0, ""}, std::pair{1, "+1天"},
+                                    std::pair{2, "+2天"}, std::pair{12, "+12天"}}) {
+    EXPECT_EQ(DayMarker(day), marker) << day;
+  }
+}
+
 // ---- RoundHalfUp -----------------------------------------------------------------------------
 
 TEST(RoundHalfUp, RoundsHalvesUp) {

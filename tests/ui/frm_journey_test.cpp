@@ -3,6 +3,8 @@
 // timetable whose journeys are worked out by hand below.
 #include <gtest/gtest.h>
 
+#include <QDateEdit>
+
 #include <QAction>
 #include <QComboBox>
 #include <QDir>
@@ -274,7 +276,9 @@ TEST(FrmJourney, ItsOwnStationBoxesCompleteAndAskAgain) {
   Press(Qt::Key_Return);  // on to 查询
   EXPECT_EQ(QApplication::focusWidget(), journeys->findChild<QWidget*>(QStringLiteral("BTNQuery")));
   Press(Qt::Key_Return);
-  EXPECT_EQ(journeys->windowTitle(), QStringLiteral("换乘方案：北京 → 上海"));
+  // Named with the main window's 出发日期, which it answers for.
+  const QString day = t.Find<QDateEdit>("DateCX")->date().toString(Qt::ISODate);
+  EXPECT_EQ(journeys->windowTitle(), QStringLiteral("换乘方案：北京 → 上海（%1）").arg(day));
   ASSERT_GE(journeys->List().Count, 1);
   EXPECT_EQ(Cell(journeys->JGrid(), 0, 6), QStringLiteral("G1"));
   // The main window's boxes are its own business.
@@ -436,12 +440,14 @@ TEST(FrmJourneyEntries, WaitForTheNetworkThenOpenTheWindowFromTheMenuAndTheChoos
   menu->popup(QPoint(0, 0));
   ASSERT_TRUE(QTest::qWaitForWindowExposed(menu));
   QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(entry).center());
+  // Named with the 出发日期 it answers for.
+  const QString day = t.Find<QDateEdit>("DateCX")->date().toString(Qt::ISODate);
   QPointer<ui::TFrmJourney> journeys = t.window->JourneyWindow();
   ASSERT_NE(journeys, nullptr);
   EXPECT_TRUE(journeys->isVisible());
   EXPECT_FALSE(journeys->isModal());
   EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
-  EXPECT_EQ(journeys->windowTitle(), QStringLiteral("换乘方案：北京 → 上海"));
+  EXPECT_EQ(journeys->windowTitle(), QStringLiteral("换乘方案：北京 → 上海（%1）").arg(day));
   EXPECT_EQ(journeys->findChild<QComboBox*>(QStringLiteral("ComboFZ"))->currentText(),
             QStringLiteral("北京"));
   std::vector<QString> trains;
@@ -469,7 +475,8 @@ TEST(FrmJourneyEntries, WaitForTheNetworkThenOpenTheWindowFromTheMenuAndTheChoos
   QTest::mouseClick(t.Find<QPushButton>("BTNZZZZ"), Qt::LeftButton);
   EXPECT_EQ(button_text, QStringLiteral("换乘方案…"));
   ASSERT_TRUE(WaitUntil([&] {
-    return journeys && journeys->windowTitle() == QStringLiteral("换乘方案：广州 → 保定");
+    return journeys &&
+           journeys->windowTitle() == QStringLiteral("换乘方案：广州 → 保定（%1）").arg(day);
   }));
   EXPECT_EQ(t.window->JourneyWindow(), journeys.data());
   EXPECT_EQ(QApplication::activeModalWidget(), nullptr);

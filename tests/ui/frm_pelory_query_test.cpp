@@ -162,6 +162,7 @@ TEST(FrmPeloryQueries, TrainNumberAndStationQueries) {
   ecc->setText(QStringLiteral("1113"));
   QTest::mouseClick(t.Find<QPushButton>("BTNCCCX"), Qt::LeftButton);
   EXPECT_EQ(t.Result(), QStringLiteral("结果:1"));
+  EXPECT_EQ(Cell(t.Grid(), 0, 0), QStringLiteral("1112/1113"));
   EXPECT_TRUE(t.dialogs.shown.empty());
   ecc->setText(QStringLiteral("1111"));
   QTest::mouseClick(t.Find<QPushButton>("BTNCCCX"), Qt::LeftButton);
