@@ -162,8 +162,10 @@ void AddStationsBetween(const journey::Network& network, bool by_km, Line& line,
       rows.push_back(line.rows[r]);
       references.push_back(reference[r]);
       std::sort(gaps[r].begin(), gaps[r].end());
-      for (const auto& [share, station] : gaps[r]) {
-        const auto at = [&](double lo, double hi) { return lo + share * (hi - lo); };
+      for (const auto& [gap_share, station] : gaps[r]) {
+        // A copy: a lambda may not capture a structured binding before C++20 compilers caught up.
+        const double share = gap_share;
+        const auto at = [share](double lo, double hi) { return lo + share * (hi - lo); };
         rows.push_back({network.station_names[static_cast<std::size_t>(station)], station,
                         at(line.rows[r].position, line.rows[r + 1].position)});
         references.push_back(at(reference[r], reference[r + 1]));

@@ -18,7 +18,7 @@ std::optional<BuiltTables> BuildTables(const std::filesystem::path& source_dir,
   const std::vector<TrainRow> trains = BuildTrains(source, diagnostics);
   if (!diagnostics.empty()) return std::nullopt;
   BuiltTables built;
-  built.texts = {StrainText(trains), SlistText(trains), SmText(source), SpyText(source, trains)};
+  built.texts = {StrainText(trains), SlistText(trains), SmText(source), SpyText(source, trains), {}};
   built.trains = static_cast<long>(trains.size());
   for (const TrainRow& train : trains) built.stops += static_cast<long>(train.stops.size());
   built.stations = static_cast<long>(source.stations.size());

@@ -42,7 +42,7 @@ int CrawlTrainClass(std::string_view train_id) {
   if (first >= '0' && first <= '9') {
     long number = 0;
     for (char c : train_id) {
-      if (c < '0' || c > '9') break;
+      if (c < '0' || c > '9' || number >= 6000) break;  // more digits only say "not under 6000"
       number = number * 10 + (c - '0');
     }
     return number < 6000 ? 8 : 11;

@@ -249,7 +249,9 @@ TEST(CrawlImport, TrainClasses) {
   const std::pair<const char*, int> cases[] = {
       {"D1", 1},    {"G1", 2},         {"C3", 3},        {"Z5", 4},   {"T9", 5},
       {"Y752", 5},  {"K5", 6},         {"S201", 10},     {"1461", 8}, {"5999", 8},
-      {"6001", 11}, {"7501/7502", 11}, {"4167/4170", 8}, {"X1", 8}};
+      {"6001", 11}, {"7501/7502", 11}, {"4167/4170", 8}, {"X1", 8},
+      // Numbers too long for any integer: slow trains still, never a wrapped sum.
+      {"33333333333333333333", 11}, {"00000000000000000000001", 8}};
   for (const auto& [id, ntype] : cases) EXPECT_EQ(CrawlTrainClass(id), ntype) << id;
 }
 
