@@ -1,7 +1,9 @@
 #include "query/transfer_search.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cstddef>
+#include <functional>
 #include <optional>
 #include <unordered_map>
 #include <utility>
@@ -27,8 +29,12 @@ TPub_GridResult MakeLeg(std::string_view train_id, const StopView& boarding,
 
 // Forward: each train boards at its first stop of the departure set, and every later stop,
 // whatever set it is in, ends one leg.
+// Whether a leg's train calls at its boarding stop on one of the days a leg of the journey may
+// leave; always true without a date.
+using RunsFilter = std::function<bool(std::string_view train_id, int stop_no)>;
+
 void CollectFromLegs(data::MemTable& KMTrain, bool exact_mode, const TPub_FZStruct& from_spec,
-                     std::vector<TPub_GridResult>& legs) {
+                     const RunsFilter& runs, std::vector<TPub_GridResult>& legs) {
   legs.clear();
   legs.reserve(kLegReserve);
   const StopColumns columns(KMTrain);
@@ -38,6 +44,7 @@ void CollectFromLegs(data::MemTable& KMTrain, bool exact_mode, const TPub_FZStru
   // The train's legs so far; its terminal is known once the next train begins.
   std::size_t train_begin = 0;
   std::int32_t last_no = 0;
+  std::optional<std::string_view> train_id_skipped;
   const auto settle_terminal = [&] {
     for (std::size_t i = train_begin; i < legs.size(); ++i) legs[i].LastNo = last_no;
     train_begin = legs.size();
@@ -53,9 +60,13 @@ void CollectFromLegs(data::MemTable& KMTrain, bool exact_mode, const TPub_FZStru
     if (!boarding) {
       if (from_set.Contains(KMTrain.TextAt(columns.Station))) {
         boarding = ReadStop(KMTrain, columns);
+        // A train that does not call there that day gives no first leg; nor does a later stop
+        // of the departure set (its first one decides, as without dates).
+        if (!runs(id, boarding->S_No)) train_id_skipped = id;
       }
       continue;
     }
+    if (train_id_skipped == id) continue;
     const StopView stop = ReadStop(KMTrain, columns);
     legs.push_back(MakeLeg(stop.ID, *boarding, stop));
   }
@@ -65,7 +76,7 @@ void CollectFromLegs(data::MemTable& KMTrain, bool exact_mode, const TPub_FZStru
 // Backward: each train alights at its last stop of the arrival set, and every earlier stop,
 // nearest first, begins one leg.
 void CollectToLegs(data::MemTable& KMTrain, bool exact_mode, const TPub_DZStruct& to_spec,
-                   std::vector<TPub_GridResult>& legs) {
+                   const RunsFilter& runs, std::vector<TPub_GridResult>& legs) {
   legs.clear();
   legs.reserve(kLegReserve);
   const StopColumns columns(KMTrain);
@@ -87,6 +98,7 @@ void CollectToLegs(data::MemTable& KMTrain, bool exact_mode, const TPub_DZStruct
       continue;
     }
     const StopView stop = ReadStop(KMTrain, columns);
+    if (!runs(stop.ID, stop.S_No)) continue;
     legs.push_back(MakeLeg(stop.ID, stop, *alighting));
     legs.back().LastNo = last_no;
   }
@@ -102,8 +114,28 @@ bool FindTransfers(data::TimetableStore& tables, QueryState& state, std::string_
   state.ResultList.clear();
   const bool exact_mode =
       ResolveStationPair(from_text, to_text, tables.KMSM, state.FromSpec, state.ToSpec);
-  CollectFromLegs(tables.KMTrain, exact_mode, state.FromSpec, state.FromLegs);
-  CollectToLegs(tables.KMTrain, exact_mode, state.ToSpec, state.ToLegs);
+  // With a date: first legs leave on it, second legs on it or the next day (a change may run
+  // past midnight). The train's version is looked up once per train.
+  const data::Calendar& calendar = tables.calendar;
+  std::string_view cached_id;
+  int cached_version = data::Calendar::kUnknown;
+  const auto calls = [&](std::string_view id, int stop_no, int days_later) {
+    if (!state.Date) return true;
+    if (id != cached_id) {
+      cached_id = id;
+      cached_version = calendar.Find(id);
+    }
+    for (int d = 0; d <= days_later; ++d) {
+      if (calendar.CallsAt(cached_version, stop_no, *state.Date + std::chrono::days{d})) return true;
+    }
+    return false;
+  };
+  CollectFromLegs(tables.KMTrain, exact_mode, state.FromSpec,
+                  [&](std::string_view id, int stop_no) { return calls(id, stop_no, 0); },
+                  state.FromLegs);
+  CollectToLegs(tables.KMTrain, exact_mode, state.ToSpec,
+                [&](std::string_view id, int stop_no) { return calls(id, stop_no, 1); },
+                state.ToLegs);
   BuildTransferCandidates(state);
   return true;
 }

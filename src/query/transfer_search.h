@@ -16,8 +16,10 @@ namespace lanzhou::query {
 // train boarding at its first stop of the departure set, one leg per later stop, trains in
 // train-number order), ToLegs (every train alighting at its last stop of the arrival set, one
 // leg per earlier stop from the nearest back, trains in reverse train-number order) and
-// TransferCandidates (BuildTransferCandidates). Sets QueryKind to StationToStation and empties
-// TransferStation. Returns false and changes nothing while KMTrain, KMList or KMSM is not ready.
+// TransferCandidates (BuildTransferCandidates). With a date (state.Date) a first leg's train
+// calls at its boarding stop on that date, a second leg's on that date or the next. Sets
+// QueryKind to StationToStation and empties TransferStation. Returns false and changes nothing
+// while KMTrain, KMList or KMSM is not ready.
 [[nodiscard]] bool FindTransfers(data::TimetableStore& tables, QueryState& state,
                                  std::string_view from_text, std::string_view to_text);
 

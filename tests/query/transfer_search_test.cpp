@@ -11,6 +11,7 @@
 #include <string_view>
 #include <vector>
 
+#include "data/calendar.h"
 #include "data/csv_table_format.h"
 #include "data/resource_registry.h"
 #include "data/timetable_store.h"
@@ -128,6 +129,41 @@ TEST_F(TransferSearch, BackwardLegsToTheLastArrivalStop) {
                   "G7 西安#1 07:00 > 上海#4 13:30", "1112/1113 上海西#3 09:07 > 上海#4 09:25",
                   "1112/1113 徐州#2 23:52 > 上海#4 09:25",
                   "1112/1113 郑州#1 18:05 > 上海#4 09:25"));
+}
+
+// With a date a first leg leaves on it and a second leg on it or the next day: G7 runs only on
+// 7月6日 and K300 only on 7月4日; the trains the calendar does not list run every day.
+TEST_F(TransferSearch, WithADateFirstLegsLeaveThatDaySecondLegsThatDayOrTheNext) {
+  data::Calendar calendar(data::ParsePeriod("2024-07-01..2024-07-31"));
+  calendar.Add("G7", data::DaySet{}.set(5), std::vector<std::uint8_t>(8, 0));
+  calendar.Add("K300", data::DaySet{}.set(3), std::vector<std::uint8_t>(6, 0));
+  tables_.store.calendar = calendar;
+  const auto trains = [](const std::vector<TPub_GridResult>& legs) {
+    std::string ids;
+    for (const TPub_GridResult& leg : legs) {
+      if (ids.find(leg.TrainId + " ") == std::string::npos) ids += leg.TrainId + " ";
+    }
+    return ids;
+  };
+  struct Case {
+    std::optional<std::string> date;
+    std::string first, second;
+  };
+  const Case cases[] = {
+      {std::nullopt, "1043 1111 G7 Y1 ", "Y1 K500 K400 K300 G7 1112/1113 "},
+      {"2024-07-03", "1043 1111 Y1 ", "Y1 K500 K400 K300 1112/1113 "},
+      {"2024-07-04", "1043 1111 Y1 ", "Y1 K500 K400 K300 1112/1113 "},
+      {"2024-07-05", "1043 1111 Y1 ", "Y1 K500 K400 G7 1112/1113 "},
+      {"2024-07-06", "1043 1111 G7 Y1 ", "Y1 K500 K400 G7 1112/1113 "},
+      {"2024-07-07", "1043 1111 Y1 ", "Y1 K500 K400 1112/1113 "},
+  };
+  for (const Case& c : cases) {
+    state_.Date.reset();
+    if (c.date) state_.Date = data::ParseIsoDate(*c.date);
+    ASSERT_TRUE(FindTransfers(tables_.store, state_, "西安", "上海"));
+    EXPECT_EQ(trains(state_.FromLegs), c.first) << c.date.value_or("no date");
+    EXPECT_EQ(trains(state_.ToLegs), c.second) << c.date.value_or("no date");
+  }
 }
 
 TEST_F(TransferSearch, CandidatesTakeTheFirstTrainInNumberOrderNotTheShortest) {
