@@ -102,6 +102,9 @@ struct IndexDef {
 
 class MemTable;
 
+// True when bytes begin as a table image (MemTable::Image) does; no table text begins so.
+[[nodiscard]] bool IsTableImage(std::string_view bytes);
+
 // A column of a table as FieldByName or MemTable::Column found it. It cannot be made from a bare
 // number, so a look-up that failed can never reach the record accessors as "column -1".
 class ColumnId {
@@ -265,6 +268,17 @@ class MemTable {
   // (FieldNotFound), a key field of a large-object, ADT or Array type (CannotIndexField, with
   // the display label), equal keys in a unique index (DuplicateIndexValue).
   void EndLoad();
+
+  // ---- Images (mem_table_image.cpp) ----------------------------------------------------
+  // The table's definitions and records as they lie in memory, for a timetable file to carry
+  // instead of text: reading one back copies blocks instead of parsing. Posts a record being
+  // appended; a closed table is opened (empty) first.
+  [[nodiscard]] std::string Image();
+  // Replaces definitions and records with those of an image, checked throughout (offsets,
+  // UTF-8, number ranges, the exact size) and its indexes rebuilt; the first record of load
+  // order is current. A damaged image throws TableError ("Table image is damaged: …") and leaves
+  // the table closed.
+  void LoadImage(std::string_view image);
 
  private:
   friend class Field;

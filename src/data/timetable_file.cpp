@@ -11,6 +11,7 @@
 #include <memory>
 #include <new>
 #include <set>
+#include <unordered_set>
 #include <utility>
 
 #include "data/calendar.h"
@@ -358,8 +359,11 @@ TimetableMeta ParseMetaText(std::string_view text, const fs::path& path) {
     if (fields.find(key) == fields.end()) bad("has no " + std::string(key) + " line");
   }
   const std::string& format = fields.find("format")->second;
-  if (format != std::to_string(kTimetableFormatVersion) &&
-      format != std::to_string(kOldestTimetableFormatVersion)) {
+  int version = 0;
+  for (int v = kOldestTimetableFormatVersion; v <= kTimetableFormatVersion; ++v) {
+    if (format == std::to_string(v)) version = v;
+  }
+  if (version == 0) {
     throw TimetableFileError(TimetableFileProblem::kWrongVersion, path,
                              "format version \"" + text::EscapeControls(format) +
                                  "\", this program reads versions " +
@@ -367,7 +371,7 @@ TimetableMeta ParseMetaText(std::string_view text, const fs::path& path) {
                                  std::to_string(kTimetableFormatVersion));
   }
   TimetableMeta meta;
-  meta.format_version = format == "1" ? 1 : kTimetableFormatVersion;
+  meta.format_version = version;
   meta.name = fields.find("name")->second;
   if (meta.name.empty()) bad("has an empty name");
   if (text::Utf8Length(meta.name) > kMaxTimetableNameChars) {
@@ -436,7 +440,9 @@ void CheckTableCounts(const TimetableMeta& meta, const MemTable* strain, const M
       mismatch("stops", meta.stops, strain->RecordCount(), "STRAIN");
     }
     const int column = strain->FindField("Station");
-    std::set<std::string_view> stations;
+    // Hashed: run at every opening, over every stop.
+    std::unordered_set<std::string_view> stations;
+    stations.reserve(8192);
     const auto records = static_cast<std::uint32_t>(strain->RecordCount());
     for (std::uint32_t r = 0; column >= 0 && r < records; ++r) {
       stations.insert(strain->TextOfRecord(r, column));
@@ -447,16 +453,22 @@ void CheckTableCounts(const TimetableMeta& meta, const MemTable* strain, const M
   }
 }
 
-void CheckTimetableTexts(const TimetableMeta& meta, const TimetableTexts& texts,
-                         const fs::path& path) {
+namespace {
+
+// The four tables as the program will load them, in the order of kTableMembers, after every rule
+// a reader applies; throws TimetableFileError naming `path`.
+void LoadCheckedTables(const TimetableMeta& meta, const TimetableTexts& texts,
+                       const fs::path& path, std::array<MemTable, 4>& tables) {
   // The metadata as the reader will parse it back.
   (void)ParseMetaText(MetaText(meta), path);
   if (meta.trains == 0) {
     throw TimetableFileError(TimetableFileProblem::kBadTable, path, "the timetable holds no trains");
   }
   const CsvTableFormat format;
-  MemTable strain, slist;
-  for (const TableMember& member : kTableMembers) {
+  MemTable& strain = tables[0];
+  MemTable& slist = tables[1];
+  for (std::size_t m = 0; m < kTableMembers.size(); ++m) {
+    const TableMember& member = kTableMembers[m];
     const std::string& text = texts.*member.text;
     const auto refuse = [&](const std::string& why) {
       throw TimetableFileError(TimetableFileProblem::kBadTable, path,
@@ -466,9 +478,7 @@ void CheckTimetableTexts(const TimetableMeta& meta, const TimetableTexts& texts,
       refuse("is " + std::to_string(text.size()) + " bytes, more than the " +
              std::to_string(kMaxUnpackedSize >> 20) + " MiB a table may hold");
     }
-    MemTable scratch;
-    MemTable& table =
-        member.name == "STRAIN" ? strain : member.name == "SLIST" ? slist : scratch;
+    MemTable& table = tables[m];
     try {
       LoadTimetableTable(member.name, text, table, format);
     } catch (const std::bad_alloc&) {
@@ -478,6 +488,26 @@ void CheckTimetableTexts(const TimetableMeta& meta, const TimetableTexts& texts,
     }
   }
   CheckTableCounts(meta, &strain, &slist, path);
+  // The running days as the loader reads them back, for the period meta.txt names.
+  if (!texts.calendar.empty()) {
+    try {
+      const Calendar calendar = Calendar::Parse(texts.calendar);
+      if (calendar.period() != ParsePeriod(meta.valid_date)) {
+        throw CalendarError("its period is not " + meta.valid_date);
+      }
+    } catch (const CalendarError& e) {
+      throw TimetableFileError(TimetableFileProblem::kBadTable, path,
+                               std::string("the running days: ") + e.what());
+    }
+  }
+}
+
+}  // namespace
+
+void CheckTimetableTexts(const TimetableMeta& meta, const TimetableTexts& texts,
+                         const fs::path& path) {
+  std::array<MemTable, 4> tables;
+  LoadCheckedTables(meta, texts, path, tables);
 }
 
 void WriteTimetableFile(const fs::path& path, const TimetableMeta& meta,
@@ -486,11 +516,14 @@ void WriteTimetableFile(const fs::path& path, const TimetableMeta& meta,
   TimetableMeta written = meta;
   written.format_version = kTimetableFormatVersion;
   // What is written, the reader opens: the same rules, before a byte reaches the disk.
-  CheckTimetableTexts(written, texts, path);
+  std::array<MemTable, 4> tables;
+  LoadCheckedTables(written, texts, path, tables);
   PackedTimetable packed;
   try {
-    for (const TableMember& member : kTableMembers) {
-      packed.*member.packed = PackResource(texts.*member.text);
+    // The tables as images: opening the file copies them instead of parsing their texts.
+    for (std::size_t m = 0; m < kTableMembers.size(); ++m) {
+      packed.*kTableMembers[m].packed = PackResource(tables[m].Image());
+      tables[m].Close();
     }
     packed.calendar = PackResource(
         texts.calendar.empty() ? Calendar::EveryDay(ParsePeriod(meta.valid_date)).Text()

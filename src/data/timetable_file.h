@@ -4,8 +4,10 @@
 //
 //   meta.txt                   UTF-8 "key: value" lines: format, name, valid, source, made,
 //                              trains, stops, stations
-//   STRAIN, SLIST, SM, SPY     the four table texts, packed as the embedded resources are
-//                              (4-byte size + zlib), stored in the zip without recompression
+//   STRAIN, SLIST, SM, SPY     the four tables, packed as the embedded resources are (4-byte
+//                              size + zlib), stored in the zip without recompression: from
+//                              format 3 on as table images (MemTable::Image), which open
+//                              without parsing; before, as table texts (still read)
 //   CALENDAR                   the running days (data/calendar.h), packed alike; format 2 on
 //
 // A file of format 1 has no CALENDAR: it opens as a one-day period (its `valid` day) in which
@@ -26,7 +28,7 @@ namespace lanzhou::data {
 class MemTable;
 
 // The format this program writes, and the oldest it still reads.
-inline constexpr int kTimetableFormatVersion = 2;
+inline constexpr int kTimetableFormatVersion = 3;
 inline constexpr int kOldestTimetableFormatVersion = 1;
 inline constexpr std::string_view kCalendarMember = "CALENDAR";
 

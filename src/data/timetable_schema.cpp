@@ -82,6 +82,7 @@ bool HoldsNumbers(FieldType type) {
 // A number piece of a text field within [0, max]; a piece that is no number counts as 0, as
 // every reader of these texts takes it, and is fine.
 bool NumberPieceFits(std::string_view piece, double max) {
+  if (piece == "-") return true;  // no fare: most pieces of most stops
   // Most pieces are plain prices ("123.5"): up to four digits before an optional decimal part
   // always fit, without reading the number.
   std::size_t digits = 0;
@@ -116,6 +117,14 @@ bool Fits(Range range, std::string_view text, std::int64_t number) {
     case Range::Group:
       return number >= 1 && number <= kMaxGroupNumber;
     case Range::Elapsed: {
+      // Most values are plain "h:mm" or "hh:mm": read in place, as every stop has one.
+      if (text.size() >= 4 && text.size() <= 5) {
+        const std::size_t c = text.size() - 3;
+        const auto digit = [&](std::size_t i) { return text[i] >= '0' && text[i] <= '9'; };
+        if (text[c] == ':' && digit(0) && digit(c - 1) && digit(c + 1) && digit(c + 2)) {
+          return text[c + 1] <= '5';  // hours of at most two digits always fit
+        }
+      }
       const std::size_t colon = text.find(':');
       if (colon == std::string_view::npos) {
         return IntegerPieceFits(text, kMaxElapsedHours * 60 + 59);
@@ -124,6 +133,7 @@ bool Fits(Range range, std::string_view text, std::int64_t number) {
              IntegerPieceFits(text.substr(colon + 1), 59);
     }
     case Range::Fare: {
+      if (text.size() <= 1) return true;  // "-", "" or one digit: most fares of most stops
       std::size_t start = 0;
       for (;;) {
         const std::size_t slash = text.find('/', start);
@@ -228,7 +238,11 @@ void CheckTimetableTable(std::string_view resource_name, MemTable& table) {
 void LoadTimetableTable(std::string_view resource_name, std::string_view bytes, MemTable& table,
                         const CsvTableFormat& format) {
   try {
-    LoadFromStream(table, bytes, format);
+    if (IsTableImage(bytes)) {
+      table.LoadImage(bytes);
+    } else {
+      LoadFromStream(table, bytes, format);
+    }
     CheckTimetableTable(resource_name, table);
   } catch (...) {
     table.Close();

@@ -29,7 +29,8 @@ inline constexpr std::size_t kMaxGroupStations = 64;
 // within 1..999". Moves the cursor to the first record of the working order.
 void CheckTimetableTable(std::string_view resource_name, MemTable& table);
 
-// Loads a table text read from the resource `resource_name` into table, then checks it as above.
+// Loads a table text, or a table image (MemTable::Image), read from the resource `resource_name`
+// into table, then checks it as above.
 // On any failure the table is emptied (records, fields and indexes released) before the error
 // passes on, so a refused table holds no memory and is never mistaken for a loaded one.
 void LoadTimetableTable(std::string_view resource_name, std::string_view bytes, MemTable& table,

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "data/packed_resource.h"
+#include "data/timetable_file.h"
 #include "query_test_support.h"
 
 namespace lanzhou::cli::testing {
@@ -181,7 +182,7 @@ TEST(cli_lanzhou_query, ADamagedTimetableFileIsRefusedWithItsReason) {
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
   }();
   // The packed STRAIN is stored as it is; one changed byte in it breaks the member's CRC.
-  const std::string strain = data::PackResource(FixtureTableText("strain.txt"));
+  const std::string strain = data::ReadTimetableFile(TimetableFileOfFixtures()).tables.strain;
   const std::size_t at = bytes.find(strain);
   ASSERT_NE(at, std::string::npos);
   bytes[at + strain.size() / 2] ^= 0x01;

@@ -17,6 +17,7 @@
 #include "data/packed_resource.h"
 #include "data/timetable_file.h"
 #include "query_test_support.h"
+#include "table_values.h"
 #include "temp_dir.h"
 
 namespace lanzhou::cli::testing {
@@ -82,19 +83,24 @@ TEST(lanzhou_timetable, BuildMakesTheBuildersTablesAndInfoShowsThem) {
   const RunResult built = RunProgram(LANZHOU_TIMETABLE_BUILD, {source.string(), tables.string()});
   ASSERT_EQ(built.exit_code, 0) << built.err;
   const data::TimetableFile read = data::ReadTimetableFile(file);
-  EXPECT_EQ(data::UnpackResource(read.tables.strain), ReadBytes(tables / "strain.txt"));
-  EXPECT_EQ(data::UnpackResource(read.tables.slist), ReadBytes(tables / "slist.txt"));
-  EXPECT_EQ(data::UnpackResource(read.tables.sm), ReadBytes(tables / "sm.txt"));
-  EXPECT_EQ(data::UnpackResource(read.tables.spy), ReadBytes(tables / "spy.txt"));
+  EXPECT_EQ(lanzhou::testing::TableValues("STRAIN", data::UnpackResource(read.tables.strain)),
+            lanzhou::testing::TableValues("STRAIN", ReadBytes(tables / "strain.txt")));
+  EXPECT_EQ(lanzhou::testing::TableValues("SLIST", data::UnpackResource(read.tables.slist)),
+            lanzhou::testing::TableValues("SLIST", ReadBytes(tables / "slist.txt")));
+  EXPECT_EQ(lanzhou::testing::TableValues("SM", data::UnpackResource(read.tables.sm)),
+            lanzhou::testing::TableValues("SM", ReadBytes(tables / "sm.txt")));
+  EXPECT_EQ(lanzhou::testing::TableValues("SPY", data::UnpackResource(read.tables.spy)),
+            lanzhou::testing::TableValues("SPY", ReadBytes(tables / "spy.txt")));
   EXPECT_EQ(read.meta.source, "timetable source " + source.string());
   EXPECT_THAT(read.meta.made, ::testing::MatchesRegex("20[0-9-]+T[0-9:]+Z"));
 
   r = Tool({"info", file.string()});
   ASSERT_EQ(r.exit_code, 0) << r.err;
-  EXPECT_THAT(r.out, HasSubstr("format:    2\nname:      沪宁\nvalid:     2024-07-05\n"));
+  EXPECT_THAT(r.out, HasSubstr("format:    3\nname:      沪宁\nvalid:     2024-07-05\n"));
   EXPECT_THAT(r.out, HasSubstr("trains:    2\nstops:     6\nstations:  3\n"));
   EXPECT_THAT(r.out, HasSubstr("table STRAIN: " +
-                               std::to_string(ReadBytes(tables / "strain.txt").size()) + " bytes"));
+                               std::to_string(data::PackedSize(read.tables.strain)) + " bytes, " +
+                               std::to_string(read.tables.strain.size()) + " packed\n"));
 
   // lanzhou-query answers from the file: the city 上海 covers 上海虹桥.
   r = RunQuery({"--timetable", file.string(), "between", "上海", "苏州", "--format", "csv"});

@@ -980,3 +980,146 @@ TEST(MemTableLocate, IndexPathOnlyAboveTwentyRecords) {
     EXPECT_EQ(t.Eof(), n > 20) << n;
   }
 }
+
+// ---- Images -------------------------------------------------------------------------------
+
+namespace {
+
+// Every value (as text, with its null flag) of every record in load order, and the load numbers
+// in the order of every index.
+std::vector<std::string> Contents(MemTable& t) {
+  std::vector<std::string> out;
+  for (const FieldDef& def : t.FieldDefs()) {
+    const Field f = t.FieldByName(def.name);
+    out.push_back("field " + def.name + " " + std::string(FieldTypeName(def.type)) + " " +
+                  std::to_string(def.size) + " " + def.Label() + " " + def.edit_mask + " " +
+                  std::to_string(def.display_width) + (def.read_only ? " ro" : "") +
+                  (def.visible ? "" : " hidden") + (def.required ? " required" : ""));
+    t.SetIndexName("");
+    for (t.First(); !t.Eof(); t.Next()) {
+      out.push_back(f.IsNull() ? "<null>" : "=" + f.AsString());
+    }
+  }
+  for (const IndexDef& index : t.IndexDefs()) {
+    t.SetIndexName(index.name);
+    std::string order = "index " + index.name + " " + index.fields + ":";
+    for (const std::int64_t r : WalkRecNo(t)) order += " " + std::to_string(r);
+    out.push_back(order);
+  }
+  t.SetIndexName("");
+  return out;
+}
+
+// A table of every kind of column, with empty fields, empty texts, Chinese, a text of more than
+// 255 bytes and numbers that need eight bytes.
+void LoadMixed(MemTable& t) {
+  Load(t,
+       {{"ID", FieldType::WideString, 35},
+        {"Station", FieldType::WideString, 20},
+        {"No", FieldType::SmallInt, 0},
+        {"Big", FieldType::LargeInt, 0},
+        {"Ok", FieldType::Boolean, 0},
+        {"Km", FieldType::Float, 0},
+        {"Note", FieldType::Memo, 0}},
+       {{"SID", "ID", kUnique},
+        {"SStation", "Station;No", IndexOptions{.descending = true}},
+        {"Folded", "ID", IndexOptions{.case_insensitive = true}}},
+       {{"G1", "北京南", "1", "1099511627776", "True", "0.5", std::string(300, 'x')},
+        {"g2", "", "-32768", "-9223372036854775808", "False", "-1e3", ""},
+        {"D3", "上海虹桥", "32767"},
+        {"K4"},
+        {"Z5", "北京南", "", "", "", "", "注"}});
+}
+
+}  // namespace
+
+TEST(MemTableImage, AReadImageHoldsEveryValueDefinitionAndIndexOrderOfItsTable) {
+  MemTable original;
+  LoadMixed(original);
+  const std::string image = original.Image();
+  ASSERT_TRUE(IsTableImage(image));
+  MemTable read;
+  read.LoadImage(image);
+  EXPECT_EQ(read.RecNo(), 0);  // the first record of load order is current
+  EXPECT_EQ(Contents(read), Contents(original));
+  EXPECT_EQ(read.Image(), image);
+
+  // The train table's shape at a size where every index is really built.
+  MemTable trains, trains_read;
+  Load(trains, TrainColumns(), TrainIndexes(), TrainRows(40, 12));
+  trains_read.LoadImage(trains.Image());
+  EXPECT_EQ(Contents(trains_read), Contents(trains));
+  trains_read.SetIndexName("SIDNo");
+  EXPECT_TRUE(trains_read.Locate("ID", "T120"));
+  EXPECT_EQ(trains_read.FieldByName("S_No").AsInteger(), 1);
+
+  // An empty table and a closed one are images too.
+  MemTable empty, empty_read;
+  Load(empty, TrainColumns(), TrainIndexes(), {});
+  empty_read.LoadImage(empty.Image());
+  EXPECT_EQ(empty_read.RecordCount(), 0u);
+  EXPECT_EQ(empty_read.FieldDefs().size(), TrainColumns().size());
+  EXPECT_TRUE(empty_read.Bof() && empty_read.Eof());
+}
+
+TEST(MemTableImage, EveryShortenedImageIsRefusedAndLeavesTheTableClosed) {
+  MemTable original;
+  LoadMixed(original);
+  const std::string image = original.Image();
+  for (std::size_t size = 0; size < image.size(); ++size) {
+    MemTable t;
+    EXPECT_THROW(t.LoadImage(std::string_view(image).substr(0, size)), TableError) << size;
+    EXPECT_FALSE(t.Active()) << size;
+  }
+  MemTable t;
+  EXPECT_EQ(MessageOf([&] { t.LoadImage(image + "!"); }),
+            "Table image is damaged: bytes follow its last field");
+}
+
+TEST(MemTableImage, DamagedValuesAreRefusedWithWhatIsWrong) {
+  // One field, one record "G1": the image ends with the null form, the block size (4 bytes),
+  // "G1", the lengths' width and the one length.
+  MemTable one;
+  Load(one, {{"ID", FieldType::WideString, 35}}, {}, {{"G1"}});
+  const std::string image = one.Image();
+  const std::size_t end = image.size();
+  struct Case {
+    std::size_t at;
+    std::string bytes;
+    std::string message;
+  };
+  const Case cases[] = {
+      {end - 1, "\x03", "field ID's texts run past its block"},
+      {end - 1, "\x01", "field ID's texts do not fill its block"},
+      {end - 2, "\x02", "field ID has lengths of 2 bytes"},
+      {end - 4, "\xFF", "field ID holds text that is not UTF-8"},
+      {end - 4, "\x80", "field ID's record 1 starts inside a character"},
+      {end - 9, "\x03", "field ID has null flags of form 3"},
+      {end - 9, "\x01", "field ID holds text in its empty record 1"},
+      {8, "\x02\0\0\0", "image version 2 is not 1"},
+      {12, std::string(4, '\0'), "0 fields (a table has 1..64)"},
+      {0, "LZMT", "it is not a table image"},
+  };
+  for (const Case& c : cases) {
+    std::string damaged = image;
+    damaged.replace(c.at, c.bytes.size(), c.bytes);
+    MemTable t;
+    EXPECT_EQ(MessageOf([&] { t.LoadImage(damaged); }), "Table image is damaged: " + c.message)
+        << c.message;
+  }
+
+  // Numbers outside their type: a SmallInt written in eight bytes, a Boolean of 2.
+  MemTable wide;
+  Load(wide, {{"Big", FieldType::LargeInt, 0}, {"Ok", FieldType::Boolean, 0}}, {},
+       {{"40000", "True"}});
+  std::string image2 = wide.Image();
+  const std::size_t type_at = image2.find("Big") + 3;
+  image2[type_at] = static_cast<char>(FieldType::SmallInt);
+  MemTable t;
+  EXPECT_EQ(MessageOf([&] { t.LoadImage(image2); }),
+            "Table image is damaged: field Big holds 40000 in record 1");
+  image2 = wide.Image();
+  image2[image2.size() - 8] = 2;
+  EXPECT_EQ(MessageOf([&] { t.LoadImage(image2); }),
+            "Table image is damaged: field Ok holds 2 in record 1");
+}

@@ -12,6 +12,7 @@
 
 #include "data/packed_resource.h"
 #include "data/timetable_file.h"
+#include "table_values.h"
 #include "temp_dir.h"
 #include "timetable-cli/commands.h"
 
@@ -71,10 +72,14 @@ TEST_F(ImportCrawlCommand, WritesTheFileAndTheTables) {
   EXPECT_EQ(read.meta.trains, 1);
   EXPECT_EQ(read.meta.stops, 2);
   EXPECT_EQ(read.meta.stations, 2);
-  EXPECT_EQ(data::UnpackResource(read.tables.strain), ReadBytes(dir_ / "tables/strain.txt"));
-  EXPECT_EQ(data::UnpackResource(read.tables.slist), ReadBytes(dir_ / "tables/slist.txt"));
-  EXPECT_EQ(data::UnpackResource(read.tables.sm), ReadBytes(dir_ / "tables/sm.txt"));
-  EXPECT_EQ(data::UnpackResource(read.tables.spy), ReadBytes(dir_ / "tables/spy.txt"));
+  EXPECT_EQ(lanzhou::testing::TableValues("STRAIN", data::UnpackResource(read.tables.strain)),
+            lanzhou::testing::TableValues("STRAIN", ReadBytes(dir_ / "tables/strain.txt")));
+  EXPECT_EQ(lanzhou::testing::TableValues("SLIST", data::UnpackResource(read.tables.slist)),
+            lanzhou::testing::TableValues("SLIST", ReadBytes(dir_ / "tables/slist.txt")));
+  EXPECT_EQ(lanzhou::testing::TableValues("SM", data::UnpackResource(read.tables.sm)),
+            lanzhou::testing::TableValues("SM", ReadBytes(dir_ / "tables/sm.txt")));
+  EXPECT_EQ(lanzhou::testing::TableValues("SPY", data::UnpackResource(read.tables.spy)),
+            lanzhou::testing::TableValues("SPY", ReadBytes(dir_ / "tables/spy.txt")));
   EXPECT_THAT(ReadBytes(dir_ / "tables/strain.txt"), HasSubstr("\"G1\","));
   EXPECT_THAT(ReadBytes(dir_ / "tables/strain.txt"), ::testing::Not(HasSubstr("\"G3\",")));
 }

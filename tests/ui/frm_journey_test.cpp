@@ -508,7 +508,8 @@ TEST(FrmJourneyEntries, AnotherTimetableGetsItsOwnNetworkBeforeTheEntryOpensAgai
   data::WriteTimetableFile(file, meta,
                            {WithoutTrain(data::ReadPackedResource(r, "STrain"), "G1"),
                             WithoutTrain(data::ReadPackedResource(r, "SList"), "G1"),
-                            data::ReadPackedResource(r, "SM"), data::ReadPackedResource(r, "SPY")});
+                            data::ReadPackedResource(r, "SM"), data::ReadPackedResource(r, "SPY"),
+                            /*calendar: every train every day*/ {}});
   t.dialogs.open_name = QString::fromStdString(file.string());
   t.window->MAdvanced()->findChild<QAction*>(QStringLiteral("MOpenTimetable"))->trigger();
   // The old network points into the tables just replaced: it is gone at once.
