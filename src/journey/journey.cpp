@@ -216,6 +216,7 @@ struct Planner::Scratch {
         reach_bound(net.stops.size(), kNever),
         last_hop(U(net.TrainCount()), -1),
         train_mark(U(net.TrainCount()), 0),
+        bound_ready(U(net.TrainCount()), 0),
         ridden_stop(U(net.TrainCount()), 0),
         ridden_shift(U(net.TrainCount()), kNever) {
     explored.resize(U(net.StationCount()));
@@ -235,11 +236,12 @@ struct Planner::Scratch {
   std::vector<std::int32_t> reach_bound;      // per stop: see Find
   std::vector<std::int32_t> last_hop;         // last stop index at a hop_to station, -1 when none
   std::vector<std::uint8_t> train_mark;
+  std::vector<std::uint8_t> bound_ready;   // reach_bound holds this train's stops
   std::vector<std::int32_t> ridden_stop;   // this departure's rides: boarded from this stop
   std::vector<std::int32_t> ridden_shift;  // ... on this day
   // Lists of what was set, to reset it.
   std::vector<std::int32_t> from_stations, to_stations, to_trains, hop_stations, hop_trains,
-      ridden_trains;
+      ridden_trains, bound_trains;
   std::vector<Event> events;
   std::vector<Alight> alights;
   std::vector<Candidate> candidates;
@@ -251,7 +253,11 @@ struct Planner::Scratch {
   // Per train, with a date: 1 when the train runs on some day a journey of that date may ride
   // it (kept for the next request of the same date).
   std::vector<std::uint8_t> active;
+  // Per train, with a date: bit k set when it runs on the service day `active_first` + k days
+  // (the days of the active window, at most 64), so that boarding tests one bit.
+  std::vector<std::uint64_t> run_days;
   std::optional<std::chrono::sys_days> active_date;
+  std::int32_t active_first = 0;  // days from the date to the mask's first day
   std::int32_t active_rounds = 0;
 };
 
@@ -264,10 +270,11 @@ std::size_t Planner::MemoryBytes() const {
   const Scratch& x = *scratch_;
   const auto bytes = [](const auto& v) { return v.capacity() * sizeof(v[0]); };
   return bytes(x.is_from) + bytes(x.is_to) + bytes(x.hop_to) + bytes(x.feeder_begin) +
-         bytes(x.feeders) + bytes(x.next_to) + bytes(x.last_hop) + bytes(x.train_mark) +
+         bytes(x.feeders) + bytes(x.next_to) + bytes(x.last_hop) + bytes(x.train_mark) + bytes(x.bound_ready) +
+         bytes(x.bound_trains) +
          bytes(x.ridden_stop) + bytes(x.ridden_shift) + bytes(x.from_stations) +
          bytes(x.to_stations) + bytes(x.to_trains) + bytes(x.hop_stations) + bytes(x.hop_trains) +
-         bytes(x.ridden_trains) + bytes(x.events) + bytes(x.alights) + bytes(x.candidates) +
+         bytes(x.ridden_trains) + bytes(x.run_days) + bytes(x.events) + bytes(x.alights) + bytes(x.candidates) +
          bytes(x.feeder_keys) + bytes(x.feeder_items) + bytes(x.shortest_feeder) +
          bytes(x.rest_to) + bytes(x.reach_bound) + bytes(x.explored) + bytes(x.explored_stations) +
          [&x] {
@@ -292,8 +299,13 @@ std::vector<Journey> Planner::Find(const Request& request) {
   const bool dated = request.date.has_value() && net.calendar != nullptr &&
                      net.calendar->KnowsRunningDays();
   const auto runs = [&](std::int32_t t, std::int32_t shift) {
-    return !dated || net.calendar->RunsOn(net.train_version[U(t)],
-                                          *request.date + std::chrono::days{FloorDiv(shift, kMinutesPerDay)});
+    if (!dated) return true;
+    // A shift moves a run by whole days (a call's minute of the day stays), so the division is
+    // exact, for negative shifts too.
+    const std::int32_t day = shift / kMinutesPerDay;
+    const std::int32_t bit = day - x.active_first;
+    if (bit >= 0 && bit < 64) return ((x.run_days[U(t)] >> bit) & 1u) != 0;
+    return net.calendar->RunsOn(net.train_version[U(t)], *request.date + std::chrono::days{day});
   };
   // With dates a train that does not run on the first day met may run on the next: a change
   // looks that many days ahead (up to the wait limit).
@@ -302,15 +314,18 @@ std::vector<Journey> Planner::Find(const Request& request) {
   // trains of other seasons) are left out of the whole search, not only at boarding.
   if (dated && (x.active_date != request.date || x.active_rounds != rounds)) {
     x.active.assign(U(net.TrainCount()), 0);
+    x.run_days.assign(U(net.TrainCount()), 0);
     // A run boarded on the journey's days may have left its first station as many days before
     // as the longest run lasts; each of three legs may ride that long and wait `rounds` days.
     std::int32_t longest = 0;
     for (const NetStop& stop : net.stops) longest = std::max(longest, stop.depart / kMinutesPerDay);
     const std::int32_t before = longest + 1, after = 3 * (longest + rounds + 1);
+    x.active_first = -before;
     for (std::int32_t t = 0; t < net.TrainCount(); ++t) {
-      for (std::int32_t d = -before; d <= after && !x.active[U(t)]; ++d) {
+      for (std::int32_t d = -before; d <= after; ++d) {
         if (net.calendar->RunsOn(net.train_version[U(t)], *request.date + std::chrono::days{d})) {
           x.active[U(t)] = 1;
+          if (d + before < 64) x.run_days[U(t)] |= std::uint64_t{1} << (d + before);
         }
       }
     }
@@ -426,15 +441,20 @@ std::vector<Journey> Planner::Find(const Request& request) {
         last = std::max(last, visit.stop);
       }
     }
-    for (const std::int32_t t : x.hop_trains) {
-      std::int32_t bound = kNever;
-      for (std::int32_t j = x.last_hop[U(t)]; j >= net.train_stop_begin[U(t)]; --j) {
-        const std::int32_t rest = x.rest_to[U(station_of(j))];
-        if (rest != kNever) bound = std::min(bound, net.stops[U(j)].arrive + rest);
-        x.reach_bound[U(j)] = bound;
-      }
-    }
   }
+  // A train's bounds are worked out when it is first boarded for two changes: most trains at the
+  // hop stations never are.
+  const auto ensure_bound = [&](std::int32_t t) {
+    if (x.bound_ready[U(t)]) return;
+    x.bound_ready[U(t)] = 1;
+    x.bound_trains.push_back(t);
+    std::int32_t bound = kNever;
+    for (std::int32_t j = x.last_hop[U(t)]; j >= net.train_stop_begin[U(t)]; --j) {
+      const std::int32_t rest = x.rest_to[U(station_of(j))];
+      if (rest != kNever) bound = std::min(bound, net.stops[U(j)].arrive + rest);
+      x.reach_bound[U(j)] = bound;
+    }
+  };
 
   // ---- Departures from the departure set inside the window, latest first.
   x.events.clear();
@@ -475,12 +495,22 @@ std::vector<Journey> Planner::Find(const Request& request) {
     const auto first =
         std::lower_bound(list.begin() + begin, list.begin() + end, from_minute,
                          [](const NetCall& c, std::int32_t m) { return c.minute < m; });
-    const std::int32_t start = static_cast<std::int32_t>(first - list.begin()) - begin;
-    for (std::int32_t j = 0; j < n * rounds; ++j) {
-      const NetCall& call = list[U(begin + (start + j) % n)];
+    // Walked round the clock from the first call at or after `from_minute`, `rounds` times; the
+    // index and the day are carried along (no division in this, the planner's hottest loop).
+    std::int32_t at = static_cast<std::int32_t>(first - list.begin()) - begin;
+    std::int32_t later_days = 0;  // minutes of the whole days added for the rounds so far
+    std::int32_t left_in_round = n;
+    for (std::int32_t j = 0; j < n * rounds; ++j, ++at, --left_in_round) {
+      if (at == n) at = 0;
+      if (left_in_round == 0) {
+        left_in_round = n;
+        later_days += kMinutesPerDay;
+      }
+      const NetCall& call = list[U(begin + at)];
       // The train's first run at or after `ready`, and its runs on the following days.
-      const std::int32_t depart =
-          ready + DayMinute(call.minute - ready_minute) + (j / n) * kMinutesPerDay;
+      std::int32_t gap = call.minute - ready_minute;  // both minutes of a day
+      if (gap < 0) gap += kMinutesPerDay;
+      const std::int32_t depart = ready + gap + later_days;
       if (depart <= covered) {
         // Round the clock back to what was met before; on later days (dates) it is new again.
         if (rounds == 1) return;
@@ -558,6 +588,7 @@ std::vector<Journey> Planner::Find(const Request& request) {
                         if (!allowed(t2)) return;
                         const std::int32_t last = x.last_hop[U(t2)];
                         if (last <= call.stop) return;
+                        ensure_bound(t2);
                         if (std::int64_t{x.reach_bound[U(call.stop + 1)]} + shift2 >= best[3])
                           return;
                         if (!boarded_in_from) {
@@ -602,11 +633,13 @@ std::vector<Journey> Planner::Find(const Request& request) {
     x.shortest_feeder[U(s)] = kNever;
     x.rest_to[U(s)] = kNever;
   }
-  for (const std::int32_t t : x.hop_trains) {
+  for (const std::int32_t t : x.bound_trains) {
+    x.bound_ready[U(t)] = 0;
     for (std::int32_t j = net.train_stop_begin[U(t)]; j <= x.last_hop[U(t)]; ++j) {
       x.reach_bound[U(j)] = kNever;
     }
   }
+  x.bound_trains.clear();
   for (const std::int32_t t : x.to_trains) {
     x.train_mark[U(t)] = 0;
     for (std::int32_t i = net.train_stop_begin[U(t)]; i < train_end(t); ++i) x.next_to[U(i)] = -1;
