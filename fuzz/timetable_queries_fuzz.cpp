@@ -13,7 +13,14 @@
 // cell (stops, km, fares, speeds, counts) that reads as an integer of more than seven digits.
 // Texts copied from the tables (train numbers, names, times) may be any digits and are not
 // checked: the first run flagged a train numbered with eight digits.
+//
+// Every query on any accepted table is bounded: each one (with showing, sorting and filtering
+// its answer) must end within 1 s and grow the heap by at most 100 MB at its peak, measured
+// through the sanitizer allocator's hooks, or the fuzzer aborts.
+#include <sanitizer/allocator_interface.h>
+
 #include <array>
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -47,6 +54,27 @@ void Require(bool ok, const char* what) {
   if (ok) return;
   std::fprintf(stderr, "invariant broken: %s\n", what);
   std::abort();
+}
+
+// The most the heap held since the last reset (the allocator calls OnMalloc on every allocation).
+std::size_t peak_heap = 0;
+void OnMalloc(const volatile void*, std::size_t) {
+  const std::size_t now = __sanitizer_get_current_allocated_bytes();
+  if (now > peak_heap) peak_heap = now;
+}
+void OnFree(const volatile void*) {}
+
+// Runs one query (and what is done with its answer) within the bounds every query keeps.
+template <class F>
+void Bounded(F&& query) {
+  constexpr auto kMaxTime = std::chrono::seconds(1);
+  constexpr std::size_t kMaxGrowth = std::size_t{100} << 20;
+  const std::size_t before = __sanitizer_get_current_allocated_bytes();
+  peak_heap = before;
+  const auto start = std::chrono::steady_clock::now();
+  query();
+  Require(std::chrono::steady_clock::now() - start <= kMaxTime, "a query took more than 1 s");
+  Require(peak_heap - before <= kMaxGrowth, "a query took more than 100 MB");
 }
 
 // A shown cell that is a number must be one a timetable can hold.
@@ -182,7 +210,7 @@ void PlanJourneys(const data::TimetableStore& tables, const std::vector<std::str
       request.after = 1320;  // a window over midnight
       request.before = 120;
     }
-    CheckJourneys(planner.Find(request), request);
+    Bounded([&] { CheckJourneys(planner.Find(request), request); });
   }
 }
 
@@ -201,32 +229,45 @@ void RunQueries(data::TimetableStore& tables, std::string_view picks) {
   for (std::size_t i = 0; i < names.size() && i < 6; ++i) {
     const std::string& from = names[i];
     const std::string& to = names[(i * 7 + 3) % names.size()];
-    if (query::FindThroughTrains(tables, state, from, to)) ShowEverything(tables, state, "");
-    if (query::FindTransfers(tables, state, from, to)) {
-      const query::TransferChooserList list = query::ListTransferCandidates(state);
-      query::ChooserGrid chooser;
-      query::FillChooserGrid(chooser, list.Listed);
-      for (int column = 0; column < query::kChooserColumns; ++column) {
-        query::Lab1Click(chooser, column);
-      }
-      for (int row = 0; row < chooser.CandidateCount && row < 3; ++row) {
-        const auto pick = query::ZGridClick(chooser, row);
-        if (!pick) continue;
-        for (const int c : {1, 2, 3, 7, 8}) CheckCell(chooser.ZGrid.Cell(c, row));
-        if (query::ShowTransferLegs(tables, state, pick->station)) {
-          ShowEverything(tables, state, "");
+    Bounded([&] {
+      if (query::FindThroughTrains(tables, state, from, to)) ShowEverything(tables, state, "");
+    });
+    Bounded([&] {
+      if (query::FindTransfers(tables, state, from, to)) {
+        const query::TransferChooserList list = query::ListTransferCandidates(state);
+        query::ChooserGrid chooser;
+        query::FillChooserGrid(chooser, list.Listed);
+        for (int column = 0; column < query::kChooserColumns; ++column) {
+          query::Lab1Click(chooser, column);
+        }
+        for (int row = 0; row < chooser.CandidateCount && row < 3; ++row) {
+          const auto pick = query::ZGridClick(chooser, row);
+          if (!pick) continue;
+          for (const int c : {1, 2, 3, 7, 8}) CheckCell(chooser.ZGrid.Cell(c, row));
+          if (query::ShowTransferLegs(tables, state, pick->station)) {
+            ShowEverything(tables, state, "");
+          }
         }
       }
-    }
-    if (query::FindStationTrains(tables, state, from)) ShowEverything(tables, state, from);
+    });
+    Bounded([&] {
+      if (query::FindStationTrains(tables, state, from)) ShowEverything(tables, state, from);
+    });
   }
   for (const std::string& id : ids) {
-    if (query::FindTrainNumber(tables, state, id)) ShowEverything(tables, state, "");
+    Bounded([&] {
+      if (query::FindTrainNumber(tables, state, id)) ShowEverything(tables, state, "");
+    });
   }
   PlanJourneys(tables, names);
 }
 
 }  // namespace
+
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+  __sanitizer_install_malloc_and_free_hooks(OnMalloc, OnFree);
+  return 0;
+}
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t size) {
   const std::string_view input(reinterpret_cast<const char*>(bytes), size);
