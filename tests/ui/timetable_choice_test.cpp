@@ -4,13 +4,16 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <stdlib.h>
+#include <sys/stat.h>
 
 #include <QAction>
 #include <QMenu>
 #include <QRegularExpression>
 #include <zip.h>
 
+#include <chrono>
 #include <fstream>
+#include <future>
 #include <iterator>
 #include <set>
 #include <string_view>
@@ -125,6 +128,38 @@ TEST(TimetableChoice, AFileAnswersAndTheStatusBarNamesIt) {
             QStringLiteral("出品:岚舟时刻公司  资料来源:import-crawl cr240615.min.csv"));
   EXPECT_EQ(t.window->Tables().KMList.RecordCount(), 8u);
   EXPECT_TRUE(t.dialogs.shown.empty());
+}
+
+// What the program reads at start cannot stop the window: a FIFO where the settings file belongs
+// is refused at once (opening it would block for ever) and said in a message, and a name of
+// control characters in a timetable file shows escaped in the status bar.
+TEST(TimetableChoice, AHostileSettingsFileOrTimetableNameNeverStopsOrGarblesTheWindow) {
+  ConfigHome home;
+  fs::create_directories(home.dir / "lanzhou");
+  ASSERT_EQ(::mkfifo((home.dir / "lanzhou/lanzhou.conf").c_str(), 0600), 0);
+  auto reading = std::async(std::launch::async, [] { return system::ReadSettings(); });
+  ASSERT_EQ(reading.wait_for(std::chrono::seconds(10)), std::future_status::ready)
+      << "reading the settings blocked on the FIFO";
+  const system::Settings settings = reading.get();
+  EXPECT_FALSE(settings.timetable);
+  ASSERT_THAT(settings.problem, HasSubstr("lanzhou.conf"));
+
+  TempDir dir;
+  const data::TimetableTexts texts = FileTexts();
+  data::TimetableMeta meta = MetaOf(texts);
+  meta.name = "全国\x1b]0;pwned\x07\x1b[2J";
+  WriteUnchecked(dir / "named.lzt", meta, texts);
+  TestWindow t(true, dir / "named.lzt", settings.problem);
+  t.window->show();
+  ASSERT_TRUE(WaitUntil([&] { return Ready(t) && !t.dialogs.shown.empty(); }));
+  EXPECT_EQ(StatusText(t),
+            QStringLiteral("时刻表：2024-07-05 全国\\x1B]0;pwned\\x07\\x1B[2J（8 车次）"));
+  ASSERT_EQ(t.dialogs.shown.size(), 1u);
+  EXPECT_EQ(t.dialogs.shown[0].caption, QStringLiteral("设置"));
+  EXPECT_TRUE(t.dialogs.shown[0].text.startsWith(QStringLiteral("设置文件有误，已忽略：\n")));
+  EXPECT_TRUE(t.dialogs.shown[0].text.contains(QStringLiteral("lanzhou.conf")));
+  // The FIFO is left as it is: the program never writes through it.
+  EXPECT_TRUE(fs::is_fifo(home.dir / "lanzhou/lanzhou.conf"));
 }
 
 TEST(TimetableChoice, AFileThatCannotBeUsedAtStartIsReportedAndTheSampleAnswers) {

@@ -137,7 +137,8 @@ class FakeWebView : public ui::WebView {
 // A main window on the test timetable with scripted dialogs and fake web views; no network.
 struct TestWindow {
   explicit TestWindow(bool start_loaders = true,
-                      std::optional<std::filesystem::path> timetable_file = std::nullopt) {
+                      std::optional<std::filesystem::path> timetable_file = std::nullopt,
+                      std::string settings_problem = {}) {
     App();
     ui::FrmPeloryDeps deps;
     deps.registry = &TestRegistry();
@@ -149,6 +150,7 @@ struct TestWindow {
     };
     deps.start_loaders = start_loaders;
     deps.timetable_file = std::move(timetable_file);
+    deps.settings_problem = std::move(settings_problem);
     window = std::make_unique<ui::TFrmPelory>(std::move(deps));
   }
   template <typename T = QWidget>
