@@ -85,8 +85,6 @@ TEST(cli_diagram, RefusesWhatItCannotDraw) {
        "'G,X'\n"},
       {{"diagram", "西安", "北京西", "-o", o, "--after", "24:00"}, 2,
        "lanzhou-query: --after takes a time of day HH:MM (00:00 to 23:59), not '24:00'\n"},
-      {{"diagram", "西安", "北京西", "-o", o, "--date", "2024-02-30"}, 2,
-       "lanzhou-query: --date takes a day YYYY-MM-DD, not '2024-02-30'\n"},
       {{"diagram", "西安", "北京西", "-o", o, "--format", "json"}, 2,
        "lanzhou-query: diagram writes a file: give -o FILE.svg, .pdf or .png instead of --format\n"},
   };
@@ -108,6 +106,42 @@ TEST(cli_diagram, RefusesWhatItCannotDraw) {
   EXPECT_EQ(r.exit_code, 1);
   EXPECT_THAT(r.err, HasSubstr("x.svg"));
 }
+
+#ifdef LANZHOU_HAVE_TIMETABLE
+// The built-in sample knows running days (2024-07-01..2024-08-31): its diagram is of one day,
+// D1197 (Fridays and Sundays) drawn on a Friday and not on a Monday; a day outside the period
+// or no day at all is refused as every command refuses it, before anything is written.
+TEST(cli_diagram, TheTrainsOfTheDayAsked) {
+  const fs::path svg = Output("dated.svg");
+  struct Case {
+    std::string date;
+    int exit_code;
+    std::string err;  // standard error, or for a drawing a text the SVG holds
+    bool d1197;
+  };
+  const std::vector<Case> cases = {
+      {"2024-07-05", 0, "<title>运行图 吉安西 — 福田  2024-07-05  00:00–24:00</title>", true},
+      {"2024-07-08", 0, "<title>运行图 吉安西 — 福田  2024-07-08  00:00–24:00</title>", false},
+      {"2024-09-01", 2,
+       "lanzhou-query: --date 2024-09-01 is outside the timetable's period 2024-07-01..2024-08-31\n", false},
+      {"2024-02-30", 2, "lanzhou-query: --date: no such date: 2024-02-30\n", false},
+  };
+  for (const Case& c : cases) {
+    fs::remove(svg);
+    const RunResult r = RunQuery({"diagram", "吉安西", "福田", "--date", c.date, "-o", svg.string()});
+    EXPECT_EQ(r.exit_code, c.exit_code) << c.date << r.err;
+    if (c.exit_code != 0) {
+      EXPECT_EQ(r.err, c.err);
+      EXPECT_FALSE(fs::exists(svg));
+      continue;
+    }
+    // The title names the day; the whole file is too long to print on a failure.
+    const std::string text = Slurp(svg);
+    EXPECT_NE(text.find(c.err), std::string::npos) << c.date;
+    EXPECT_EQ(text.find(">D1197<") != std::string::npos, c.d1197) << c.date;
+  }
+}
+#endif
 
 }  // namespace
 }  // namespace lanzhou::cli::testing

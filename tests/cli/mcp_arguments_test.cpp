@@ -1,6 +1,5 @@
 // The arguments of a tool call: which values each reader takes and the Chinese reason for the
-// others; which texts are dates, and what the answer says of one while the timetable has no
-// running days.
+// others; which texts are dates, and which day an answer is for.
 #include <gtest/gtest.h>
 
 #include <boost/json/parse.hpp>
@@ -24,15 +23,17 @@ TEST(cli_mcp_date_argument, CalendarDatesOnly) {
       {"2024-+7-05", false}, {"20240705", false},       {" 2024-07-05", false},
       {"", false},           {"２０２４-07-05", false},
   };
+  // Tables without a calendar take any real date, and say it changes nothing.
+  const data::Calendar none;
+  const data::Date today = data::ParseIsoDate("2026-01-10");
   for (const Case& c : cases) {
-    const auto effect = ApplyDate(std::string(c.text));
+    const auto effect = ApplyDate(std::string(c.text), today, none);
     if (c.date) {
       const auto* d = std::get_if<DateEffect>(&effect);
       ASSERT_NE(d, nullptr) << c.text;
       EXPECT_EQ(d->date, c.text);
-      // Not applied yet, and the answer says so, naming the date.
       EXPECT_FALSE(d->applied);
-      EXPECT_NE(d->note.find(std::string("日期 ") + c.text + " 尚未生效"), std::string::npos);
+      EXPECT_NE(d->note.find(std::string("日期 ") + c.text + " 未能核实"), std::string::npos);
     } else {
       const auto* refused = std::get_if<DateRefusal>(&effect);
       ASSERT_NE(refused, nullptr) << c.text;
@@ -40,11 +41,52 @@ TEST(cli_mcp_date_argument, CalendarDatesOnly) {
                                      "”，应为 YYYY-MM-DD 格式的有效日期，如 2024-07-06。");
     }
   }
-  // No date asked: nothing to say.
-  const auto none = ApplyDate(std::nullopt);
-  ASSERT_TRUE(std::holds_alternative<DateEffect>(none));
-  EXPECT_TRUE(std::get<DateEffect>(none).date.empty());
-  EXPECT_TRUE(std::get<DateEffect>(none).note.empty());
+  // No date asked and no period: every train, nothing to say.
+  const auto undated = ApplyDate(std::nullopt, today, none);
+  ASSERT_TRUE(std::holds_alternative<DateEffect>(undated));
+  EXPECT_FALSE(std::get<DateEffect>(undated).day);
+  EXPECT_TRUE(std::get<DateEffect>(undated).note.empty());
+}
+
+// A calendar with running days: the day asked or the default day, named in the answer, and a
+// day outside the period refused with the period named.
+TEST(cli_mcp_date_argument, TheDayOfThePeriod) {
+  const data::Calendar summer(data::ParsePeriod("2024-07-01..2024-08-31"));
+  const data::Calendar one_day = data::Calendar::EveryDay(data::ParsePeriod("2024-07-05"));
+  struct Case {
+    std::optional<std::string> asked;
+    const char* today;
+    const data::Calendar* calendar;
+    std::string answer;  // "day applied | note", or "! reason"
+  };
+  const Case cases[] = {
+      {"2024-08-31", "2024-07-20", &summer, "2024-08-31 1 | 按 2024-08-31 作答：只含当日开行的车次。"},
+      {std::nullopt, "2024-07-20", &summer,
+       "2024-07-20 1 | 未给日期：按今天 2024-07-20 作答，只含当日开行的车次。"},
+      {std::nullopt, "2024-09-01", &summer,
+       "2024-07-01 1 | 未给日期：按 2024-07-01 作答，即本时刻表有效期 2024-07-01 至 2024-08-31 "
+       "的第一天（今天 2024-09-01 不在其内），只含当日开行的车次。"},
+      {"2024-09-01", "2024-07-20", &summer,
+       "! 日期 2024-09-01 不在本时刻表的有效期 2024-07-01 至 2024-08-31 之内。"},
+      {"2024-06-30", "2024-07-20", &summer,
+       "! 日期 2024-06-30 不在本时刻表的有效期 2024-07-01 至 2024-08-31 之内。"},
+      // A one-day file answers for its day, which changes nothing and is not named.
+      {std::nullopt, "2024-07-20", &one_day, "2024-07-05 0 | "},
+      {"2024-07-06", "2024-07-20", &one_day, "! 日期 2024-07-06 不在本时刻表的有效期 2024-07-05 之内。"},
+  };
+  for (const Case& c : cases) {
+    const auto effect = ApplyDate(c.asked, data::ParseIsoDate(c.today), *c.calendar);
+    std::string answer;
+    if (const auto* refused = std::get_if<DateRefusal>(&effect)) {
+      answer = "! " + refused->reason;
+    } else {
+      const DateEffect& d = std::get<DateEffect>(effect);
+      answer = (d.day ? data::IsoDateText(*d.day) : "-") + " " + (d.applied ? "1" : "0") + " | " +
+               d.note;
+      EXPECT_EQ(d.date, d.day ? data::IsoDateText(*d.day) : "");
+    }
+    EXPECT_EQ(answer, c.answer) << c.asked.value_or("(none)") << " " << c.today;
+  }
 }
 
 // What a reader gives for one argument value: the value read, or the reason it is refused.

@@ -6,6 +6,7 @@
 #include <boost/json/parse.hpp>
 #include <boost/json/serialize.hpp>
 #include <map>
+#include <optional>
 #include <sstream>
 
 #include "cli/child_pipes.h"
@@ -116,8 +117,9 @@ std::string Text(const json::object& result) {
 }
 
 // The rows of a command line's csv answer: the lines after the export head and the captions.
-std::vector<std::string> CsvRows(const std::vector<std::string>& words) {
-  const RunResult r = RunQuery(OnFixtures(words));
+// On the fixture tables, or the built-in ones.
+std::vector<std::string> CsvRows(const std::vector<std::string>& words, bool on_fixtures = true) {
+  const RunResult r = RunQuery(on_fixtures ? OnFixtures(words) : words);
   EXPECT_EQ(r.exit_code, 0) << r.err;
   std::vector<std::string> lines;
   std::istringstream in(r.out);
@@ -141,8 +143,8 @@ std::string CsvOf(const json::value& row) {
   return line;
 }
 
-json::value CliJson(const std::vector<std::string>& words) {
-  const RunResult r = RunQuery(OnFixtures(words));
+json::value CliJson(const std::vector<std::string>& words, bool on_fixtures = true) {
+  const RunResult r = RunQuery(on_fixtures ? OnFixtures(words) : words);
   EXPECT_EQ(r.exit_code, 0) << r.err;
   return json::parse(r.out);
 }
@@ -271,13 +273,18 @@ TEST(cli_mcp_session, WholeSessionMatchesTheCommandLine) {
     const json::value cli = CliJson({"journeys", "武汉", "上海", "--format", "json"});
     ASSERT_FALSE(cli.as_array().empty());
     EXPECT_EQ(r.at("structuredContent").at("journeys"), cli);
+    // A date on tables without running days: every train, the legs dated as the command line
+    // dates them, and the answer says the day could not be checked.
     const json::object one = server.Call(
         "journeys", {{"from", "武汉"}, {"to", "上海"}, {"limit", 1}, {"date", "2024-07-06"}});
-    EXPECT_EQ(one.at("structuredContent").at("journeys"), json::array{cli.as_array()[0]});
+    const json::value dated =
+        CliJson({"journeys", "武汉", "上海", "--date", "2024-07-06", "--format", "json"});
+    ASSERT_EQ(dated.as_array().size(), cli.as_array().size());
+    EXPECT_EQ(one.at("structuredContent").at("journeys"), json::array{dated.as_array()[0]});
     EXPECT_EQ(one.at("structuredContent").at("omitted").as_int64(),
               static_cast<std::int64_t>(cli.as_array().size()) - 1);
     EXPECT_EQ(one.at("structuredContent").at("date_applied"), false);
-    EXPECT_NE(Text(one).find("日期 2024-07-06 尚未生效"), std::string::npos) << Text(one);
+    EXPECT_NE(Text(one).find("日期 2024-07-06 未能核实"), std::string::npos) << Text(one);
     // The slow journeys are left out as on the command line; any beyond the limit are counted.
     if (cli.as_array().size() > 1) {
       EXPECT_NE(Text(one).find("另有 " + std::to_string(cli.as_array().size() - 1) + " 行未列出"),
@@ -349,6 +356,108 @@ TEST(cli_mcp_session, WholeSessionMatchesTheCommandLine) {
   EXPECT_EQ(pong.at("result"), json::object{});
   EXPECT_EQ(server.Close(), 0);  // the end of input ends the server, and well
 }
+
+#ifdef LANZHOU_HAVE_TIMETABLE
+// The built-in sample knows running days (2024-07-01..2024-08-31; D1197 runs on Fridays and
+// Sundays, 1051 has a second version from 7月22日): a dated answer is the command line's answer
+// for the same --date.
+TEST(cli_mcp_session, DatedAnswersAreTheCommandLinesForThatDay) {
+  Server server(std::vector<std::string>{});
+  const json::object info = server.Call("timetable_info", {});
+  EXPECT_EQ(info.at("structuredContent").at("period"),
+            (json::object{{"first", "2024-07-01"}, {"last", "2024-08-31"}}));
+  EXPECT_NE(Text(info).find("有效期：2024-07-01 至 2024-08-31"), std::string::npos) << Text(info);
+
+  const auto has_d1197 = [](const json::array& rows) {
+    for (const json::value& row : rows) {
+      if (row.at("train") == "D1197") return true;
+    }
+    return false;
+  };
+  struct BetweenCase {
+    std::optional<std::string> date;  // nothing: the default day, as the command line's
+    bool d1197;
+  };
+  for (const BetweenCase& c : {BetweenCase{"2024-07-05", true}, BetweenCase{"2024-07-08", false},
+                               BetweenCase{"2024-07-07", true}, BetweenCase{std::nullopt, false}}) {
+    json::object arguments{{"from", "吉安"}, {"to", "福田"}, {"limit", 500}};
+    std::vector<std::string> words = {"between", "吉安", "福田", "--sort", "发时", "--format", "csv"};
+    if (c.date) {
+      arguments["date"] = *c.date;
+      words.insert(words.end(), {"--date", *c.date});
+    }
+    const json::object r = server.Call("trains_between", arguments);
+    const json::array& rows = r.at("structuredContent").at("rows").as_array();
+    const std::vector<std::string> cli = CsvRows(words, false);
+    ASSERT_EQ(rows.size(), cli.size()) << c.date.value_or("default");
+    for (std::size_t i = 0; i < rows.size(); ++i) EXPECT_EQ(CsvOf(rows[i]), cli[i]);
+    // This machine's today lies outside 2024: the default is the period's first day, a Monday.
+    EXPECT_EQ(r.at("structuredContent").at("date"), json::value(c.date.value_or("2024-07-01")));
+    EXPECT_EQ(r.at("structuredContent").at("date_applied"), true);
+    EXPECT_EQ(has_d1197(rows), c.d1197) << c.date.value_or("default");
+    if (!c.date) {
+      EXPECT_NE(Text(r).find("未给日期：按 2024-07-01 作答"), std::string::npos) << Text(r);
+    }
+  }
+
+  struct TrainCase {
+    std::string number, date;
+    bool runs;
+  };
+  for (const TrainCase& c : {TrainCase{"D1197", "2024-07-05", true}, TrainCase{"D1197", "2024-07-08", false},
+                             TrainCase{"1051", "2024-07-25", true}, TrainCase{"D1091", "2024-07-01", false}}) {
+    SCOPED_TRACE(c.number + " " + c.date);
+    const json::object r = server.Call("train", {{"number", c.number}, {"date", c.date}});
+    EXPECT_FALSE(r.at("isError").as_bool()) << Text(r);
+    const json::value& s = r.at("structuredContent");
+    if (c.runs) {
+      const json::value cli = CliJson(
+          {"--date", c.date, "detail", "--row", "0", "train", c.number, "--format", "json"}, false);
+      EXPECT_EQ(s.at("stops"), cli.at("Stops"));
+      EXPECT_EQ(s.at("caption"), cli.at("Caption"));
+      EXPECT_EQ(s.at("running_days"), cli.at("RunningDays"));
+      EXPECT_NE(Text(r).find("开行：" + std::string(cli.at("RunningDays").as_string())),
+                std::string::npos);
+    } else {
+      const json::value cli = CliJson({"--date", c.date, "train", c.number, "--format", "json"}, false);
+      EXPECT_EQ(s.at("not_running"), cli.at("NotRunning"));
+      EXPECT_NE(Text(r).find(std::string(cli.at("NotRunning").as_string())), std::string::npos);
+      EXPECT_EQ(s.at("trains"), json::array{});
+    }
+  }
+
+  // Journeys of two days differ, each the command line's for its day, every leg dated.
+  std::vector<json::value> days;
+  for (const std::string date : {"2024-07-05", "2024-07-08"}) {
+    const json::object r =
+        server.Call("journeys", {{"from", "吉安"}, {"to", "深圳"}, {"date", date}, {"limit", 500}});
+    const json::value cli =
+        CliJson({"journeys", "吉安", "深圳", "--date", date, "--format", "json"}, false);
+    ASSERT_FALSE(cli.as_array().empty());
+    EXPECT_EQ(r.at("structuredContent").at("journeys"), cli) << date;
+    EXPECT_TRUE(cli.at(0).at("legs").at(0).as_object().contains("date"));
+    days.push_back(cli);
+  }
+  EXPECT_NE(days[0], days[1]);
+
+  // A day outside the period: refused with the period named, as --date is.
+  for (const char* tool : {"trains_between", "journeys", "station_board", "train"}) {
+    json::object arguments{{"date", "2024-09-01"}};
+    if (std::string_view(tool) == "station_board") {
+      arguments["station"] = "吉安";
+    } else if (std::string_view(tool) == "train") {
+      arguments["number"] = "D1197";
+    } else {
+      arguments["from"] = "吉安";
+      arguments["to"] = "福田";
+    }
+    const json::object r = server.Call(tool, arguments);
+    EXPECT_TRUE(r.at("isError").as_bool()) << tool;
+    EXPECT_EQ(Text(r), "日期 2024-09-01 不在本时刻表的有效期 2024-07-01 至 2024-08-31 之内。") << tool;
+  }
+  EXPECT_EQ(server.Close(), 0);
+}
+#endif
 
 TEST(cli_mcp_session, TimetableFileAndLoadFailures) {
   {  // A timetable file: timetable_info tells its name and day.
