@@ -48,47 +48,6 @@ TEST(cli_mcp_date_argument, CalendarDatesOnly) {
   EXPECT_TRUE(std::get<DateEffect>(undated).note.empty());
 }
 
-// A calendar with running days: the day asked or the default day, named in the answer, and a
-// day outside the period refused with the period named.
-TEST(cli_mcp_date_argument, TheDayOfThePeriod) {
-  const data::Calendar summer(data::ParsePeriod("2024-07-01..2024-08-31"));
-  const data::Calendar one_day = data::Calendar::EveryDay(data::ParsePeriod("2024-07-05"));
-  struct Case {
-    std::optional<std::string> asked;
-    const char* today;
-    const data::Calendar* calendar;
-    std::string answer;  // "day applied | note", or "! reason"
-  };
-  const Case cases[] = {
-      {"2024-08-31", "2024-07-20", &summer, "2024-08-31 1 | 按 2024-08-31 作答：只含当日开行的车次。"},
-      {std::nullopt, "2024-07-20", &summer,
-       "2024-07-20 1 | 未给日期：按今天 2024-07-20 作答，只含当日开行的车次。"},
-      {std::nullopt, "2024-09-01", &summer,
-       "2024-07-01 1 | 未给日期：按 2024-07-01 作答，即本时刻表有效期 2024-07-01 至 2024-08-31 "
-       "的第一天（今天 2024-09-01 不在其内），只含当日开行的车次。"},
-      {"2024-09-01", "2024-07-20", &summer,
-       "! 日期 2024-09-01 不在本时刻表的有效期 2024-07-01 至 2024-08-31 之内。"},
-      {"2024-06-30", "2024-07-20", &summer,
-       "! 日期 2024-06-30 不在本时刻表的有效期 2024-07-01 至 2024-08-31 之内。"},
-      // A one-day file answers for its day, which changes nothing and is not named.
-      {std::nullopt, "2024-07-20", &one_day, "2024-07-05 0 | "},
-      {"2024-07-06", "2024-07-20", &one_day, "! 日期 2024-07-06 不在本时刻表的有效期 2024-07-05 之内。"},
-  };
-  for (const Case& c : cases) {
-    const auto effect = ApplyDate(c.asked, data::ParseIsoDate(c.today), *c.calendar);
-    std::string answer;
-    if (const auto* refused = std::get_if<DateRefusal>(&effect)) {
-      answer = "! " + refused->reason;
-    } else {
-      const DateEffect& d = std::get<DateEffect>(effect);
-      answer = (d.day ? data::IsoDateText(*d.day) : "-") + " " + (d.applied ? "1" : "0") + " | " +
-               d.note;
-      EXPECT_EQ(d.date, d.day ? data::IsoDateText(*d.day) : "");
-    }
-    EXPECT_EQ(answer, c.answer) << c.asked.value_or("(none)") << " " << c.today;
-  }
-}
-
 // What a reader gives for one argument value: the value read, or the reason it is refused.
 template <class Read>
 std::string Outcome(std::string_view value_json, Read read) {

@@ -234,7 +234,7 @@ TEST(DiagramGeometry, RunningDaysFromTheCalendar) {
     bool knows_days;
     std::vector<std::string> drawn;  // "number service-day" in drawing order
   };
-  const std::vector<Case> cases = {
+  const Case cases[] = {
       {"2024-07-03", 0, D, true, {"T4 0", "K3 0", "L1 0", "G2 0", "Z6 0", "C7 0", "D5 0"}},
       {"2024-07-04", 0, D, true, {"D5 1", "T4 0", "K3 0", "G2 0", "Z6 0", "C7 0"}},
       // 23:00 on the 2nd to 08:40 on the 3rd: only the 3rd's morning runs, L1 among them.
