@@ -2,7 +2,8 @@
 // the train numbers placed for the window's scale, and a redraw of the window's view (a
 // 1100 x 650 picture, as the window paints it). Built twice: diagram_bench on the shipped sample
 // (宝鸡–成都) and bench/national/diagram_national_bench on the national timetable of 2024-07-05
-// (北京南–上海虹桥, the whole day).
+// (北京南–上海虹桥, the whole day), there also on the whole period with its running days
+// (the trains of Friday 2024-07-05: the *Dated benchmarks).
 //
 //   taskset -c 0 build/bench/national/diagram_national_bench
 //
@@ -81,6 +82,26 @@ Dataset& Data() {
   return *d;
 }
 
+#if defined(LANZHOU_NATIONAL_PERIOD_TABLES)
+// The whole period: the diagram of 2024-07-05, each run drawn on the days its version runs.
+Dataset& DatedData() {
+  static Dataset* d = [] {
+    auto* out = new Dataset;
+    try {
+      Prepare(*out, lanzhou::cli::TableSource::Folder(LANZHOU_NATIONAL_PERIOD_TABLES), "北京南",
+              "上海虹桥");
+      if (out->network) {
+        diagram::SetDay(out->request, *out->network, lanzhou::data::ParseIsoDate("2024-07-05"));
+      }
+    } catch (const std::exception& e) {
+      out->failure = std::string("no national period tables (") + e.what() + ")";
+    }
+    return out;
+  }();
+  return *d;
+}
+#endif
+
 QGuiApplication& App() {
   static int argc = 3;
   static char name[] = "diagram_bench", option[] = "-platform", platform[] = "offscreen";
@@ -95,8 +116,8 @@ bool Skip(benchmark::State& state, const Dataset& d) {
   return true;
 }
 
-void BM_Geometry(benchmark::State& state) {
-  Dataset& d = Data();
+void BM_Geometry(benchmark::State& state, Dataset& (*data)()) {
+  Dataset& d = data();
   if (Skip(state, d)) return;
   std::size_t trains = 0, rows = 0;
   for (auto _ : state) {
@@ -108,12 +129,12 @@ void BM_Geometry(benchmark::State& state) {
   state.counters["trains"] = static_cast<double>(trains);
   state.counters["rows"] = static_cast<double>(rows);
 }
-BENCHMARK(BM_Geometry)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_Geometry, , Data)->Unit(benchmark::kMillisecond);
 
 // What the window does on 画图 or a resize: the geometry, the labels for the view's scale, and
 // one paint of the view.
-void BM_GeometryAndRedraw(benchmark::State& state) {
-  Dataset& d = Data();
+void BM_GeometryAndRedraw(benchmark::State& state, Dataset& (*data)()) {
+  Dataset& d = data();
   if (Skip(state, d)) return;
   App();
   QImage image(1100, 650, QImage::Format_ARGB32_Premultiplied);
@@ -136,7 +157,11 @@ void BM_GeometryAndRedraw(benchmark::State& state) {
   }
   state.counters["labels"] = static_cast<double>(labels);
 }
-BENCHMARK(BM_GeometryAndRedraw)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_GeometryAndRedraw, , Data)->Unit(benchmark::kMillisecond);
+#if defined(LANZHOU_NATIONAL_PERIOD_TABLES)
+BENCHMARK_CAPTURE(BM_Geometry, Dated, DatedData)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_GeometryAndRedraw, Dated, DatedData)->Unit(benchmark::kMillisecond);
+#endif
 
 // A repaint alone (panning): the geometry and labels stay.
 void BM_Redraw(benchmark::State& state) {

@@ -16,10 +16,12 @@ using lanzhou::testing::ChildPipes;
 const std::string kInitialize =
     R"({"jsonrpc":"2.0","id":1,"method":"initialize","params":{"protocolVersion":"2025-06-18","capabilities":{},"clientInfo":{"name":"bench","version":"1"}}})";
 
-std::string JourneysCall(int id, const std::string& from, const std::string& to) {
+// A journeys call; a date (YYYY-MM-DD) when one is given.
+std::string JourneysCall(int id, const std::string& from, const std::string& to,
+                         const std::string& date = "") {
   return R"({"jsonrpc":"2.0","id":)" + std::to_string(id) +
          R"(,"method":"tools/call","params":{"name":"journeys","arguments":{"from":")" + from +
-         R"(","to":")" + to + R"("}}})";
+         R"(","to":")" + to + (date.empty() ? "" : R"(","date":")" + date) + R"("}}})";
 }
 
 // CPU seconds (user and system) of the ended children so far.
@@ -41,9 +43,8 @@ double ProcessCpuSeconds(pid_t pid) {
   return ticks / static_cast<double>(sysconf(_SC_CLK_TCK));
 }
 
-ChildPipes Start() {
-  return ChildPipes(LANZHOU_QUERY_BINARY, {"mcp", "--timetable", LANZHOU_NATIONAL_TIMETABLE_FILE},
-                    "/dev/null");
+ChildPipes Start(const char* file = LANZHOU_NATIONAL_TIMETABLE_FILE) {
+  return ChildPipes(LANZHOU_QUERY_BINARY, {"mcp", "--timetable", file}, "/dev/null");
 }
 
 // From the start of the process to the answer to initialize.
@@ -93,19 +94,22 @@ void BM_McpFirstJourneys(benchmark::State& state) {
 }
 BENCHMARK(BM_McpFirstJourneys)->Unit(benchmark::kMillisecond)->Iterations(10)->UseRealTime();
 
-// One journeys call inside a running server, from the request written to the answer read.
-void BM_McpJourneysCall(benchmark::State& state, const std::string& from, const std::string& to) {
-  ChildPipes server = Start();
+// One journeys call inside a running server, from the request written to the answer read: on
+// the one-day file, or on the whole period for a date (only that day's trains, each leg dated).
+void BM_McpJourneysCall(benchmark::State& state, const std::string& from, const std::string& to,
+                        const char* file = LANZHOU_NATIONAL_TIMETABLE_FILE,
+                        const std::string& date = "") {
+  ChildPipes server = Start(file);
   int id = 1;
   if (!server.Send(kInitialize) || !server.Receive() ||
-      !server.Send(JourneysCall(++id, from, to)) || !server.Receive()) {
+      !server.Send(JourneysCall(++id, from, to, date)) || !server.Receive()) {
     state.SkipWithError("the server did not answer");
     return;
   }
   std::size_t bytes = 0;
   const double cpu_before = ProcessCpuSeconds(server.Pid());
   for (auto _ : state) {
-    server.Send(JourneysCall(++id, from, to));
+    server.Send(JourneysCall(++id, from, to, date));
     const auto answer = server.Receive();
     if (!answer) {
       state.SkipWithError("no answer");
@@ -122,6 +126,14 @@ BENCHMARK_CAPTURE(BM_McpJourneysCall, beijing_shanghai, "北京", "上海")
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
 BENCHMARK_CAPTURE(BM_McpJourneysCall, harbin_kunming, "哈尔滨", "昆明")
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+BENCHMARK_CAPTURE(BM_McpJourneysCall, period_beijing_shanghai_dated, "北京", "上海",
+                  LANZHOU_NATIONAL_PERIOD_FILE, "2024-07-05")
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+BENCHMARK_CAPTURE(BM_McpJourneysCall, period_harbin_kunming_dated, "哈尔滨", "昆明",
+                  LANZHOU_NATIONAL_PERIOD_FILE, "2024-07-05")
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
 

@@ -6,6 +6,7 @@
 #include <filesystem>
 
 #include "cli/command_words.h"
+#include "cli/service_date.h"
 #include "cli/table_loading.h"
 #include "data/timetable_store.h"
 #include "diagram/render_module.h"
@@ -32,20 +33,6 @@ constexpr std::array<std::string_view, 11> kOtherValued = {
 
 UsageError Usage(std::string message) {
   return UsageError{std::move(message)};
-}
-
-// YYYY-MM-DD with a month and a day that exist.
-bool IsDate(std::string_view text) {
-  if (text.size() != 10 || text[4] != '-' || text[7] != '-') return false;
-  std::int64_t y = 0, m = 0, d = 0;
-  if (!text::ParseDecimalIn(text.substr(0, 4), 1900, 2999, y) ||
-      !text::ParseDecimalIn(text.substr(5, 2), 1, 12, m) ||
-      !text::ParseDecimalIn(text.substr(8, 2), 1, 31, d)) {
-    return false;
-  }
-  const bool leap = (y % 4 == 0 && y % 100 != 0) || y % 400 == 0;
-  constexpr std::array<int, 12> kDays = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-  return d <= kDays[static_cast<std::size_t>(m - 1)] + (m == 2 && leap ? 1 : 0);
 }
 
 // The painting module beside the program (the build folder) or in ../lib/lanzhou/modules
@@ -115,8 +102,7 @@ DiagramParse ParseDiagramArguments(const std::vector<std::string>& words) {
       (name == "--after" ? o.after : o.before) = clock;
       before_given |= name == "--before";
     } else if (name == "--date") {
-      if (!IsDate(v)) return Usage("--date takes a day YYYY-MM-DD, not '" + v + "'");
-      o.date = v;
+      o.date = v;  // checked against the timetable's period once it is loaded
     } else if (name == "--classes") {
       const auto classes = diagram::ParseClasses(v);
       if (!classes) {
@@ -182,8 +168,17 @@ int RunDiagramCommandLine(const std::vector<std::string>& words,
     request.after = o.after;
     request.before = o.before;
     request.classes = o.classes;
-    // Running days: the timetable holds none yet, so every train runs on every day.
-    if (o.date) err << kProgram << "this timetable has no running days; every train is drawn\n";
+    // The day as every other command chooses it; its trains only, where the calendar knows.
+    const DateChoice day = ChooseDate(o.date, o.today, store.calendar);
+    if (day.refusal) {
+      err << *day.refusal << "\n";
+      return kExitRefused;
+    }
+    if (day.notice) err << *day.notice << "\n";
+    if (o.date && !store.calendar.KnowsRunningDays()) {
+      err << kProgram << "this timetable has no running days; every train is drawn\n";
+    }
+    if (day.date) diagram::SetDay(request, *network, *day.date);
     const std::optional<diagram::Diagram> drawn = diagram::BuildDiagram(*network, request);
     if (!drawn) {
       err << diagram::kNoCommonTrain << "\n";

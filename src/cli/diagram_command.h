@@ -2,6 +2,7 @@
 // lanzhou-query diagram A B -o FILE: the train diagram of the line between two stations as an
 // SVG, PDF or PNG file. A command of its own, like journeys; the painting is opened from the
 // module of diagram/render_module.h only when this command runs.
+#include <chrono>
 #include <optional>
 #include <ostream>
 #include <string>
@@ -17,7 +18,9 @@ namespace lanzhou::cli {
 struct DiagramOptions {
   std::string from;
   std::string to;
-  std::optional<std::string> date;  // YYYY-MM-DD
+  std::optional<std::string> date;  // --date YYYY-MM-DD, as written
+  // The day --date defaults to inside the period (the caller's clock; tests replace it).
+  std::chrono::sys_days today = std::chrono::floor<std::chrono::days>(std::chrono::system_clock::now());
   std::int32_t after = 0;
   std::int32_t before = 1440;
   diagram::ClassSet classes = diagram::kAllClasses;

@@ -230,7 +230,7 @@ Commands:
                              FILE.svg, FILE.pdf (A3 landscape) or FILE.png; its options:
       --after HH:MM --before HH:MM   the time shown (the whole day)
       --classes G,D,C,Z,T,K,其他      the classes drawn (all)
-      --date YYYY-MM-DD      the day drawn (timetables with running days)
+      --date YYYY-MM-DD      the day whose trains are drawn, as --date below
   complete LETTERS           the stations whose pinyin initials begin with LETTERS, one a
                              line, in the order of the initials table
   info                       record counts and ready state of the four tables

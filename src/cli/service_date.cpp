@@ -16,6 +16,7 @@ DateChoice ChooseDate(const std::optional<std::string>& text, data::Date today,
     if (period && !period->Contains(*choice.date)) {
       choice.refusal = "lanzhou-query: --date " + *text + " is outside the timetable's period " +
                        period->Text();
+      choice.outside_period = true;
       choice.date.reset();
     }
     return choice;

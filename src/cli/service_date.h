@@ -13,6 +13,7 @@ struct DateChoice {
   // The day, or nothing when the tables know no period and no --date was given (every train).
   std::optional<data::Date> date;
   std::optional<std::string> refusal;  // a --date that is not a date of the period (exit 2)
+  bool outside_period = false;         // the refusal is of a real date outside the period
   // The line for standard error when the date was chosen (not for tables whose trains all run
   // every day: the day changes nothing there).
   std::optional<std::string> notice;

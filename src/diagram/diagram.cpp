@@ -341,12 +341,24 @@ std::optional<Line> ChooseLine(const journey::Network& network,
   return ChooseLineAmong(network, from, to);
 }
 
+void SetDay(Request& request, const journey::Network& network, data::Date day) {
+  request.date = day;
+  request.runs_on = nullptr;
+  const data::Calendar* calendar = network.calendar;
+  if (calendar == nullptr || !calendar->KnowsRunningDays()) return;
+  request.runs_on = [&network, calendar, day](std::int32_t train, std::int32_t days_before) {
+    return calendar->CallsOn(network.train_version[static_cast<std::size_t>(train)], days_before,
+                             day);
+  };
+}
+
 std::optional<Diagram> BuildDiagram(const journey::Network& network, const Request& request) {
   std::optional<Line> line =
       ChooseLine(network, request.from, request.to, request.from_name, request.to_name);
   if (!line) return std::nullopt;
   Diagram diagram;
   diagram.line = std::move(*line);
+  if (request.date) diagram.day = data::IsoDateText(*request.date);
   diagram.after = std::clamp(request.after, 0, kDay - 1);
   diagram.before = request.before;
   if (diagram.before <= diagram.after) diagram.before += kDay;

@@ -12,6 +12,7 @@
 #include <string_view>
 #include <vector>
 
+#include "data/calendar.h"
 #include "journey/network.h"
 
 namespace lanzhou::diagram {
@@ -79,11 +80,19 @@ struct Request {
   std::int32_t after = 0;      // window start, minutes of the day 0..1439
   std::int32_t before = 1440;  // window end; below `after` it is on the next day
   ClassSet classes = kAllClasses;
-  // Running days plug in here: does `train` run on the service day that lies `days_before`
-  // days before the diagram's day (0 the day itself, 1 the day before: a train that started
-  // yesterday; -1 the next day, for windows past midnight)? Empty: every train runs daily.
+  // The diagram's day, named in its title; nothing when the tables know no day at all.
+  std::optional<data::Date> date;
+  // Does `train` run on the service day that lies `days_before` days before the diagram's day
+  // (0 the day itself, 1 the day before: a train that started yesterday; -1 the next day, for
+  // windows past midnight)? Empty: every train runs daily. SetDay fills it from the calendar.
   std::function<bool(std::int32_t train, std::int32_t days_before)> runs_on;
 };
+
+// Makes `request` the diagram of `day`: its date, and runs_on from the network's calendar by
+// the calendar's one rule (a run drawn `days_before` days back calls on `day` when its version
+// leaves its first station on day - days_before). Where the calendar does not know running
+// days every train is drawn. runs_on reads `network`, which must outlive the request.
+void SetDay(Request& request, const journey::Network& network, data::Date day);
 
 struct Point {
   double minute = 0;
@@ -123,6 +132,8 @@ struct Diagram {
   std::vector<DrawnTrain> trains;         // by first minute drawn
   std::string axis_note;                  // kShortestRunningNote in that mode
   std::vector<std::string> notes;         // cut-down line or trains
+  // The request's day as YYYY-MM-DD, "" when none; a text, so that painting needs no calendar.
+  std::string day;
   [[nodiscard]] double Length() const { return line.rows.empty() ? 0 : line.rows.back().position; }
 };
 

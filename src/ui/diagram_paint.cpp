@@ -220,9 +220,11 @@ DiagramFrame FitDiagram(const Diagram& d, const QRectF& page, const QFont& font)
 
 QString DiagramTitle(const Diagram& d) {
   if (d.line.rows.empty()) return QStringLiteral("运行图");
-  return QStringLiteral("运行图 %1 — %2  %3–%4")
+  // The day, where there is one, stands before the hours: the trains drawn are that day's.
+  const QString day = d.day.empty() ? QString() : QString::fromStdString(d.day) + QStringLiteral("  ");
+  return QStringLiteral("运行图 %1 — %2  %3%4–%5")
       .arg(QString::fromStdString(d.line.rows.front().station),
-           QString::fromStdString(d.line.rows.back().station), Clock(d.after),
+           QString::fromStdString(d.line.rows.back().station), day, Clock(d.after),
            d.before - d.after == 1440 && d.after == 0 ? QStringLiteral("24:00") : Clock(d.before));
 }
 

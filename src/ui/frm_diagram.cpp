@@ -218,10 +218,14 @@ bool DiagramView::event(QEvent* event) {
 
 TFrmDiagram::TFrmDiagram(std::shared_ptr<const journey::Network> network,
                          data::TimetableStore& tables, Dialogs& dialogs, std::string from_text,
-                         std::string to_text, QWidget* parent)
+                         std::string to_text, QWidget* parent,
+                         std::optional<std::chrono::sys_days> date)
     : QDialog(parent), network_(std::move(network)), tables_(tables), dialogs_(dialogs) {
+  // Tables without a period know no day: the diagram is then of every train, and names none.
+  if (date && tables_.calendar.period()) date_ = date;
   setObjectName(QStringLiteral("FrmDiagram"));
-  setWindowTitle(QStringLiteral("运行图"));
+  setWindowTitle(date_ ? QStringLiteral("运行图 ") + QString::fromStdString(data::IsoDateText(*date_))
+                       : QStringLiteral("运行图"));
   setWindowFlags(windowFlags() | Qt::WindowMaximizeButtonHint | Qt::WindowMinimizeButtonHint);
   setSizeGripEnabled(true);
   resize(1100, 720);
@@ -327,7 +331,7 @@ void TFrmDiagram::BTNDrawClick() {
       request.classes |= static_cast<diagram::ClassSet>(1u << c);
     }
   }
-  // Running days plug in through request.runs_on once the timetable carries them.
+  if (date_) diagram::SetDay(request, *network_, *date_);
   std::optional<diagram::Diagram> d = diagram::BuildDiagram(*network_, request);
   if (!d) {
     view_->SetDiagram(std::nullopt);

@@ -6,6 +6,7 @@
 #include <QDialog>
 #include <QWidget>
 #include <array>
+#include <chrono>
 #include <memory>
 #include <optional>
 #include <string>
@@ -74,9 +75,12 @@ class TFrmDiagram : public QDialog {
   Q_OBJECT
  public:
   // Draws the line between the two texts at once when both are given. The network and the
-  // tables must be ready and outlive the window.
+  // tables must be ready and outlive the window. `date`: the main window's 出发日期, whose
+  // trains are drawn where the timetable knows running days (named in the title wherever the
+  // timetable has a period).
   TFrmDiagram(std::shared_ptr<const journey::Network> network, data::TimetableStore& tables,
-              Dialogs& dialogs, std::string from_text, std::string to_text, QWidget* parent);
+              Dialogs& dialogs, std::string from_text, std::string to_text, QWidget* parent,
+              std::optional<std::chrono::sys_days> date = std::nullopt);
 
   [[nodiscard]] DiagramView* View() const { return view_; }
   [[nodiscard]] QComboBox* ComboFZ() const { return combo_fz_; }
@@ -102,6 +106,7 @@ class TFrmDiagram : public QDialog {
   std::array<QCheckBox*, diagram::kClassCount> classes_{};
   QLabel* lab_info_ = nullptr;
   DiagramView* view_ = nullptr;
+  std::optional<std::chrono::sys_days> date_;
 };
 
 }  // namespace lanzhou::ui

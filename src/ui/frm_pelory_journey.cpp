@@ -111,7 +111,7 @@ void TFrmPelory::OpenJourneyWindow() {
 void TFrmPelory::MDiagramClick() {
   if (!journey_network_) return;
   TFrmDiagram window(journey_network_, *tables_, *deps_.dialogs, BoxText(combo_fz_),
-                     BoxText(combo_dz_), this);
+                     BoxText(combo_dz_), this, QueryDate());
   window.exec();
 }
 

@@ -1,6 +1,5 @@
 // The arguments of a tool call: which values each reader takes and the Chinese reason for the
-// others; which texts are dates, and what the answer says of one while the timetable has no
-// running days.
+// others; which texts are dates, and which day an answer is for.
 #include <gtest/gtest.h>
 
 #include <boost/json/parse.hpp>
@@ -24,15 +23,17 @@ TEST(cli_mcp_date_argument, CalendarDatesOnly) {
       {"2024-+7-05", false}, {"20240705", false},       {" 2024-07-05", false},
       {"", false},           {"２０２４-07-05", false},
   };
+  // Tables without a calendar take any real date, and say it changes nothing.
+  const data::Calendar none;
+  const data::Date today = data::ParseIsoDate("2026-01-10");
   for (const Case& c : cases) {
-    const auto effect = ApplyDate(std::string(c.text));
+    const auto effect = ApplyDate(std::string(c.text), today, none);
     if (c.date) {
       const auto* d = std::get_if<DateEffect>(&effect);
       ASSERT_NE(d, nullptr) << c.text;
       EXPECT_EQ(d->date, c.text);
-      // Not applied yet, and the answer says so, naming the date.
       EXPECT_FALSE(d->applied);
-      EXPECT_NE(d->note.find(std::string("日期 ") + c.text + " 尚未生效"), std::string::npos);
+      EXPECT_NE(d->note.find(std::string("日期 ") + c.text + " 未能核实"), std::string::npos);
     } else {
       const auto* refused = std::get_if<DateRefusal>(&effect);
       ASSERT_NE(refused, nullptr) << c.text;
@@ -40,11 +41,11 @@ TEST(cli_mcp_date_argument, CalendarDatesOnly) {
                                      "”，应为 YYYY-MM-DD 格式的有效日期，如 2024-07-06。");
     }
   }
-  // No date asked: nothing to say.
-  const auto none = ApplyDate(std::nullopt);
-  ASSERT_TRUE(std::holds_alternative<DateEffect>(none));
-  EXPECT_TRUE(std::get<DateEffect>(none).date.empty());
-  EXPECT_TRUE(std::get<DateEffect>(none).note.empty());
+  // No date asked and no period: every train, nothing to say.
+  const auto undated = ApplyDate(std::nullopt, today, none);
+  ASSERT_TRUE(std::holds_alternative<DateEffect>(undated));
+  EXPECT_FALSE(std::get<DateEffect>(undated).day);
+  EXPECT_TRUE(std::get<DateEffect>(undated).note.empty());
 }
 
 // What a reader gives for one argument value: the value read, or the reason it is refused.

@@ -6,6 +6,7 @@
 #include <boost/json/parse.hpp>
 #include <boost/json/serialize.hpp>
 #include <map>
+#include <optional>
 #include <sstream>
 
 #include "cli/child_pipes.h"
@@ -116,8 +117,9 @@ std::string Text(const json::object& result) {
 }
 
 // The rows of a command line's csv answer: the lines after the export head and the captions.
-std::vector<std::string> CsvRows(const std::vector<std::string>& words) {
-  const RunResult r = RunQuery(OnFixtures(words));
+// On the fixture tables, or the built-in ones.
+std::vector<std::string> CsvRows(const std::vector<std::string>& words, bool on_fixtures = true) {
+  const RunResult r = RunQuery(on_fixtures ? OnFixtures(words) : words);
   EXPECT_EQ(r.exit_code, 0) << r.err;
   std::vector<std::string> lines;
   std::istringstream in(r.out);
@@ -141,8 +143,8 @@ std::string CsvOf(const json::value& row) {
   return line;
 }
 
-json::value CliJson(const std::vector<std::string>& words) {
-  const RunResult r = RunQuery(OnFixtures(words));
+json::value CliJson(const std::vector<std::string>& words, bool on_fixtures = true) {
+  const RunResult r = RunQuery(on_fixtures ? OnFixtures(words) : words);
   EXPECT_EQ(r.exit_code, 0) << r.err;
   return json::parse(r.out);
 }
@@ -271,13 +273,18 @@ TEST(cli_mcp_session, WholeSessionMatchesTheCommandLine) {
     const json::value cli = CliJson({"journeys", "武汉", "上海", "--format", "json"});
     ASSERT_FALSE(cli.as_array().empty());
     EXPECT_EQ(r.at("structuredContent").at("journeys"), cli);
+    // A date on tables without running days: every train, the legs dated as the command line
+    // dates them, and the answer says the day could not be checked.
     const json::object one = server.Call(
         "journeys", {{"from", "武汉"}, {"to", "上海"}, {"limit", 1}, {"date", "2024-07-06"}});
-    EXPECT_EQ(one.at("structuredContent").at("journeys"), json::array{cli.as_array()[0]});
+    const json::value dated =
+        CliJson({"journeys", "武汉", "上海", "--date", "2024-07-06", "--format", "json"});
+    ASSERT_EQ(dated.as_array().size(), cli.as_array().size());
+    EXPECT_EQ(one.at("structuredContent").at("journeys"), json::array{dated.as_array()[0]});
     EXPECT_EQ(one.at("structuredContent").at("omitted").as_int64(),
               static_cast<std::int64_t>(cli.as_array().size()) - 1);
     EXPECT_EQ(one.at("structuredContent").at("date_applied"), false);
-    EXPECT_NE(Text(one).find("日期 2024-07-06 尚未生效"), std::string::npos) << Text(one);
+    EXPECT_NE(Text(one).find("日期 2024-07-06 未能核实"), std::string::npos) << Text(one);
     // The slow journeys are left out as on the command line; any beyond the limit are counted.
     if (cli.as_array().size() > 1) {
       EXPECT_NE(Text(one).find("另有 " + std::to_string(cli.as_array().size() - 1) + " 行未列出"),
@@ -349,6 +356,57 @@ TEST(cli_mcp_session, WholeSessionMatchesTheCommandLine) {
   EXPECT_EQ(pong.at("result"), json::object{});
   EXPECT_EQ(server.Close(), 0);  // the end of input ends the server, and well
 }
+
+#ifdef LANZHOU_HAVE_TIMETABLE
+// The built-in sample knows running days (2024-07-01..2024-08-31; D1197 runs on Fridays and
+// Sundays): a dated answer is the command line's for the same --date.
+TEST(cli_mcp_session, DatedAnswersAreTheCommandLinesForThatDay) {
+  Server server(std::vector<std::string>{});
+  EXPECT_NE(Text(server.Call("timetable_info", {})).find("有效期：2024-07-01 至 2024-08-31"),
+            std::string::npos);
+  // Without a date: the period's first day (this machine's today lies outside 2024), a Monday.
+  for (const std::string date : {"2024-07-05", "2024-07-08", ""}) {
+    json::object arguments{{"from", "吉安"}, {"to", "福田"}, {"limit", 500}};
+    std::vector<std::string> words = {"between", "吉安", "福田", "--sort", "发时", "--format", "csv"};
+    if (!date.empty()) {
+      arguments["date"] = date;
+      words.insert(words.end(), {"--date", date});
+    }
+    const json::object r = server.Call("trains_between", arguments);
+    const json::array& rows = r.at("structuredContent").at("rows").as_array();
+    std::string mcp;
+    for (const json::value& row : rows) mcp += CsvOf(row) + "\n";
+    std::string cli;
+    for (const std::string& row : CsvRows(words, false)) cli += row + "\n";
+    EXPECT_EQ(mcp, cli) << date;
+    EXPECT_EQ(mcp.find("D1197,") != std::string::npos, date == "2024-07-05") << date;
+    EXPECT_NE(Text(r).find(date.empty() ? "未给日期：按 2024-07-01 作答" : "按 " + date + " 作答"),
+              std::string::npos);
+  }
+  const json::object friday = server.Call("train", {{"number", "D1197"}, {"date", "2024-07-05"}});
+  const json::value detail =
+      CliJson({"--date", "2024-07-05", "detail", "--row", "0", "train", "D1197", "--format", "json"}, false);
+  EXPECT_EQ(friday.at("structuredContent").at("stops"), detail.at("Stops"));
+  EXPECT_EQ(friday.at("structuredContent").at("running_days"), detail.at("RunningDays"));
+  const json::object monday = server.Call("train", {{"number", "D1197"}, {"date", "2024-07-08"}});
+  EXPECT_EQ(monday.at("structuredContent").at("not_running"),
+            CliJson({"--date", "2024-07-08", "train", "D1197", "--format", "json"}, false).at("NotRunning"));
+  // Journeys of two days differ, each the command line's for its day (every leg dated).
+  std::vector<json::value> days;
+  for (const std::string date : {"2024-07-05", "2024-07-08"}) {
+    const json::object r =
+        server.Call("journeys", {{"from", "吉安"}, {"to", "深圳"}, {"date", date}, {"limit", 500}});
+    days.push_back(CliJson({"journeys", "吉安", "深圳", "--date", date, "--format", "json"}, false));
+    EXPECT_EQ(r.at("structuredContent").at("journeys"), days.back()) << date;
+  }
+  EXPECT_NE(days[0], days[1]);
+  const json::object outside =
+      server.Call("journeys", {{"from", "吉安"}, {"to", "深圳"}, {"date", "2024-09-01"}});
+  EXPECT_TRUE(outside.at("isError").as_bool());
+  EXPECT_EQ(Text(outside), "日期 2024-09-01 不在本时刻表的有效期 2024-07-01 至 2024-08-31 之内。");
+  EXPECT_EQ(server.Close(), 0);
+}
+#endif
 
 TEST(cli_mcp_session, TimetableFileAndLoadFailures) {
   {  // A timetable file: timetable_info tells its name and day.

@@ -215,6 +215,52 @@ TEST(DiagramGeometry, ClassFilterAndRunningDaysChooseTrains) {
   EXPECT_THAT(asked, ::testing::Contains(std::pair<std::string, int>("D5", 0)));
 }
 
+// The calendar decides through SetDay: L1 and D5 run on 2024-07-03 only, the rest every day of
+// 2024-07-01..07. D5 leaves 外 at 22:00 and crosses midnight on the line, so the day after its
+// running day shows its yesterday's piece; a window past midnight shows the next day's runs.
+TEST(DiagramGeometry, RunningDaysFromTheCalendar) {
+  SpecTables tables(Fixture(true));
+  const data::Period period = data::ParsePeriod("2024-07-01..2024-07-07");
+  data::Calendar calendar(period);
+  for (const SpecTrain& t : Fixture(true).trains) {
+    data::DaySet days;
+    const bool every_day = t.id != "L1" && t.id != "D5";
+    for (int d = 0; d < period.days; ++d) days.set(static_cast<std::size_t>(d), every_day || d == 2);
+    calendar.Add(t.id, days, {});
+  }
+  struct Case {
+    const char* day;
+    std::int32_t after, before;
+    bool knows_days;
+    std::vector<std::string> drawn;  // "number service-day" in drawing order
+  };
+  const Case cases[] = {
+      {"2024-07-03", 0, D, true, {"T4 0", "K3 0", "L1 0", "G2 0", "Z6 0", "C7 0", "D5 0"}},
+      {"2024-07-04", 0, D, true, {"D5 1", "T4 0", "K3 0", "G2 0", "Z6 0", "C7 0"}},
+      // 23:00 on the 2nd to 08:40 on the 3rd: only the 3rd's morning runs, L1 among them.
+      {"2024-07-02", 23 * H, 8 * H + 40, true, {"T4 -1", "K3 -1", "L1 -1"}},
+      // A calendar without running days draws every run.
+      {"2024-07-04", 0, D, false,
+       {"D5 1", "T4 0", "K3 0", "L1 0", "G2 0", "Z6 0", "C7 0", "D5 0"}},
+  };
+  for (const Case& c : cases) {
+    tables.tables.store.calendar = c.knows_days ? calendar : data::Calendar::EveryDay(period);
+    const journey::Network network = *journey::BuildNetwork(tables.tables.store);
+    Request r = Between("甲", "戊");
+    r.after = c.after;
+    r.before = c.before;
+    SetDay(r, network, data::ParseIsoDate(c.day));
+    const std::optional<Diagram> d = BuildDiagram(network, r);
+    ASSERT_TRUE(d) << c.day;
+    EXPECT_EQ(d->day, c.day);
+    std::vector<std::string> drawn;
+    for (const DrawnTrain& t : d->trains) {
+      drawn.push_back(std::string(t.id) + " " + std::to_string(t.days_before));
+    }
+    EXPECT_THAT(drawn, ElementsAreArray(c.drawn)) << c.day << (c.knows_days ? "" : " every day");
+  }
+}
+
 TEST(DiagramLine, TypedStationsFirstThenTheirCities) {
   SpecTimetable tt = Fixture(true);
   tt.trains.push_back(Train("Q9", {{"甲东", -1, 5 * H, 0},

@@ -19,6 +19,7 @@
 #include "query/station_match.h"
 #include "query/station_search.h"
 #include "query/train_detail.h"
+#include "query/train_number_query.h"
 #include "report/grid_export.h"
 #include "system/heap.h"
 #include "text/ascii.h"
@@ -57,7 +58,7 @@ bool InWindow(int minutes, std::optional<int> after, std::optional<int> before) 
 }
 
 void AddDate(const DateEffect& date, std::string& text, boost::json::object& structured) {
-  if (date.date.empty()) return;
+  if (!date.day) return;
   structured["date"] = date.date;
   structured["date_applied"] = date.applied;
   if (!date.note.empty()) {
@@ -217,8 +218,9 @@ std::unique_ptr<SessionTables> LoadSessionTables(const TableOrigin& origin, std:
   return loaded;
 }
 
-TimetableTools::TimetableTools(std::future<std::unique_ptr<SessionTables>> loading)
-    : loading_(std::move(loading)) {
+TimetableTools::TimetableTools(std::future<std::unique_ptr<SessionTables>> loading,
+                               data::Date today)
+    : loading_(std::move(loading)), today_(today) {
   boost::json::value tools = boost::json::parse(ToolDefinitionsJson());
   ResolveReferences(tools, boost::json::parse(SchemaDefinitionsJson()).as_object());
   tools_ = std::move(tools.as_array());
@@ -267,6 +269,10 @@ std::optional<ToolResult> TimetableTools::Call(std::string_view name,
   return std::nullopt;
 }
 
+DateEffect TimetableTools::DateOf(const ToolArguments& a) const {
+  return a.Date("date", today_, store_->calendar);
+}
+
 ToolResult TimetableTools::FindStations(ToolArguments& a) {
   const std::string text = a.RequiredText("text");
   const auto limit = static_cast<std::size_t>(a.Integer("limit", 1, 200, kDefaultLimit));
@@ -309,7 +315,7 @@ ToolResult TimetableTools::FindStations(ToolArguments& a) {
 ToolResult TimetableTools::TrainsBetween(ToolArguments& a) {
   const std::string from = a.RequiredText("from");
   const std::string to = a.RequiredText("to");
-  const DateEffect date = a.Date("date");
+  const DateEffect date = DateOf(a);
   const std::optional<int> after = a.Clock("after");
   const std::optional<int> before = a.Clock("before");
   const std::vector<std::string> classes = a.Texts("classes");
@@ -319,6 +325,7 @@ ToolResult TimetableTools::TrainsBetween(ToolArguments& a) {
   options.arguments = {from, to};
   options.sort = SortOf(a.Text("sort"));
   QueryAnswer answer;
+  answer.state.Date = date.day;
   if (auto refusal = AnswerQuery(options, *store_, answer)) Refuse(*refusal, *store_, from, to);
   const Rows rows = ShownRows(answer, 5, 5, after, before, classes);
   return RowsResult(
@@ -328,7 +335,7 @@ ToolResult TimetableTools::TrainsBetween(ToolArguments& a) {
 
 ToolResult TimetableTools::StationBoard(ToolArguments& a) {
   const std::string station = a.RequiredText("station");
-  const DateEffect date = a.Date("date");
+  const DateEffect date = DateOf(a);
   const std::optional<int> after = a.Clock("after");
   const std::optional<int> before = a.Clock("before");
   const std::vector<std::string> classes = a.Texts("classes");
@@ -338,6 +345,7 @@ ToolResult TimetableTools::StationBoard(ToolArguments& a) {
   options.arguments = {station};
   options.sort = SortOf(std::nullopt);
   QueryAnswer answer;
+  answer.state.Date = date.day;
   if (auto refusal = AnswerQuery(options, *store_, answer)) Refuse(*refusal, *store_, "", station);
   // A train that ends here has no departure: its arrival places it in the window.
   const Rows rows = ShownRows(answer, 5, 7, after, before, classes);
@@ -347,17 +355,28 @@ ToolResult TimetableTools::StationBoard(ToolArguments& a) {
 
 ToolResult TimetableTools::Train(ToolArguments& a) {
   const std::string number = a.RequiredText("number");
-  const DateEffect date = a.Date("date");
+  const DateEffect date = DateOf(a);
   Options options;
   options.command = Command::Train;
   options.arguments = {number};
   QueryAnswer answer;
+  answer.state.Date = date.day;
   if (auto refusal = AnswerQuery(options, *store_, answer)) {
     // A number the train list does not hold ("车次不存在。") is named in the answer.
     if (refusal->focus == query::kECC && refusal->message.ends_with("车次不存在。")) {
       throw ToolError("没有车次 " + number + "。");
     }
     Refuse(*refusal, *store_, "", "");
+  }
+  // A known number that does not leave its first station that day: when it runs next, as the
+  // command line answers.
+  if (const auto idle = query::TrainNotRunningText(*store_, answer.state, number)) {
+    ToolResult result;
+    AddDate(date, result.text, result.structured);
+    result.text += *idle + "\n";
+    result.structured["not_running"] = *idle;
+    result.structured["trains"] = boost::json::array{};
+    return result;
   }
   const Rows rows = ShownRows(answer, 5, 5, std::nullopt, std::nullopt, {});
   if (rows.cells.empty()) throw ToolError("没有车次 " + number + "。");
@@ -381,8 +400,12 @@ ToolResult TimetableTools::Train(ToolArguments& a) {
   const auto detail = query::ShowTrainDetail(store_->KMTrain, answer.state, answer.shown.grid.SGrid,
                                              static_cast<int>(pick));
   if (!detail) throw ToolError("车次 " + rows.cells[pick][0] + " 没有经停站资料。");
+  // The running days of the version shown, as the command line's detail writes them.
+  const std::string running_days = store_->calendar.KnowsRunningDays()
+                                       ? "开行：" + query::RunningDaySummaryOf(*store_, detail->TableId)
+                                       : std::string("开行：本时刻表没有开行日期资料。");
   ToolResult result;
-  result.text = detail->Caption + "\n" + detail->LabQC + "\n" + RunningDaysText() + "\n";
+  result.text = detail->Caption + "\n" + detail->LabQC + "\n" + running_days + "\n";
   AddDate(date, result.text, result.structured);
   const std::vector<std::string>& cells = rows.cells[pick];
   const query::HeaderSort headers = query::ResultHeaders();
@@ -413,7 +436,7 @@ ToolResult TimetableTools::Train(ToolArguments& a) {
   result.structured["trains"] = std::move(trains);
   result.structured["caption"] = detail->Caption;
   result.structured["whole_run"] = detail->LabQC;
-  result.structured["running_days"] = RunningDaysText();
+  result.structured["running_days"] = query::RunningDaySummaryOf(*store_, detail->TableId);
   result.structured["stops"] = std::move(stops);
   result.structured["total_stops"] = detail->StopCount;
   result.structured["omitted"] = static_cast<std::size_t>(detail->StopCount) - kept;
@@ -423,7 +446,7 @@ ToolResult TimetableTools::Train(ToolArguments& a) {
 ToolResult TimetableTools::Journeys(ToolArguments& a) {
   const std::string from = a.RequiredText("from");
   const std::string to = a.RequiredText("to");
-  const DateEffect date = a.Date("date");
+  const DateEffect date = DateOf(a);
   journey::Request request;
   request.after = a.Clock("after").value_or(request.after);
   request.before = a.Clock("before").value_or(request.before);
@@ -443,6 +466,7 @@ ToolResult TimetableTools::Journeys(ToolArguments& a) {
     if (!network_) throw ToolError("时刻表未能载入：换乘网络无法建立。");
     planner_ = std::make_unique<journey::Planner>(*network_);
   }
+  request.date = date.day;
   journey::SetEndpoints(store_->KMSM, from, to, request);
   // The journeys the command line lists by default (the slow ones left out).
   const std::vector<journey::Journey> found =
@@ -477,13 +501,20 @@ ToolResult TimetableTools::TimetableInfo(ToolArguments&) {
   s["name"] = origin_->meta ? origin_->meta->name : "内置时刻表";
   s["origin"] = origin_->description;
   std::string text = "时刻表：" + std::string(s["name"].as_string()) + "\n";
+  // The period the calendar covers is the one every date argument is checked against.
+  const data::Calendar& calendar = store_->calendar;
+  if (const std::optional<data::Period>& period = calendar.period()) {
+    s["period"] = {{"first", data::IsoDateText(period->first)},
+                   {"last", data::IsoDateText(period->Last())}};
+    text += "有效期：" + PeriodText(*period) +
+            (calendar.KnowsRunningDays() ? "（含各车次开行日期；日期参数须在此期间内）\n"
+                                         : "（每日开行，没有开行日期资料）\n");
+  }
+  s["running_days"] = calendar.KnowsRunningDays();
   if (origin_->meta) {
-    // A timetable file is valid for one day: its period begins and ends there.
-    s["period"] = {{"first", origin_->meta->valid_date}, {"last", origin_->meta->valid_date}};
     s["source"] = origin_->meta->source;
     s["made"] = origin_->meta->made;
-    text += "有效期：" + origin_->meta->valid_date + " 至 " + origin_->meta->valid_date +
-            "\n来源：" + origin_->meta->source + "\n制作：" + origin_->meta->made + "\n";
+    text += "来源：" + origin_->meta->source + "\n制作：" + origin_->meta->made + "\n";
   }
   s["trains"] = trains;
   s["stops"] = stops;

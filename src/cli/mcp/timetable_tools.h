@@ -3,6 +3,7 @@
 // journeys and timetable_info. Each call is turned into the command line's own query (the
 // same Options, checks, grids and journey request) and its answer rendered from the same grid
 // cells and JSON; nothing here decides which trains answer a question.
+#include <chrono>
 #include <cstddef>
 #include <future>
 #include <memory>
@@ -42,8 +43,11 @@ struct SessionTables {
 
 class TimetableTools final : public Toolbox {
  public:
-  // The tools list at once; a call waits until the tables are loaded.
-  explicit TimetableTools(std::future<std::unique_ptr<SessionTables>> loading);
+  // The tools list at once; a call waits until the tables are loaded. `today` is the day a call
+  // without a date answers for when the timetable's period holds it.
+  explicit TimetableTools(std::future<std::unique_ptr<SessionTables>> loading,
+                          data::Date today = std::chrono::floor<std::chrono::days>(
+                              std::chrono::system_clock::now()));
   ~TimetableTools() override;
 
   [[nodiscard]] const boost::json::array& Tools() const override;
@@ -57,8 +61,11 @@ class TimetableTools final : public Toolbox {
   ToolResult StationBoard(ToolArguments& a);
   ToolResult Journeys(ToolArguments& a);
   ToolResult TimetableInfo(ToolArguments& a);
+  // The call's date argument, checked, or the default day.
+  [[nodiscard]] DateEffect DateOf(const ToolArguments& a) const;
 
   std::future<std::unique_ptr<SessionTables>> loading_;
+  data::Date today_;
   std::unique_ptr<SessionTables> loaded_;
   data::TimetableStore* store_ = nullptr;    // loaded_'s, once loaded
   const TimetableOrigin* origin_ = nullptr;  // loaded_'s, once loaded

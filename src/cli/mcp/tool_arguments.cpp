@@ -79,8 +79,9 @@ std::optional<int> ToolArguments::Clock(std::string_view name) const {
   return minutes;
 }
 
-DateEffect ToolArguments::Date(std::string_view name) const {
-  auto effect = ApplyDate(Text(name));
+DateEffect ToolArguments::Date(std::string_view name, data::Date today,
+                                const data::Calendar& calendar) const {
+  auto effect = ApplyDate(Text(name), today, calendar);
   if (const auto* refused = std::get_if<DateRefusal>(&effect)) throw ToolError(refused->reason);
   return std::get<DateEffect>(std::move(effect));
 }

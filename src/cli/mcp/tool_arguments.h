@@ -35,8 +35,9 @@ class ToolArguments {
   [[nodiscard]] std::vector<std::string> Texts(std::string_view name) const;
   // A time of day HH:MM in minutes, or nothing when absent.
   [[nodiscard]] std::optional<int> Clock(std::string_view name) const;
-  // The date argument, checked (ApplyDate).
-  [[nodiscard]] DateEffect Date(std::string_view name) const;
+  // The date argument, checked against the calendar's period, or the default day (ApplyDate).
+  [[nodiscard]] DateEffect Date(std::string_view name, data::Date today,
+                                const data::Calendar& calendar) const;
 
  private:
   const boost::json::object& values_;

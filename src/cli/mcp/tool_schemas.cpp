@@ -21,7 +21,7 @@ std::string_view ToolDefinitionsJson() {
  "inputSchema":{"type":"object","properties":{
    "from":{"type":"string","description":"发站或城市名，如 北京"},
    "to":{"type":"string","description":"到站或城市名，如 上海"},
-   "date":{"type":"string","description":"乘车日期 YYYY-MM-DD（时刻表有开行日期后生效）"},
+   "date":{"type":"string","description":"乘车日期 YYYY-MM-DD，只列当日开行的车次；须在时刻表有效期内（见 timetable_info），不给时按今天，今天不在有效期内时按有效期第一天"},
    "after":{"type":"string","description":"最早发车时刻 HH:MM"},
    "before":{"type":"string","description":"最晚发车时刻 HH:MM；早于 after 时跨越午夜"},
    "classes":{"type":"array","items":{"type":"string"},"description":"只要这些车次首字母，如 [\"G\",\"D\"]；纯数字车次写 \"0\""},
@@ -30,10 +30,10 @@ std::string_view ToolDefinitionsJson() {
   "required":["from","to"],"additionalProperties":false},
  "outputSchema":{"$ref":"#/$defs/rows"}},
 {"name":"train","title":"车次查询",
- "description":"一个车次的全部经停站：站序、站名、里程、到发时刻、第几天、运行历时、区间速度，以及全程票价与开行日期。",
+ "description":"一个车次的全部经停站：站序、站名、里程、到发时刻、第几天、运行历时、区间速度，以及全程票价与开行日期；该日不开行时说明下次开行日（not_running）。",
  "inputSchema":{"type":"object","properties":{
    "number":{"type":"string","description":"车次，如 G1 或 1112"},
-   "date":{"type":"string","description":"乘车日期 YYYY-MM-DD（时刻表有开行日期后生效）"}},
+   "date":{"type":"string","description":"始发日期 YYYY-MM-DD：只给出当日从始发站开出的车次，当日不开行时说明下次开行日；须在时刻表有效期内，不给时按今天，今天不在有效期内时按有效期第一天"}},
   "required":["number"],"additionalProperties":false},
  "outputSchema":{"type":"object","properties":{
    "date":{"type":"string"},"date_applied":{"type":"boolean"},"note":{"type":"string"},
@@ -43,13 +43,13 @@ std::string_view ToolDefinitionsJson() {
      "S_No":{"type":"integer"},"Station":{"type":"string"},"Distance":{"type":"integer"},
      "A_Time":{"type":"string"},"D_Time":{"type":"string"},"Day":{"type":"string"},
      "R_Date":{"type":"string"},"Speed":{"type":["integer","null"]}}}},
-   "total_stops":{"type":"integer"},"omitted":{"type":"integer"}},
-  "required":["trains","caption","stops","total_stops","omitted"]}},
+   "total_stops":{"type":"integer"},"omitted":{"type":"integer"},"not_running":{"type":"string"}},
+  "required":["trains"]}},
 {"name":"station_board","title":"车站车次",
  "description":"经过一个车站（或城市各站）的全部车次，按发车时刻排列，含始发终到、本站到发时刻与票价。",
  "inputSchema":{"type":"object","properties":{
    "station":{"type":"string","description":"站名或城市名"},
-   "date":{"type":"string","description":"日期 YYYY-MM-DD（时刻表有开行日期后生效）"},
+   "date":{"type":"string","description":"日期 YYYY-MM-DD，只列当日开行的车次；须在时刻表有效期内（见 timetable_info），不给时按今天，今天不在有效期内时按有效期第一天"},
    "after":{"type":"string","description":"最早时刻 HH:MM（本站发车时刻，终到车按到达时刻）"},
    "before":{"type":"string","description":"最晚时刻 HH:MM；早于 after 时跨越午夜"},
    "classes":{"type":"array","items":{"type":"string"},"description":"只要这些车次首字母，如 [\"G\",\"D\"]；纯数字车次写 \"0\""},
@@ -61,7 +61,7 @@ std::string_view ToolDefinitionsJson() {
  "inputSchema":{"type":"object","properties":{
    "from":{"type":"string","description":"出发站或城市名"},
    "to":{"type":"string","description":"到达站或城市名"},
-   "date":{"type":"string","description":"出发日期 YYYY-MM-DD（时刻表有开行日期后生效）"},
+   "date":{"type":"string","description":"出发日期 YYYY-MM-DD，每程只乘当日（或换乘所到之日）开行的车次，各程注明乘车日期 date；须在时刻表有效期内，不给时按今天，今天不在有效期内时按有效期第一天"},
    "after":{"type":"string","description":"第一程最早发车时刻 HH:MM"},
    "before":{"type":"string","description":"第一程最晚发车时刻 HH:MM"},
    "max_changes":{"type":"integer","minimum":0,"maximum":2,"description":"最多换乘次数，默认 2"},
@@ -78,10 +78,11 @@ std::string_view ToolDefinitionsJson() {
      "legs":{"type":"array","items":{"type":"object"}}}}}},
   "required":["total","omitted","journeys"]}},
 {"name":"timetable_info","title":"时刻表信息",
- "description":"当前时刻表的名称、有效期、车次/经停/车站数量与来源。",
+ "description":"当前时刻表的名称、有效期（日期参数须在其内）、是否含开行日期、车次/经停/车站数量与来源。",
  "inputSchema":{"type":"object","properties":{},"additionalProperties":false},
  "outputSchema":{"type":"object","properties":{
    "name":{"type":"string"},"period":{"type":"object","properties":{"first":{"type":"string"},"last":{"type":"string"}}},
+   "running_days":{"type":"boolean"},
    "source":{"type":"string"},"made":{"type":"string"},"origin":{"type":"string"},
    "trains":{"type":"integer"},"stops":{"type":"integer"},"stations":{"type":"integer"}},
   "required":["name","origin","trains","stops","stations"]}}
