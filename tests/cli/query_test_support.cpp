@@ -118,7 +118,8 @@ const std::string& TimetableFileOfFixtures() {
     meta.stations = 48;
     data::WriteTimetableFile(path, meta,
                              {FixtureTableText("strain.txt"), FixtureTableText("slist.txt"),
-                              FixtureTableText("sm.txt"), FixtureTableText("spy.txt")});
+                              FixtureTableText("sm.txt"), FixtureTableText("spy.txt"),
+                              /*calendar: every train every day*/ {}});
     return path.string();
   }();
   return file;
