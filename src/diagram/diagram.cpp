@@ -5,6 +5,7 @@
 #include <limits>
 #include <unordered_map>
 
+#include "timetable/train_class.h"
 
 namespace lanzhou::diagram {
 namespace {
@@ -389,6 +390,7 @@ std::optional<Diagram> BuildDiagram(const journey::Network& network, const Reque
       DrawnTrain drawn;
       drawn.train = t;
       drawn.id = id;
+      drawn.number = timetable::TrainNumberOfId(id);
       drawn.train_class = cls;
       drawn.days_before = days;
       drawn.down = pieces.front().calls.back().row > pieces.front().calls.front().row;

@@ -119,7 +119,8 @@ struct Piece {
 
 struct DrawnTrain {
   std::int32_t train = -1;  // network train
-  std::string_view id;      // train number (a view into the network's table)
+  std::string_view id;      // table ID, a version mark included ("G1#2"): finds its stops
+  std::string_view number;  // as shown: the train number alone ("G1")
   TrainClass train_class = TrainClass::Other;
   bool down = true;            // runs from A towards B (its first piece)
   std::int32_t days_before = 0;  // service day relative to the diagram's day

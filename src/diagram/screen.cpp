@@ -97,7 +97,7 @@ std::vector<Label> PlaceLabels(const Diagram& diagram, const Scale& scale) {
   std::vector<Segment> segments;
   for (std::size_t t = 0; t < diagram.trains.size(); ++t) {
     const DrawnTrain& train = diagram.trains[t];
-    const double width = CharCount(train.id) * scale.char_width;
+    const double width = CharCount(train.number) * scale.char_width;
     for (std::size_t p = 0; p < train.pieces.size(); ++p) {
       const std::vector<Point>& points = train.pieces[p].points;
       segments.clear();

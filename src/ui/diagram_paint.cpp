@@ -127,7 +127,7 @@ void PaintTrains(QPainter& p, const Diagram& d, const DiagramFrame& f,
     p.rotate(label.angle * 180 / std::numbers::pi);
     p.setPen(ClassColour(train.train_class).darker(115));
     p.drawText(QPointF(-label.width / 2, -metrics.descent() - 1),
-               QString::fromUtf8(train.id.data(), static_cast<qsizetype>(train.id.size())));
+               QString::fromUtf8(train.number.data(), static_cast<qsizetype>(train.number.size())));
     p.restore();
   }
   p.restore();

@@ -111,7 +111,7 @@ QString DiagramView::TipAt(QPointF at) const {
   const auto station = [&](const diagram::Call& c) {
     return QString::fromStdString(diagram_->line.rows[static_cast<std::size_t>(c.row)].station);
   };
-  QString text = Text(train.id) + QStringLiteral("  ") + station(piece.calls.front()) +
+  QString text = Text(train.number) + QStringLiteral("  ") + station(piece.calls.front()) +
                  QStringLiteral(" → ") + station(piece.calls.back()) + QStringLiteral("\n") +
                  station(call);
   if (call.arrive == call.depart) {

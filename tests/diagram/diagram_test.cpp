@@ -63,7 +63,8 @@ SpecTimetable Fixture(bool with_km) {
       Train("Z6", {{"戊", -1, 12 * H, km(0)},
                    {"丁", 12 * H + 30, 12 * H + 40, km(60)},
                    {"戊", 13 * H + 10, -1, km(120)}}),
-      Train("C7", {{"丙", -1, 14 * H, km(0)}, {"乙", 14 * H + 30, -1, km(70)}}),
+      // A second version of its number: drawn and labelled as C7.
+      Train("C7#2", {{"丙", -1, 14 * H, km(0)}, {"乙", 14 * H + 30, -1, km(70)}}),
   }};
 }
 
@@ -76,7 +77,8 @@ std::string Number(double v) {
 // A drawn train as one line: number, direction, service day, then each piece's points
 // (minute,position) with > and < where it reaches beyond the line's ends.
 std::string TrainLine(const DrawnTrain& t) {
-  std::string line = std::string(t.id) + (t.down ? " down" : " up") + " d" +
+  EXPECT_EQ(t.number, t.id.substr(0, t.id.find('#')));
+  std::string line = std::string(t.number) + (t.down ? " down" : " up") + " d" +
                      std::to_string(t.days_before) + " " + std::string(ClassName(t.train_class));
   for (const Piece& piece : t.pieces) {
     line += " |";
@@ -255,7 +257,7 @@ TEST(DiagramGeometry, RunningDaysFromTheCalendar) {
     EXPECT_EQ(d->day, c.day);
     std::vector<std::string> drawn;
     for (const DrawnTrain& t : d->trains) {
-      drawn.push_back(std::string(t.id) + " " + std::to_string(t.days_before));
+      drawn.push_back(std::string(t.number) + " " + std::to_string(t.days_before));
     }
     EXPECT_THAT(drawn, ElementsAreArray(c.drawn)) << c.day << (c.knows_days ? "" : " every day");
   }
