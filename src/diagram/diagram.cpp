@@ -75,6 +75,8 @@ void SpaceByRunningTime(const journey::Network& network, const std::vector<doubl
       if (call.stop + 1 >= StopEnd(network, call.train)) continue;
       const std::int32_t next =
           row_of[static_cast<std::size_t>(StopAt(network, call.stop + 1).station)];
+      // -1: the next stop is off the line (and would pass for the row before the first).
+      if (next < 0) continue;
       if (next != static_cast<std::int32_t>(r) + 1 && next != static_cast<std::int32_t>(r) - 1) {
         continue;
       }
