@@ -136,12 +136,13 @@ class LoopbackServer {
     while (!peer_closed && RequestOf(index).find("\r\n\r\n") == std::string::npos) {
       peer_closed = ReadSome(fd, index, 5s) != Read::kData;
     }
+    // The callback first: a test woken by WaitForRequests finds what it recorded.
+    if (on_request_ && !peer_closed) on_request_();
     {
       std::lock_guard lock(mutex_);
       ++heads_seen_;
     }
     cv_.notify_all();
-    if (on_request_ && !peer_closed) on_request_();
     if (peer_closed) return;
 
     if (reply.byte_by_byte) {
