@@ -703,6 +703,9 @@ std::vector<Journey> DirectJourneys(const Network& net, const Request& request) 
   for (const std::string& name : request.to) {
     if (const auto s = net.StationNumber(name)) is_to[U(*s)] = 1;
   }
+  // With a date, only runs that leave their first station on a day they run (the one rule).
+  const bool dated = request.date.has_value() && net.calendar != nullptr &&
+                     net.calendar->KnowsRunningDays();
   // Per train, the earliest boarding stop in the departure set that leaves in the window.
   std::vector<std::int32_t> board(U(net.TrainCount()), -1);
   std::vector<std::int32_t> shift(U(net.TrainCount()), 0);
@@ -712,6 +715,12 @@ std::vector<Journey> DirectJourneys(const Network& net, const Request& request) 
     for (std::int32_t c = net.call_begin[U(*s)]; c < net.call_begin[U(*s) + 1]; ++c) {
       const NetCall& call = net.calls[U(c)];
       if (!InWindow(call.minute, request.after, request.before)) continue;
+      // A whole number of days: the run left its first station that many days before.
+      const std::int32_t days = (call.minute - net.stops[U(call.stop)].depart) / kMinutesPerDay;
+      if (dated && !net.calendar->RunsOn(net.train_version[U(call.train)],
+                                         *request.date + std::chrono::days{days})) {
+        continue;
+      }
       std::int32_t& b = board[U(call.train)];
       if (b < 0 || call.stop < b) {
         b = call.stop;

@@ -156,7 +156,8 @@ std::set<Triple> BruteForce(const SpecTimetable& t, const Request& r, const Runs
 // Every train from the departure set to the arrival set in the window, once: boarding at its
 // first stop of the departure set that leaves in the window, alighting at its last later stop
 // of the arrival set. As (departure, arrival, boarding stop number).
-std::set<Triple> DirectBruteForce(const SpecTimetable& t, const Request& r) {
+// With `runs`, a boarding counts only when its run leaves its first station on a day it runs.
+std::set<Triple> DirectBruteForce(const SpecTimetable& t, const Request& r, const RunsFn& runs = {}) {
   const std::set<std::string> from(r.from.begin(), r.from.end());
   const std::set<std::string> to(r.to.begin(), r.to.end());
   std::set<Triple> out;
@@ -168,6 +169,7 @@ std::set<Triple> DirectBruteForce(const SpecTimetable& t, const Request& r) {
       const bool inside = r.after <= r.before ? (minute >= r.after && minute <= r.before)
                                               : (minute >= r.after || minute <= r.before);
       if (!inside) continue;
+      if (runs && !runs(train.id, FloorDiv(minute - board.depart, 1440))) continue;
       std::size_t alight = 0;
       for (std::size_t j = i + 1; j < train.stops.size(); ++j) {
         if (to.count(train.stops[j].station)) alight = j;
@@ -402,6 +404,12 @@ TEST(JourneyPlannerProperty, WithDatesEqualsBruteForceOverTrainsAndDays) {
         }
       }
       EXPECT_EQ(found, BruteForce(timetable, r, runs));
+      // Every direct train that runs that day, against enumeration.
+      std::set<Triple> direct;
+      for (const Journey& j : DirectJourneys(network, r)) {
+        direct.insert({j.Depart(), j.Arrive(), j.legs.front().from_no});
+      }
+      EXPECT_EQ(direct, DirectBruteForce(timetable, r, runs));
       ++checked;
     }
   }
