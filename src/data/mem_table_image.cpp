@@ -28,6 +28,7 @@
 #include "data/csv_table_format.h"
 #include "data/mem_table.h"
 #include "data/mem_table_internal.h"
+#include "text/gbk.h"
 
 namespace lanzhou::data {
 namespace {
@@ -42,7 +43,6 @@ constexpr std::uint32_t kMaxImageString = 4096;
 constexpr std::uint64_t kMaxImageTableBytes = 128u << 20;
 
 using Column = detail::MemColumn;
-using MemColumn = detail::MemColumn;
 using Kind = detail::MemColumn::Kind;
 
 TableError Bad(const std::string& why) { return TableError("Table image is damaged: " + why); }
@@ -100,49 +100,6 @@ class Reader {
 
 bool IsContinuation(unsigned char c) { return (c & 0xC0) == 0x80; }
 
-// Well-formed UTF-8 (no overlong forms, surrogates or code points above U+10FFFF); ASCII runs
-// are skipped eight bytes at a time, as most of a timetable's text is digits and times.
-bool ValidUtf8(std::string_view text) {
-  const auto* p = reinterpret_cast<const unsigned char*>(text.data());
-  const unsigned char* const end = p + text.size();
-  while (p < end) {
-    if (end - p >= 8) {
-      std::uint64_t word;
-      std::memcpy(&word, p, 8);
-      if ((word & 0x8080808080808080ull) == 0) {
-        p += 8;
-        continue;
-      }
-    }
-    const unsigned char c = *p;
-    if (c < 0x80) {
-      ++p;
-      continue;
-    }
-    int length = 0;
-    unsigned char low = 0x80, high = 0xBF;  // the allowed range of the second byte
-    if (c >= 0xC2 && c <= 0xDF) {
-      length = 2;
-    } else if (c >= 0xE0 && c <= 0xEF) {
-      length = 3;
-      if (c == 0xE0) low = 0xA0;
-      if (c == 0xED) high = 0x9F;
-    } else if (c >= 0xF0 && c <= 0xF4) {
-      length = 4;
-      if (c == 0xF0) low = 0x90;
-      if (c == 0xF4) high = 0x8F;
-    } else {
-      return false;
-    }
-    if (end - p < length || p[1] < low || p[1] > high) return false;
-    for (int k = 2; k < length; ++k) {
-      if (!IsContinuation(p[k])) return false;
-    }
-    p += length;
-  }
-  return true;
-}
-
 template <class T>
 void CopyArray(std::string_view bytes, std::vector<T>& out) {
   out.resize(bytes.size() / sizeof(T));
@@ -152,18 +109,18 @@ void CopyArray(std::string_view bytes, std::vector<T>& out) {
 // What the columns of `records` records will take in memory, walked over the image before
 // anything is allocated: every array must lie within the image, and the whole must stay under
 // kMaxImageTableBytes (a few hundred bytes can announce millions of empty records).
-void CheckColumnsCost(Reader r, std::uint32_t records, const std::vector<MemColumn>& columns,
+void CheckColumnsCost(Reader r, std::uint32_t records, const std::vector<Column>& columns,
                       const std::vector<FieldDef>& defs) {
   std::uint64_t cost = 0;
   for (std::size_t i = 0; i < columns.size(); ++i) {
-    const MemColumn& c = columns[i];
+    const Column& c = columns[i];
     const std::string what = "field " + defs[i].name;
     const auto null_form = r.Plain<std::uint8_t>("the null flags");
     if (null_form > 2) throw Bad(what + " has null flags of form " + std::to_string(null_form));
     if (null_form == 2) (void)r.Array(records, 1, "the null flags");
     cost += records;
     switch (c.kind) {
-      case MemColumn::Kind::Text: {
+      case Kind::Text: {
         const auto size = r.Plain<std::uint32_t>("a text block");
         (void)r.Array(size, 1, "a text block");
         const auto width = r.Plain<std::uint8_t>("the lengths");
@@ -174,7 +131,7 @@ void CheckColumnsCost(Reader r, std::uint32_t records, const std::vector<MemColu
         cost += size + (std::uint64_t{records} + 1) * 4;
         break;
       }
-      case MemColumn::Kind::Integer: {
+      case Kind::Integer: {
         const auto width = r.Plain<std::uint8_t>("the numbers");
         if (width != 4 && width != 8) {
           throw Bad(what + " has numbers of " + std::to_string(width) + " bytes");
@@ -183,8 +140,8 @@ void CheckColumnsCost(Reader r, std::uint32_t records, const std::vector<MemColu
         cost += std::uint64_t{records} * 8;
         break;
       }
-      case MemColumn::Kind::Boolean:
-      case MemColumn::Kind::Float:
+      case Kind::Boolean:
+      case Kind::Float:
         (void)r.Array(records, 8, "the values");
         cost += std::uint64_t{records} * 8;
         break;
@@ -369,7 +326,7 @@ void MemTable::LoadImage(std::string_view image) {
             c.offsets[k + 1] = static_cast<std::uint32_t>(at);
           }
           if (at != size) throw Bad(what + "'s texts do not fill its block");
-          if (!ValidUtf8(c.blob)) throw Bad(what + " holds text that is not UTF-8");
+          if (!text::IsValidUtf8(c.blob)) throw Bad(what + " holds text that is not UTF-8");
           break;
         }
         case Kind::Integer: {
